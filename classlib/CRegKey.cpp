@@ -1,0 +1,89 @@
+#include "classlib/CRegKey.h"
+#include <vector>
+
+LONG CRegKey::Open(HKEY parent, const char* subKey, REGSAM access) {
+    HKEY key = nullptr;
+    LONG r = RegOpenKeyExA(parent, subKey, 0, access, &key);
+    if (r == ERROR_SUCCESS) {
+        Close();
+        key_ = key;
+    }
+    return r;
+}
+
+LONG CRegKey::Create(HKEY parent, const char* subKey, REGSAM access) {
+    HKEY key = nullptr;
+    DWORD disposition = 0;
+    LONG r = RegCreateKeyExA(parent, subKey, 0, nullptr, REG_OPTION_NON_VOLATILE, access, nullptr, &key, &disposition);
+    if (r == ERROR_SUCCESS) {
+        Close();
+        key_ = key;
+    }
+    return r;
+}
+
+LONG CRegKey::Close() {
+    LONG r = ERROR_SUCCESS;
+    if (key_) r = RegCloseKey(key_);
+    key_ = nullptr;
+    return r;
+}
+
+HKEY CRegKey::Detach() {
+    HKEY k = key_;
+    key_ = nullptr;
+    return k;
+}
+
+LONG CRegKey::QueryStringValue(const char* name, char* buffer, ULONG* chars) {
+    if (!buffer || !chars || *chars == 0) return ERROR_INVALID_PARAMETER;
+    DWORD type = 0;
+    DWORD bytes = *chars;
+    LONG r = RegQueryValueExA(key_, name, nullptr, &type, reinterpret_cast<BYTE*>(buffer), &bytes);
+    if (r != ERROR_SUCCESS) return r;
+    if (type != REG_SZ && type != REG_EXPAND_SZ) return ERROR_INVALID_DATA;
+    // The registry does not promise a terminator: add one, within the buffer.
+    if (bytes == 0 || buffer[bytes - 1] != '\0') {
+        if (bytes >= *chars) {
+            buffer[*chars - 1] = '\0';
+            return ERROR_MORE_DATA;
+        }
+        buffer[bytes++] = '\0';
+    }
+    *chars = bytes;
+    return ERROR_SUCCESS;
+}
+
+LONG CRegKey::QueryStringValue(const char* name, CString& value) {
+    DWORD type = 0, bytes = 0;
+    LONG r = RegQueryValueExA(key_, name, nullptr, &type, nullptr, &bytes);
+    if (r != ERROR_SUCCESS) return r;
+    if (type != REG_SZ && type != REG_EXPAND_SZ) return ERROR_INVALID_DATA;
+    std::vector<char> buf(bytes + 1, '\0');
+    ULONG chars = static_cast<ULONG>(buf.size());
+    r = QueryStringValue(name, buf.data(), &chars);
+    if (r == ERROR_SUCCESS) value = buf.data();
+    return r;
+}
+
+LONG CRegKey::QueryDWORDValue(const char* name, DWORD& value) {
+    DWORD type = 0, data = 0, bytes = sizeof(data);
+    LONG r = RegQueryValueExA(key_, name, nullptr, &type, reinterpret_cast<BYTE*>(&data), &bytes);
+    if (r != ERROR_SUCCESS) return r;
+    if (type != REG_DWORD || bytes != sizeof(DWORD)) return ERROR_INVALID_DATA;
+    value = data;
+    return ERROR_SUCCESS;
+}
+
+LONG CRegKey::SetDWORDValue(const char* name, DWORD value) {
+    return RegSetValueExA(key_, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof(value));
+}
+
+LONG CRegKey::SetStringValue(const char* name, const char* value, DWORD type) {
+    const char* v = value ? value : "";
+    return RegSetValueExA(key_, name, 0, type, reinterpret_cast<const BYTE*>(v), lstrlenA(v) + 1);
+}
+
+LONG CRegKey::DeleteValue(const char* name) { return RegDeleteValueA(key_, name); }
+
+LONG CRegKey::DeleteSubKey(const char* name) { return RegDeleteKeyA(key_, name); }

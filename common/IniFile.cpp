@@ -1,0 +1,136 @@
+#include "common/IniFile.h"
+#include "common/Exception.h"
+#include <cstdlib>
+
+namespace {
+const char* const kSafeIniMutexName = "Brellix.OrvService.SafeIniReader";
+}
+
+CString EscapeIniValue(const CString& value) {
+    CString out(value);
+    out.Replace("\\", "\\\\");
+    out.Replace("\n", "\\n");
+    out.Replace("\r", "\\r");
+    return out;
+}
+
+CString UnescapeIniValue(const CString& value) {
+    CString out;
+    const int n = value.GetLength();
+    for (int i = 0; i < n; ++i) {
+        char c = value[i];
+        if (c != '\\') {
+            out += c;
+            continue;
+        }
+        if (i + 1 >= n) break;  // a lone trailing backslash is dropped
+        char next = value[++i];
+        out += next == 'n' ? '\n' : (next == 'r' ? '\r' : next);
+    }
+    return out;
+}
+
+CString IniFile::ReadString(const char* section, const char* key, const char* defaultValue) const {
+    char buffer[1024] = "";
+    DWORD n = GetPrivateProfileStringA(section, key, defaultValue ? defaultValue : "", buffer, sizeof(buffer), path_);
+    if (n == 0) return CString();
+    return UnescapeIniValue(CString(buffer, static_cast<int>(n)));
+}
+
+int IniFile::ReadInt(const char* section, const char* key, int defaultValue) const {
+    return static_cast<int>(GetPrivateProfileIntA(section, key, defaultValue, path_));
+}
+
+void IniFile::WriteString(const char* value, const char* section, const char* key) const {
+    // Always a string: a null value would delete the key.
+    CString escaped = EscapeIniValue(CString(value ? value : ""));
+    WritePrivateProfileStringA(section, key, escaped, path_);
+}
+
+void IniFile::WriteInt(int value, const char* section, const char* key) const {
+    CString text;
+    text.Format("%i", value);
+    WriteString(text, section, key);
+}
+
+void IniFile::EmptySection(const char* section) const {
+    // An empty key list removes every key, keeping the section header.
+    WritePrivateProfileSectionA(section, "\0", path_);
+}
+
+SafeIniReader::SafeIniReader(const CString& path, const CString& section)
+    : mutex_(FALSE, kSafeIniMutexName), file_(path), section_(section) {}
+
+CString SafeIniReader::ReadString(const char* key, const char* defaultValue) {
+    CSingleLock lock(&mutex_, TRUE);
+    return file_.ReadString(section_, key, defaultValue);
+}
+
+int SafeIniReader::ReadInt(const char* key, int defaultValue) {
+    CSingleLock lock(&mutex_, TRUE);
+    return file_.ReadInt(section_, key, defaultValue);
+}
+
+void SafeIniReader::WriteString(const char* value, const char* key) {
+    CSingleLock lock(&mutex_, TRUE);
+    file_.WriteString(value, section_, key);
+}
+
+void SafeIniReader::WriteInt(int value, const char* key) {
+    CSingleLock lock(&mutex_, TRUE);
+    file_.WriteInt(value, section_, key);
+}
+
+CString FormatIniTime(const CTime& time) {
+    CString text;
+    text.Format("%d:%d:%d;%d:%d", time.GetYear(), time.GetMonth(), time.GetDay(), time.GetHour(), time.GetMinute());
+    return text;
+}
+
+CTime ParseIniTime(const CString& text) {
+    if (text.IsEmpty()) return CTime();
+    static const char separators[4] = {':', ':', ';', ':'};
+    int fields[5] = {0, 0, 0, 0, 0};
+    int pos = 0;
+    for (int i = 0; i < 4; ++i) {
+        int found = text.Find(separators[i], pos);
+        CString field;
+        if (found >= 0) {
+            field = text.Mid(pos, found - pos);
+            pos = found;
+        }
+        fields[i] = std::atoi(field);
+        ++pos;  // may pass the end: Mid then gives the empty text
+    }
+    fields[4] = std::atoi(text.Mid(pos));
+    const int year = fields[0], month = fields[1], day = fields[2], hour = fields[3], minute = fields[4];
+    if (year < 1970 || year > 2038 || month < 1 || month > 12 || day < 1 || day > 31 || hour < 0 || hour > 23 ||
+        minute < 0 || minute > 59)
+        return CTime();
+    return CTime(year, month, day, hour, minute, 0, -1);
+}
+
+void GetWeekDays(const IniReaderPtr& reader, std::vector<int>& days) {
+    if (!reader) throw Exception("Incorrect ini file handler passed to GetWeekDays () function.");
+    int count = reader->ReadInt("DaysCount", 0);
+    if (count < 1 || count > 7) throw Exception("Incorrect number of days.");
+    for (int n = 1; n <= count; ++n) {
+        CString key;
+        key.Format("Day%d", n);
+        int day = reader->ReadInt(key, 0);
+        if (day < 1 || day > 7) {
+            CString message;
+            message.Format("%d value is incorrect.", day);
+            throw Exception(message);
+        }
+        days.push_back(day);
+    }
+}
+
+CString GetPeriodicalTypeId() { return "Periodical"; }
+CString GetDayScheduledTypeId() { return "DayScheduled"; }
+CString GetWatchTypeId() { return "Watch"; }
+CString GetDayScheduledDisplayName() { return "Day Scheduled"; }
+bool IsPeriodicalType(const CString& text) { return text == GetPeriodicalTypeId(); }
+bool IsDayScheduledType(const CString& text) { return text == GetDayScheduledTypeId(); }
+bool IsWatchType(const CString& text) { return text == GetWatchTypeId(); }

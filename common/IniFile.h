@@ -1,0 +1,74 @@
+// Access to the task file: escaped string values, integers, the guarded per-section reader, the
+// LastRun/LastEvent time text, the week-day list and the task type identifiers.
+#pragma once
+#include "classlib/CString.h"
+#include "classlib/CSync.h"
+#include "classlib/CTime.h"
+#include <boost/shared_ptr.hpp>
+#include <vector>
+
+// Escaping of values: a backslash as "\\", a line feed as "\n", a carriage return as "\r".
+CString EscapeIniValue(const CString& value);
+CString UnescapeIniValue(const CString& value);
+
+// One INI file by path; takes no lock.
+class IniFile {
+public:
+    explicit IniFile(const CString& path) : path_(path) {}
+    const CString& GetPath() const { return path_; }
+    CString ReadString(const char* section, const char* key, const char* defaultValue) const;
+    int ReadInt(const char* section, const char* key, int defaultValue) const;
+    void WriteString(const char* value, const char* section, const char* key) const;
+    void WriteInt(int value, const char* section, const char* key) const;
+    // Removes every key of the section.
+    void EmptySection(const char* section) const;
+
+private:
+    CString path_;
+};
+
+// One section of one INI file.
+class IniReader {
+public:
+    virtual ~IniReader() {}
+    virtual CString ReadString(const char* key, const char* defaultValue) = 0;
+    virtual int ReadInt(const char* key, int defaultValue) = 0;
+    virtual void WriteString(const char* value, const char* key) = 0;
+    virtual void WriteInt(int value, const char* key) = 0;
+    virtual CString GetSection() = 0;
+};
+
+typedef boost::shared_ptr<IniReader> IniReaderPtr;
+
+// The reader the service uses: every call holds the process-wide named mutex
+// "Brellix.OrvService.SafeIniReader"; each reader owns its own handle to it.
+class SafeIniReader : public IniReader {
+public:
+    SafeIniReader(const CString& path, const CString& section);
+    CString ReadString(const char* key, const char* defaultValue) override;
+    int ReadInt(const char* key, int defaultValue) override;
+    void WriteString(const char* value, const char* key) override;
+    void WriteInt(int value, const char* key) override;
+    CString GetSection() override { return section_; }
+
+private:
+    CMutex mutex_;
+    IniFile file_;
+    CString section_;
+};
+
+// "%d:%d:%d;%d:%d": local year, month, day, hour and minute.
+CString FormatIniTime(const CTime& time);
+// The zero time for empty, garbled or out-of-range text.
+CTime ParseIniTime(const CString& text);
+
+// Appends the section's week-day numbers (1 = Sunday) in key order; throws Exception.
+void GetWeekDays(const IniReaderPtr& reader, std::vector<int>& days);
+
+CString GetPeriodicalTypeId();
+CString GetDayScheduledTypeId();
+CString GetWatchTypeId();
+CString GetDayScheduledDisplayName();
+bool IsPeriodicalType(const CString& text);
+bool IsDayScheduledType(const CString& text);
+bool IsWatchType(const CString& text);

@@ -1,0 +1,14 @@
+#!/usr/bin/env bash
+# Builds the x86_64 tree and runs every test under Wine: scripts/test.sh [BUILD_DIR]
+set -euo pipefail
+here=$(cd "$(dirname "$0")/.." && pwd)
+build=${1:-$here/build-x86_64}
+"$here/scripts/setup.sh"
+cmake -S "$here" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$here/cmake/toolchain-x86_64-w64-mingw32.cmake" \
+      -DCMAKE_BUILD_TYPE=Release -DORV_BUILD_TESTS=ON >/dev/null
+cmake --build "$build" -j"$(nproc)"
+prefix="$build/wineprefix"
+trap '"$here/scripts/wine-session.sh" stop "$prefix"' EXIT
+"$here/scripts/wine-session.sh" start "$prefix"
+cd "$build"
+ctest --output-on-failure -j"$(nproc)" "${@:2}"
