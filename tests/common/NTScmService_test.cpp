@@ -103,6 +103,13 @@ TEST_F(ScmServiceTest, CreatedServiceShowsItsConfigurationDescriptionAndAppearsI
     ASSERT_TRUE(service.QueryStatus(status));
     EXPECT_EQ(static_cast<DWORD>(SERVICE_STOPPED), status.dwCurrentState);
 
+    PSECURITY_DESCRIPTOR security = nullptr;
+    EXPECT_TRUE(service.QueryObjectSecurity(DACL_SECURITY_INFORMATION, security)) << GetLastError();
+    ASSERT_NE(nullptr, security);
+    EXPECT_TRUE(IsValidSecurityDescriptor(security));
+    delete[] static_cast<BYTE*>(security);
+    // (Wine's QueryServiceConfig2A knows no failure actions, so they are not read here.)
+
     EnumRecord all;
     all.wanted = name;
     ASSERT_TRUE(manager_.EnumServices(SERVICE_WIN32, SERVICE_STATE_ALL, &all, RecordEntry)) << GetLastError();
