@@ -1,5 +1,6 @@
 #include "common/DirUtils.h"
 #include "common/Exception.h"
+#include "common/ProcessRunner.h"
 #include "support/TestSupport.h"
 #include <gtest/gtest.h>
 
@@ -145,4 +146,25 @@ TEST(DirUtilsTest, ReadFileTextReadsEveryByte) {
 
 TEST(DirUtilsTest, ProgramFolderIsTheFolderOfTheRunningProgram) {
     EXPECT_EQ(0, DirUtils::GetProgramFolder().CompareNoCase(testing_support::BinFolder()));
+}
+
+TEST(DirUtilsTest, ProgramFolderOfAProgramWithALongPathIsWhole) {
+    // A program whose full path is longer than 256 characters, yet short enough to be started.
+    ScratchFolder scratch;
+    const CString exeName("ProgramFolderProbe.exe");
+    const int folderLength = 258 - 1 - exeName.GetLength();
+    CString folder = scratch.Path();
+    while (folder.GetLength() < folderLength) {
+        int room = folderLength - folder.GetLength() - 1;
+        folder = DirUtils::JoinPath(folder, CString('p', room > 100 ? 100 : room));
+    }
+    ASSERT_EQ(folderLength, folder.GetLength());
+    DirUtils::CreateFolder(folder);
+    CString program = DirUtils::JoinPath(folder, exeName);
+    ASSERT_TRUE(CopyFileA(DirUtils::JoinPath(testing_support::BinFolder(), exeName), program, FALSE));
+    CString output = scratch.File("folder.txt");
+    CString line;
+    line.Format("\"%s\" \"%s\"", static_cast<LPCSTR>(program), static_cast<LPCSTR>(output));
+    ASSERT_EQ(0u, ProcessRunner::RunAndWait(line));
+    EXPECT_EQ(0, CString(testing_support::ReadFileBytes(output)).CompareNoCase(folder));
 }
