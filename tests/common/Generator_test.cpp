@@ -1,7 +1,6 @@
 // TEST_LOCK: registry
 #include "classlib/CRegKey.h"
 #include "common/Generator.h"
-#include "common/ServiceName.h"
 #include <gtest/gtest.h>
 
 namespace {
@@ -42,5 +41,3 @@ TEST_F(GeneratorTest, TheFolderIsTrimmedAndJoinedWithTheProgramName) {
     key_.SetStringValue("ProgramPath", "C:\\Program Files\\Orvanti\\");
     EXPECT_EQ(CString("C:\\Program Files\\Orvanti\\Orvanti.exe"), Generator::GetExecutablePath());
 }
-
-TEST(ServiceNameTest, IsTheRegisteredName) { EXPECT_EQ(CString("BrellixOrvService"), GetServiceName()); }
