@@ -1,28 +1,20 @@
 #include "classlib/CTime.h"
+#include "support/TestSupport.h"
 #include <gtest/gtest.h>
 #include <climits>
 #include <cstdlib>
 #include <string>
 
-namespace {
-class TimeZoneScope {
-public:
-    explicit TimeZoneScope(const char* tz) {
-        const char* old = std::getenv("TZ");
-        hadOld_ = old != nullptr;
-        if (old) old_ = old;
-        _putenv_s("TZ", tz);
-        _tzset();
-    }
-    ~TimeZoneScope() {
-        _putenv_s("TZ", hadOld_ ? old_.c_str() : "");
-        _tzset();
-    }
+using testing_support::RunSelf;
+using testing_support::TimeZoneScope;
 
-private:
-    bool hadOld_ = false;
-    std::string old_;
-};
+namespace {
+// The C runtime takes its daylight-saving rules from the zone the process started in, so the
+// checks that need them run in a copy of this program started with TZ set.
+bool InDaylightChild() {
+    const char* v = std::getenv("ORV_TEST_DAYLIGHT_CHILD");
+    return v && *v;
+}
 }  // namespace
 
 TEST(CTimeTest, ZeroTimeMeansNever) {
@@ -90,18 +82,28 @@ TEST(CTimeTest, FormatKeepsEnglishNamesAndGrowsForLongTexts) {
     EXPECT_EQ(CString("2024"), longText.Right(4));
 }
 
-TEST(CTimeTest, LocalFieldsComeBackInAZoneWithDaylightSaving) {
+TEST(CTimeTest, ZoneOffsetFromTz) {
     TimeZoneScope zone("EST5EDT");
-    CTime winter(2024, 1, 15, 12, 0, 0), summer(2024, 7, 15, 12, 0, 0);
+    CTime winter(2024, 1, 15, 12, 0, 0);
     EXPECT_EQ(12, winter.GetHour());
+    EXPECT_EQ(17, (winter.GetTime() % 86400) / 3600);  // noon local is 17:00 UTC in winter
+}
+
+TEST(CTimeTest, DaylightSavingChecksRunInAChildStartedInTheZone) {
+    if (InDaylightChild()) GTEST_SKIP() << "this is the child";
+    EXPECT_EQ(0u, RunSelf("--gtest_filter=CTimeDaylightChild.*",
+                          {{"TZ", "EST5EDT"}, {"ORV_TEST_DAYLIGHT_CHILD", "1"}}));
+}
+
+TEST(CTimeDaylightChild, DaylightFlagIsLeftToTheSystem) {
+    if (!InDaylightChild()) GTEST_SKIP() << "runs in the child only";
+    CTime summer(2024, 7, 15, 12, 0, 0);
     EXPECT_EQ(12, summer.GetHour());
-    EXPECT_EQ(15, summer.GetDay());
-    // Noon local is 17:00 UTC in winter: the zone's offset is in force.
-    EXPECT_EQ(17, (winter.GetTime() % 86400) / 3600);
-    // One hour earlier in summer where the runtime applies the daylight rules, the same hour where
-    // it knows only the offset; never anything else.
-    const long long summerUtcHour = (summer.GetTime() % 86400) / 3600;
-    EXPECT_TRUE(summerUtcHour == 16 || summerUtcHour == 17) << summerUtcHour;
+    EXPECT_EQ(16, (summer.GetTime() % 86400) / 3600);  // noon EDT is 16:00 UTC
+    EXPECT_EQ(17, (CTime(2024, 1, 15, 12, 0, 0).GetTime() % 86400) / 3600);
+    // The day clocks go forward has 23 hours, the day they go back 25.
+    EXPECT_EQ(23, (CTime(2024, 3, 11, 0, 0, 0) - CTime(2024, 3, 10, 0, 0, 0)).GetTotalHours());
+    EXPECT_EQ(25, (CTime(2024, 11, 4, 0, 0, 0) - CTime(2024, 11, 3, 0, 0, 0)).GetTotalHours());
 }
 
 TEST(CTimeSpanTest, SixtyFourBitSpansAndArithmetic) {

@@ -7,7 +7,9 @@
 #include <string>
 #include <thread>
 
+using testing_support::RunSelf;
 using testing_support::ScratchFolder;
+using testing_support::TimeZoneScope;
 
 namespace {
 
@@ -42,25 +44,6 @@ std::string WeekDaysFailure(const IniReaderPtr& reader) {
     return "<no failure>";
 }
 
-// Sets TZ for the life of the object and puts the previous value back afterwards.
-class TimeZoneScope {
-public:
-    explicit TimeZoneScope(const char* tz) {
-        const char* old = std::getenv("TZ");
-        hadOld_ = old != nullptr;
-        if (old) old_ = old;
-        _putenv_s("TZ", tz);
-        _tzset();
-    }
-    ~TimeZoneScope() {
-        _putenv_s("TZ", hadOld_ ? old_.c_str() : "");
-        _tzset();
-    }
-
-private:
-    bool hadOld_ = false;
-    std::string old_;
-};
 
 }  // namespace
 
@@ -306,17 +289,51 @@ TEST(IniTimeTest, TextsNamingNoLocalTimeNeverFail) {
     if (feb31.GetTime() != 0) {
         EXPECT_EQ(3, feb31.GetMonth());  // normalised into March
     }
-    // 2:30 does not exist on the morning clocks go forward.
-    CTime gap;
-    EXPECT_NO_THROW(gap = ParseIniTime("2024:3:10;2:30"));
-    if (gap.GetTime() != 0) {
-        const CTime before(2024, 3, 10, 1, 0, 0), after(2024, 3, 10, 4, 0, 0);
-        EXPECT_LT(before, gap);
-        EXPECT_LT(gap, after);
-    }
     // Midnight of the first day east of UTC lies before the epoch.
     TimeZoneScope east("CET-1CEST");
     EXPECT_EQ(0, ParseIniTime("1970:1:1;0:30").GetTime());
+}
+
+namespace {
+// The C runtime takes its daylight-saving rules from the zone the process started in, so the
+// checks that need them run in a copy of this program started with TZ set.
+bool InDaylightChild() {
+    const char* v = std::getenv("ORV_TEST_DAYLIGHT_CHILD");
+    return v && *v;
+}
+}  // namespace
+
+TEST(IniTimeTest, DaylightSavingChecksRunInAChildStartedInTheZone) {
+    if (InDaylightChild()) GTEST_SKIP() << "this is the child";
+    EXPECT_EQ(0u, RunSelf("--gtest_filter=IniTimeDaylightChild.*",
+                          {{"TZ", "EST5EDT"}, {"ORV_TEST_DAYLIGHT_CHILD", "1"}}));
+}
+
+TEST(IniTimeDaylightChild, TimesRoundTripAcrossTheChanges) {
+    if (!InDaylightChild()) GTEST_SKIP() << "runs in the child only";
+    // Without the zone's rules in force the checks below would prove nothing.
+    ASSERT_EQ(16, (CTime(2024, 7, 15, 12, 0, 0).GetTime() % 86400) / 3600);
+
+    EXPECT_EQ(CString("1969:12:31;19:0"), FormatIniTime(CTime()));
+    EXPECT_EQ(0, ParseIniTime(FormatIniTime(CTime())).GetTime());
+    for (const char* t : {"2024:1:15;8:30", "2024:7:1;12:0", "2024:3:10;1:59", "2024:3:10;3:0",
+                          "2024:11:3;0:59", "2024:11:3;1:30", "2024:11:3;2:0"}) {
+        CTime parsed = ParseIniTime(t);
+        EXPECT_NE(0, parsed.GetTime()) << t;
+        EXPECT_EQ(CString(t), FormatIniTime(parsed));
+    }
+}
+
+TEST(IniTimeDaylightChild, ATimeInTheSpringGapNeverFails) {
+    if (!InDaylightChild()) GTEST_SKIP() << "runs in the child only";
+    CTime gap;
+    EXPECT_NO_THROW(gap = ParseIniTime("2024:3:10;2:30"));  // 2:30 never happens that morning
+    if (gap.GetTime() != 0) {
+        EXPECT_LT(CTime(2024, 3, 10, 1, 0, 0), gap);
+        EXPECT_LT(gap, CTime(2024, 3, 10, 4, 0, 0));
+        // Whatever it was normalised to is a real time that then reads back as itself.
+        EXPECT_EQ(gap, ParseIniTime(FormatIniTime(gap)));
+    }
 }
 
 // ---- week days ---------------------------------------------------------------------------------
