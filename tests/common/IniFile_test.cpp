@@ -217,6 +217,7 @@ TEST(IniTimeTest, WellFormedTexts) {
     EXPECT_EQ(expected, ParseIniTime(" 2024: 3:+7; 9:5"));     // atoi rules: blanks and a sign
     EXPECT_EQ(expected, ParseIniTime("2024:3:7;9:5 and more"));  // digits stop at the first other char
     EXPECT_EQ(CTime(2024, 3, 7, 0, 0, 0), ParseIniTime("2024:3:7;9"));
+    EXPECT_EQ(CTime(2024, 3, 7, 0, 0, 0), ParseIniTime("2024:3:7;"));
     EXPECT_EQ(CTime(1970, 1, 2, 0, 0, 0), ParseIniTime("1970:1:2;0:0"));
     EXPECT_EQ(CTime(2038, 1, 1, 0, 0, 0), ParseIniTime("2038:1:1;0:0"));
 }
@@ -233,6 +234,11 @@ TEST(IniTimeTest, OutOfRangeOrGarbledTextsReadAsTheZeroTime) {
                            "2024:1:1;0:60",
                            "2024-03-07 09:05",
                            "2024",
+                           "2024:",
+                           "2024:3",
+                           "2024:3:7",
+                           ":",
+                           ";",
                            "::",
                            ":;:",
                            ";;;;",
