@@ -161,6 +161,14 @@ UINT CStdioFile::Read(void* buffer, UINT count) {
     return taken;
 }
 
+void CStdioFile::Write(const void* buffer, UINT count) {
+    // Bytes read ahead of the caller moved the handle on: write where the caller's reading ended.
+    if (pendingPos_ < pending_.size()) Seek(0, current);
+    pending_.clear();
+    pendingPos_ = 0;
+    CFile::Write(buffer, count);
+}
+
 ULONGLONG CStdioFile::Seek(LONGLONG offset, UINT from) {
     if (from == current) offset -= static_cast<LONGLONG>(pending_.size() - pendingPos_);
     pending_.clear();

@@ -73,6 +73,7 @@ public:
     BOOL ReadString(CString& line);
     void WriteString(const char* text);
     UINT Read(void* buffer, UINT count) override;
+    void Write(const void* buffer, UINT count) override;
     ULONGLONG Seek(LONGLONG offset, UINT from) override;
     ULONGLONG GetPosition() const override;
     void Close() override;

@@ -37,18 +37,25 @@ HKEY CRegKey::Detach() {
 
 LONG CRegKey::QueryStringValue(const char* name, char* buffer, ULONG* chars) {
     if (!buffer || !chars || *chars == 0) return ERROR_INVALID_PARAMETER;
+    const ULONG capacity = *chars;
     DWORD type = 0;
-    DWORD bytes = *chars;
+    DWORD bytes = capacity;
     LONG r = RegQueryValueExA(key_, name, nullptr, &type, reinterpret_cast<BYTE*>(buffer), &bytes);
-    if (r != ERROR_SUCCESS) return r;
-    if (type != REG_SZ && type != REG_EXPAND_SZ) return ERROR_INVALID_DATA;
+    if (r == ERROR_SUCCESS && type != REG_SZ && type != REG_EXPAND_SZ) r = ERROR_INVALID_DATA;
     // The registry does not promise a terminator: add one, within the buffer.
-    if (bytes == 0 || buffer[bytes - 1] != '\0') {
-        if (bytes >= *chars) {
-            buffer[*chars - 1] = '\0';
-            return ERROR_MORE_DATA;
+    if (r == ERROR_SUCCESS && (bytes == 0 || buffer[bytes - 1] != '\0')) {
+        if (bytes >= capacity) {
+            r = ERROR_MORE_DATA;
+        } else {
+            buffer[bytes++] = '\0';
         }
-        buffer[bytes++] = '\0';
+    }
+    if (r != ERROR_SUCCESS) {
+        // Whatever the failure, a caller that ignores it still finds a terminated (empty) text;
+        // on a short buffer it learns a size that is enough, terminator included.
+        buffer[0] = '\0';
+        if (r == ERROR_MORE_DATA) *chars = bytes + 1;
+        return r;
     }
     *chars = bytes;
     return ERROR_SUCCESS;

@@ -18,7 +18,8 @@ public:
     HKEY Detach();
 
     // Reads a REG_SZ or REG_EXPAND_SZ value; the text is always terminated within `chars`,
-    // which on success holds the characters stored, terminator included.
+    // which on success holds the characters stored, terminator included. On failure the buffer
+    // holds the empty text; on ERROR_MORE_DATA `chars` holds a size that is enough.
     LONG QueryStringValue(const char* name, char* buffer, ULONG* chars);
     LONG QueryStringValue(const char* name, CString& value);
     // Reads a value that must be REG_DWORD.

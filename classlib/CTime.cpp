@@ -3,6 +3,11 @@
 CTime::CTime(int year, int month, int day, int hour, int minute, int second, int dst) : time_(0) {
     // The C library's range: a year before 1970 or past 3000 cannot be a 64-bit local time here.
     if (year < 1900 || year > 3000) return;
+    // Fields far out of range would overflow the C library's own normalising arithmetic; a few
+    // years' worth of days, hours or seconds past the calendar's limits still normalise.
+    const int kFieldLimit = 20000;
+    for (int field : {month, day, hour, minute, second})
+        if (field < -kFieldLimit || field > kFieldLimit) return;
     struct tm t = {};
     t.tm_year = year - 1900;
     t.tm_mon = month - 1;
@@ -17,15 +22,23 @@ CTime::CTime(int year, int month, int day, int hour, int minute, int second, int
 
 CTime CTime::GetCurrentTime() { return CTime(_time64(nullptr)); }
 
-bool CTime::GetLocalTm(struct tm* out) const {
-    __time64_t t = time_;
+namespace {
+// The last second the C library converts (end of the year 3000); outside 0 to this, some runtimes
+// call the invalid-parameter handler, which ends the process, instead of returning an error.
+const __time64_t kLastConvertible = 32535215999LL;
+
+bool ToLocal(__time64_t t, struct tm* out) {
+    if (t < 0 || t > kLastConvertible) return false;
     return _localtime64_s(out, &t) == 0;
 }
+}  // namespace
+
+bool CTime::GetLocalTm(struct tm* out) const { return out && ToLocal(time_, out); }
 
 namespace {
 struct tm Local(__time64_t t) {
     struct tm r = {};
-    if (_localtime64_s(&r, &t) != 0) {
+    if (!ToLocal(t, &r)) {
         r = tm();
         r.tm_mday = 1;
         r.tm_year = 70;

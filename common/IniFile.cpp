@@ -1,10 +1,28 @@
 #include "common/IniFile.h"
 #include "common/Exception.h"
-#include <cstdlib>
+#include <climits>
 
 namespace {
 const char* const kSafeIniMutexName = "Brellix.OrvService.SafeIniReader";
+
+// atoi's reading (leading white space, a sign, digits up to the first other character, none
+// gives 0), but a number too large for an int saturates instead of wrapping: a garbled
+// 4294969320 must not come back as the year 2024.
+int ParseIniField(const CString& text) {
+    const char* p = text;
+    while (*p == ' ' || (*p >= '\t' && *p <= '\r')) ++p;
+    bool negative = false;
+    if (*p == '+' || *p == '-') negative = *p++ == '-';
+    long long value = 0;
+    for (; *p >= '0' && *p <= '9'; ++p) {
+        if (value <= INT_MAX) value = value * 10 + (*p - '0');
+    }
+    if (negative) value = -value;
+    if (value > INT_MAX) return INT_MAX;
+    if (value < INT_MIN) return INT_MIN;
+    return static_cast<int>(value);
 }
+}  // namespace
 
 CString EscapeIniValue(const CString& value) {
     CString out(value);
@@ -99,10 +117,10 @@ CTime ParseIniTime(const CString& text) {
             field = text.Mid(pos, found - pos);
             pos = found;
         }
-        fields[i] = std::atoi(field);
+        fields[i] = ParseIniField(field);
         ++pos;  // may pass the end: Mid then gives the empty text
     }
-    fields[4] = std::atoi(text.Mid(pos));
+    fields[4] = ParseIniField(text.Mid(pos));
     const int year = fields[0], month = fields[1], day = fields[2], hour = fields[3], minute = fields[4];
     if (year < 1970 || year > 2038 || month < 1 || month > 12 || day < 1 || day > 31 || hour < 0 || hour > 23 ||
         minute < 0 || minute > 59)

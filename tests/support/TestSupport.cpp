@@ -3,6 +3,8 @@
 #include <fstream>
 #include <sstream>
 #include <atomic>
+#include <cstdlib>
+#include <vector>
 
 namespace testing_support {
 
@@ -44,6 +46,53 @@ std::string ReadFileBytes(const char* path) {
     std::ostringstream s;
     s << in.rdbuf();
     return s.str();
+}
+
+TimeZoneScope::TimeZoneScope(const char* tz) : hadOld_(false) {
+    const char* old = std::getenv("TZ");
+    hadOld_ = old != nullptr;
+    if (old) old_ = old;
+    _putenv_s("TZ", tz);
+    _tzset();
+}
+
+TimeZoneScope::~TimeZoneScope() {
+    _putenv_s("TZ", hadOld_ ? old_.c_str() : "");
+    _tzset();
+}
+
+DWORD RunSelf(const char* arguments, const std::vector<std::pair<std::string, std::string>>& environment) {
+    char self[MAX_PATH * 2] = "";
+    GetModuleFileNameA(nullptr, self, sizeof(self));
+    CString commandLine;
+    commandLine.Format("\"%s\" %s", self, arguments ? arguments : "");
+
+    // The child inherits the process environment block, which the C runtime's copy ignores.
+    std::vector<std::pair<std::string, std::string>> saved;
+    std::vector<bool> hadSaved;
+    for (const auto& var : environment) {
+        char previous[4096] = "";
+        hadSaved.push_back(GetEnvironmentVariableA(var.first.c_str(), previous, sizeof(previous)) > 0);
+        saved.emplace_back(var.first, previous);
+        SetEnvironmentVariableA(var.first.c_str(), var.second.c_str());
+    }
+    STARTUPINFOA si = {};
+    si.cb = sizeof(si);
+    PROCESS_INFORMATION pi = {};
+    std::vector<char> writable(commandLine.str().begin(), commandLine.str().end());
+    writable.push_back('\0');
+    const BOOL started =
+        CreateProcessA(nullptr, writable.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi);
+    const DWORD startError = GetLastError();
+    for (size_t i = 0; i < saved.size(); ++i)
+        SetEnvironmentVariableA(saved[i].first.c_str(), hadSaved[i] ? saved[i].second.c_str() : nullptr);
+    if (!started) return startError;
+    CloseHandle(pi.hThread);
+    WaitForSingleObject(pi.hProcess, INFINITE);
+    DWORD code = 0;
+    GetExitCodeProcess(pi.hProcess, &code);
+    CloseHandle(pi.hProcess);
+    return code;
 }
 
 }  // namespace testing_support

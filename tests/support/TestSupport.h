@@ -1,6 +1,9 @@
 // Helpers shared by the tests: scratch folders, the folder of the helper programs.
 #pragma once
 #include "classlib/CString.h"
+#include <string>
+#include <utility>
+#include <vector>
 
 namespace testing_support {
 // The folder holding the test programs and the helper programs built beside them.
@@ -19,4 +22,24 @@ private:
 // Writes bytes to a file, replacing it.
 void WriteFileBytes(const char* path, const std::string& bytes);
 std::string ReadFileBytes(const char* path);
+
+// Sets the C runtime's TZ for the life of the object and puts the previous value back. The
+// runtime then takes the zone's offset from TZ, but its daylight-saving rules still come from the
+// system: use RunSelf with TZ in the environment to have both.
+class TimeZoneScope {
+public:
+    explicit TimeZoneScope(const char* tz);
+    ~TimeZoneScope();
+    TimeZoneScope(const TimeZoneScope&) = delete;
+    TimeZoneScope& operator=(const TimeZoneScope&) = delete;
+
+private:
+    bool hadOld_;
+    std::string old_;
+};
+
+// Runs this test program again with the given arguments and the environment variables set
+// (name, value pairs), waits for it and gives its exit code (or a Win32 error code when it cannot
+// start).
+DWORD RunSelf(const char* arguments, const std::vector<std::pair<std::string, std::string>>& environment);
 }  // namespace testing_support
