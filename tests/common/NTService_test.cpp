@@ -157,6 +157,42 @@ TEST(StatusTest, ExitCodesGoOutOnlyWithStopped) {
     EXPECT_EQ(5u, r.port.reports[1].dwServiceSpecificExitCode);
 }
 
+namespace {
+// While the first report is on its way, the service's other thread reports again, as the worker
+// does while the control handler repeats the current state.
+class InterleavingPort : public RecordingPort {
+public:
+    BOOL SetStatus(SERVICE_STATUS_HANDLE handle, const SERVICE_STATUS& status) override {
+        RecordingPort::SetStatus(handle, status);
+        if (reports.size() == 1) {
+            nestedResults.push_back(service->ReportStatus(SERVICE_STOP_PENDING, 1, 100));
+            nestedResults.push_back(service->SetStatus(SERVICE_STOPPED, 0, 0, 0, 0, 0));
+        }
+        return TRUE;
+    }
+    CNTService* service = nullptr;
+    std::vector<BOOL> nestedResults;
+};
+}  // namespace
+
+TEST(StatusTest, ReportsMadeDuringASendFollowItAndNothingStaleComesLast) {
+    TestService service;
+    InterleavingPort port;
+    port.service = &service;
+    service.SetStatusPort(&port);
+    ASSERT_TRUE(service.RegisterCtrlHandler());
+    service.ReportStatus(SERVICE_RUNNING);
+    // Only the newest of the reports made meanwhile goes out, after the one under way.
+    ASSERT_EQ(2u, port.reports.size());
+    EXPECT_EQ(static_cast<DWORD>(SERVICE_RUNNING), port.reports[0].dwCurrentState);
+    EXPECT_EQ(static_cast<DWORD>(SERVICE_STOPPED), port.reports[1].dwCurrentState);
+    EXPECT_EQ((std::vector<BOOL>{TRUE, TRUE}), port.nestedResults);
+    // Afterwards each report goes out on its own again.
+    service.ReportCurrentStatus();
+    ASSERT_EQ(3u, port.reports.size());
+    EXPECT_EQ(static_cast<DWORD>(SERVICE_STOPPED), port.reports[2].dwCurrentState);
+}
+
 TEST(StatusTest, NothingIsSentWithoutARegisteredHandle) {
     TestService service;
     RecordingPort port;
