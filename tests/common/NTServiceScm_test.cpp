@@ -196,3 +196,22 @@ TEST(ScmTest, StateChangesOfAMissingServiceFailAtOpening) {
     EXPECT_EQ(static_cast<DWORD>(ERROR_SERVICE_DOES_NOT_EXIST), error);
     EXPECT_EQ(0, text.Find("CNTService::Uninstall, Failed call to OpenService, Error:1060, "));
 }
+
+TEST(ScmTest, InstancesAreTheServicesRunningThisProgram) {
+    RemoveLeftovers(kName);
+    InProcessService service;
+    char ownPath[MAX_PATH * 2] = "";
+    GetModuleFileNameA(nullptr, ownPath, sizeof(ownPath));
+    CNTServiceCommandLineInfo info;
+    service.PrepareInstall(info, ownPath);
+    CString text;
+    DWORD error = 0;
+    ASSERT_TRUE(service.Install(text, error)) << text.GetString();
+    CStringArray names;
+    names.Add("stale");
+    EXPECT_TRUE(service.EnumerateInstances(names, error));
+    ASSERT_EQ(1, names.GetSize());
+    EXPECT_EQ(CString(kName), names[0]);
+    EXPECT_TRUE(service.Uninstall(text, error, 5000)) << text.GetString();
+    EXPECT_TRUE(WaitUntilGone(kName));
+}

@@ -461,6 +461,49 @@ TEST(CommandTest, FailureTextGoesToTheBoxUnlessSilentAndCodeIsTheExitCode) {
     CNTService::SetMessageBoxFunction(previous);
 }
 
+namespace {
+// Install and uninstall outcomes without a service control manager.
+class ScriptedCommands : public TestService {
+public:
+    BOOL Install(CString& text, DWORD& error) override {
+        text = installText;
+        error = installError;
+        return installOk;
+    }
+    BOOL Uninstall(CString& text, DWORD& error, DWORD timeout) override {
+        uninstallTimeout = timeout;
+        text = "CNTService::Uninstall, Failed to stop service, Error:1052";
+        error = ERROR_INVALID_SERVICE_CONTROL;  // the stop failed, yet the service went
+        return TRUE;
+    }
+    CString installText;
+    DWORD installError = 0;
+    BOOL installOk = TRUE;
+    DWORD uninstallTimeout = 0;
+};
+}  // namespace
+
+TEST(CommandTest, ExitCodeIsZeroWheneverTheCommandSucceeded) {
+    CNTService::MessageBoxFunction previous = CNTService::SetMessageBoxFunction(RecordBox);
+    g_boxes.clear();
+    ScriptedCommands service;
+    service.m_bConsole = FALSE;
+    CNTServiceCommandLineInfo info;
+    info.m_nShellCommand = CNTServiceCommandLineInfo::UninstallService;
+    info.m_dwTimeout = 1234;
+    EXPECT_EQ(0u, service.ProcessShellCommand(info));
+    EXPECT_EQ(1234u, service.uninstallTimeout);
+    EXPECT_TRUE(g_boxes.empty());
+
+    info.m_nShellCommand = CNTServiceCommandLineInfo::InstallService;
+    service.installOk = FALSE;
+    service.installError = ERROR_SERVICE_EXISTS;
+    service.installText = "CNTService::Install, Failed call to CreateService, Error:1073";
+    EXPECT_EQ(static_cast<DWORD>(ERROR_SERVICE_EXISTS), service.ProcessShellCommand(info));
+    EXPECT_EQ((std::vector<std::string>{"CNTService::Install, Failed call to CreateService, Error:1073"}), g_boxes);
+    CNTService::SetMessageBoxFunction(previous);
+}
+
 TEST(CommandTest, NamesFromTheCommandLineOnlyWhenAllowed) {
     TestService service;
     CNTServiceCommandLineInfo info;
