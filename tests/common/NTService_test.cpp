@@ -529,14 +529,3 @@ TEST(CommandTest, NamesFromTheCommandLineOnlyWhenAllowed) {
     ASSERT_EQ(1u, sink.events.size());
     EXPECT_EQ("D", sink.events[0].source);
 }
-
-TEST(CommandTest, ConstructionDefaults) {
-    CNTService plain;
-    EXPECT_TRUE(plain.GetServiceName().IsEmpty());
-    EXPECT_EQ(static_cast<DWORD>(SERVICE_STOPPED), plain.GetCurrentState());
-    TestService service(7);
-    EXPECT_EQ(7u, service.m_dwControlsAccepted);
-    EXPECT_TRUE(service.m_bConsole);
-    EXPECT_EQ(4, service.m_nUserMessageForm);
-    EXPECT_EQ(1, service.m_nEventMessageForm);
-}
