@@ -1,0 +1,17 @@
+#include "common/Generator.h"
+#include "common/DirUtils.h"
+#include "common/RegUtils.h"
+
+CString Generator::GetProgramPath() {
+    CString path;
+    if (!RegUtils::ReadString(HKEY_LOCAL_MACHINE, "Software\\Brellix\\Orvanti\\Settings", "ProgramPath", path))
+        return CString();
+    path.Trim();
+    return path;
+}
+
+CString Generator::GetExecutablePath() {
+    CString folder = GetProgramPath();
+    if (folder.IsEmpty()) return CString();
+    return DirUtils::JoinPath(folder, "Orvanti.exe");
+}

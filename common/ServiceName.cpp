@@ -1,0 +1,3 @@
+#include "common/ServiceName.h"
+
+CString GetServiceName() { return "BrellixOrvService"; }

@@ -1,0 +1,41 @@
+#include "common/Task.h"
+#include "common/Exception.h"
+
+Task::Task(const CString& tasksIniPath, const CString& section)
+    : reader_(new SafeIniReader(tasksIniPath, section)), process_(INVALID_HANDLE_VALUE) {
+    ReadPriority();
+    ReadOrvPath();
+}
+
+Task::~Task() {
+    if (process_ != INVALID_HANDLE_VALUE && process_ != nullptr) CloseHandle(process_);
+}
+
+CString Task::GetName() { return GetReader()->GetSection(); }
+
+CTime Task::GetLastRun() { return ParseIniTime(GetReader()->ReadString("LastRun", "")); }
+
+void Task::SetLastRun(const CTime& time) { GetReader()->WriteString(FormatIniTime(time), "LastRun"); }
+
+IniReaderPtr Task::GetReader() const {
+    if (!reader_) throw Exception("Reader is not initialized.");
+    return reader_;
+}
+
+void Task::ReadPriority() {
+    CString priority = GetReader()->ReadString("Priority", "");
+    if (priority.IsEmpty()) priority = "/s2";
+    if (priority != "/s1" && priority != "/s2" && priority != "/s3")
+        throw Exception("Error: Incorrect priority identifier.");
+    priority_ = priority;
+}
+
+void Task::ReadOrvPath() {
+    CString path = GetReader()->ReadString("OrvPath", "");
+    path.Trim();
+    if (path.IsEmpty()) throw Exception("Error: Orv document path is empty.");
+    // The path goes between double quotes on the generator's command lines: a quote of its own
+    // would end it there and let the rest pass as switches. No valid path holds one.
+    if (path.Find('"') >= 0) throw Exception("Error: Orv document path contains a double quote.");
+    orvPath_ = path;
+}

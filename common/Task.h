@@ -1,0 +1,45 @@
+// Base of the service's tasks: one task section of the task file, its document and priority,
+// its last run, and the generator process of a run under way.
+#pragma once
+#include "classlib/CString.h"
+#include "classlib/CTime.h"
+#include "common/IniFile.h"
+
+class Task {
+public:
+    // Reads the priority, then the document path; either failure throws Exception.
+    Task(const CString& tasksIniPath, const CString& section);
+    // Closes a generator process handle the task still holds.
+    virtual ~Task();
+    Task(const Task&) = delete;
+    Task& operator=(const Task&) = delete;
+
+    // Whether the generator should be started for this task now.
+    virtual bool IsDue() = 0;
+    // One line naming the kind, its schedule and the document's file name.
+    virtual CString GetDescription() = 0;
+    // Stops whatever the task runs in the background.
+    virtual void Stop() {}
+
+    // INVALID_HANDLE_VALUE while no run is under way. Setting hands the handle over without
+    // closing the one held before: whoever finishes a run closes its handle first.
+    HANDLE GetProcessHandle() const { return process_; }
+    void SetProcessHandle(HANDLE handle) { process_ = handle; }
+
+    const CString& GetOrvPath() const { return orvPath_; }
+    const CString& GetPriority() const { return priority_; }
+    CString GetName();
+    // The zero time when the task never ran; kept to the minute.
+    CTime GetLastRun();
+    void SetLastRun(const CTime& time);
+    IniReaderPtr GetReader() const;
+
+private:
+    void ReadPriority();
+    void ReadOrvPath();
+
+    IniReaderPtr reader_;
+    CString orvPath_;
+    CString priority_;
+    HANDLE process_;
+};
