@@ -32,7 +32,12 @@ bool ProcessRunner::QueryExitCode(HANDLE process, DWORD& code) {
     }
     if (code != STILL_ACTIVE) return true;
     // 259 is also a code a process can really end with: only the handle knows which it is.
-    return WaitForSingleObject(process, 0) == WAIT_OBJECT_0;
+    if (WaitForSingleObject(process, 0) != WAIT_OBJECT_0) return false;
+    // The process has ended: read its code again, since the first reading may have been taken
+    // before the end was complete.
+    DWORD final = static_cast<DWORD>(-1);
+    if (GetExitCodeProcess(process, &final)) code = final;
+    return true;
 }
 
 bool ProcessRunner::IsFinished(HANDLE process) {
