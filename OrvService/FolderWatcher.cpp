@@ -221,12 +221,6 @@ DWORD FolderWatcher::SetFilterFlags(DWORD flags) {
     return old;
 }
 
-int FolderWatcher::FindWatch(const CString& folder) const {
-    for (size_t i = 0; i < watches_.size(); ++i)
-        if (watches_[i] && watches_[i]->GetPath().CompareNoCase(folder) == 0) return static_cast<int>(i);
-    return -1;
-}
-
 void FolderWatcher::TakeDeadWatches(std::vector<WatchInfo*>& out) {
     for (WatchInfo*& info : watches_) {
         if (info && info->GetState() == WatchInfo::kDead) {
@@ -252,17 +246,8 @@ DWORD FolderWatcher::WatchDirectory(const CString& folder, DWORD notifyFilter, F
     if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY))
         return Result(ERROR_BAD_PATHNAME);
 
-    bool watched;
-    std::vector<WatchInfo*> dead;
-    HANDLE port;
-    {
-        CSingleLock lock(&lock_, TRUE);
-        TakeDeadWatches(dead);
-        watched = FindWatch(folder) >= 0;
-        port = port_;
-    }
-    RemoveWatches(dead, port);
-    if (watched) UnwatchDirectory(folder);
+    // A folder watched already (under any letter case) is watched anew.
+    UnwatchDirectory(folder);
 
     EnableWatchPrivileges();
     HANDLE folderHandle = CreateFileA(folder, FILE_LIST_DIRECTORY, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
@@ -270,6 +255,7 @@ DWORD FolderWatcher::WatchDirectory(const CString& folder, DWORD notifyFilter, F
     if (folderHandle == INVALID_HANDLE_VALUE) return Result(GetLastError());
 
     WatchInfo* info = nullptr;
+    HANDLE port;
     try {
         DWORD flags;
         {
@@ -355,26 +341,22 @@ bool FolderWatcher::UnwatchAll() {
 }
 
 bool FolderWatcher::UnwatchDirectory(const CString& folder) {
-    std::vector<WatchInfo*> watches;
-    HANDLE port;
-    bool found;
-    {
-        CSingleLock lock(&lock_, TRUE);
-        TakeDeadWatches(watches);
-        size_t dead = watches.size();
-        int index = FindWatch(folder);
-        if (index >= 0) {
-            watches.push_back(watches_[index]);
-            watches_[index] = nullptr;
-        }
-        found = watches.size() > dead;
-        port = port_;
-    }
-    RemoveWatches(watches, port);
-    return found;
+    return RemoveWhere([&folder](const WatchInfo& info) { return info.GetPath().CompareNoCase(folder) == 0; });
 }
 
 bool FolderWatcher::UnwatchHandler(FolderChangeHandler* handler) {
+    return RemoveWhere([handler](const WatchInfo& info) { return info.GetClient() == handler; });
+}
+
+bool FolderWatcher::IsWatching(const CString& folder) {
+    return CountWhere([&folder](const WatchInfo& info) { return info.GetPath().CompareNoCase(folder) == 0; }) > 0;
+}
+
+int FolderWatcher::GetWatchCount() {
+    return CountWhere([](const WatchInfo&) { return true; });
+}
+
+bool FolderWatcher::RemoveWhere(const std::function<bool(const WatchInfo&)>& match) {
     std::vector<WatchInfo*> watches;
     HANDLE port;
     bool found;
@@ -383,7 +365,7 @@ bool FolderWatcher::UnwatchHandler(FolderChangeHandler* handler) {
         TakeDeadWatches(watches);
         size_t dead = watches.size();
         for (WatchInfo*& info : watches_) {
-            if (info && info->GetClient() == handler) {
+            if (info && match(*info)) {
                 watches.push_back(info);
                 info = nullptr;
             }
@@ -395,21 +377,7 @@ bool FolderWatcher::UnwatchHandler(FolderChangeHandler* handler) {
     return found;
 }
 
-bool FolderWatcher::IsWatching(const CString& folder) {
-    std::vector<WatchInfo*> dead;
-    HANDLE port;
-    bool watching;
-    {
-        CSingleLock lock(&lock_, TRUE);
-        TakeDeadWatches(dead);
-        watching = FindWatch(folder) >= 0;
-        port = port_;
-    }
-    RemoveWatches(dead, port);
-    return watching;
-}
-
-int FolderWatcher::GetWatchCount() {
+int FolderWatcher::CountWhere(const std::function<bool(const WatchInfo&)>& match) {
     std::vector<WatchInfo*> dead;
     HANDLE port;
     int count = 0;
@@ -417,7 +385,7 @@ int FolderWatcher::GetWatchCount() {
         CSingleLock lock(&lock_, TRUE);
         TakeDeadWatches(dead);
         for (WatchInfo* info : watches_)
-            if (info) ++count;
+            if (info && match(*info)) ++count;
         port = port_;
     }
     RemoveWatches(dead, port);

@@ -4,6 +4,7 @@
 #pragma once
 #include "OrvService/FolderChangeHandler.h"
 #include "classlib/CSync.h"
+#include <functional>
 #include <vector>
 
 class DelayedFolderChangeHandler;
@@ -85,9 +86,12 @@ private:
     static unsigned __stdcall ThreadProc(void* argument);
     // Under the lock: takes out the watches that the worker thread gave up after a read failure.
     void TakeDeadWatches(std::vector<WatchInfo*>& out);
-    int FindWatch(const CString& folder) const;
     // Outside the lock: stops (unless dead), unlinks and deletes the watches.
     void RemoveWatches(std::vector<WatchInfo*>& watches, HANDLE port);
+    // Removes the matching watches (and any dead ones); true when one matched.
+    bool RemoveWhere(const std::function<bool(const WatchInfo&)>& match);
+    // Counts the matching live watches, removing dead ones on the way.
+    int CountWhere(const std::function<bool(const WatchInfo&)>& match);
 
     HANDLE port_;
     HANDLE thread_;
