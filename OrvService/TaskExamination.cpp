@@ -23,6 +23,8 @@ void LogFormatted(const char* format, const char* a, const char* b = nullptr) {
     Log::Write(line);
 }
 
+TaskFactory g_taskFactory = CreateTask;
+
 // The name and description of a task for a failure line; the task may be the very thing that
 // fails to give them.
 CString DescribeForFailure(Task& task) {
@@ -49,6 +51,12 @@ boost::shared_ptr<Task> CreateTask(const IniFile& file, const CString& section) 
     throw Exception("Unknown task type.");
 }
 
+TaskFactory SetTaskFactoryForTesting(TaskFactory factory) {
+    TaskFactory previous = g_taskFactory;
+    g_taskFactory = factory ? factory : CreateTask;
+    return previous;
+}
+
 void LoadTaskList(const CString& tasksIniPath, TaskList& tasks, int& failures) {
     tasks.clear();
     failures = 0;
@@ -58,7 +66,7 @@ void LoadTaskList(const CString& tasksIniPath, TaskList& tasks, int& failures) {
         CString section;
         section.Format("Task%d", n);
         try {
-            tasks.push_back(CreateTask(file, section));
+            tasks.push_back(g_taskFactory(file, section));
         } catch (const Exception& e) {
             LogFormatted("Unable to load %s: %s", section, e.GetFullMessage());
             ++failures;

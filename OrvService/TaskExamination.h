@@ -10,6 +10,9 @@
 void LoadTaskList(const CString& tasksIniPath, TaskList& tasks, int& failures);
 // The task of the section's type; throws Exception for an unknown type or a bad section.
 boost::shared_ptr<Task> CreateTask(const IniFile& file, const CString& section);
+// Tests replace how LoadTaskList builds each task; null restores CreateTask. Gives the previous.
+typedef boost::shared_ptr<Task> (*TaskFactory)(const IniFile& file, const CString& section);
+TaskFactory SetTaskFactoryForTesting(TaskFactory factory);
 // Runs the generator for the task and keeps the process; throws Exception or WinLogException.
 void StartTask(Task& task);
 // Collects the task's ended generator run; throws Exception, or WinLogException when the run
