@@ -17,7 +17,12 @@ case "$cmd" in
       "$SERVER" -w </dev/null >/dev/null 2>&1 || true
       touch "$WINEPREFIX/.orv-ready"
     fi
-    "$SERVER" -p </dev/null >/dev/null 2>&1
+    # A server of this prefix may still be shutting down from an earlier run, or (reused) be
+    # running already: retry, then go on either way.
+    for _ in 1 2 3 4 5 6 7 8 9 10; do
+      "$SERVER" -p </dev/null >/dev/null 2>&1 && break
+      sleep 1
+    done
     # Start the prefix's system processes now, detached, so that no test's pipes are inherited
     # by them.
     "$WINE" cmd.exe /c exit </dev/null >/dev/null 2>&1 || true
