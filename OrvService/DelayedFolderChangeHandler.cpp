@@ -1,0 +1,171 @@
+#include "OrvService/DelayedFolderChangeHandler.h"
+#include "OrvService/WildcardMatch.h"
+
+namespace {
+
+void ParsePatterns(const char* text, std::vector<CString>& patterns) {
+    if (!text) return;
+    CString all(text);
+    int start = 0;
+    while (start <= all.GetLength()) {
+        int end = all.Find(';', start);
+        if (end < 0) end = all.GetLength();
+        CString item = all.Mid(start, end - start);
+        if (!item.IsEmpty()) patterns.push_back(item);
+        start = end + 1;
+    }
+}
+
+bool AnyMatches(const std::vector<CString>& patterns, const CString& name) {
+    for (const CString& pattern : patterns)
+        if (WildcardMatch(name, pattern)) return true;
+    return false;
+}
+
+}  // namespace
+
+FolderChangeNotification::FolderChangeNotification(DelayedFolderChangeHandler* owner_, DWORD kind_,
+                                                   const CString& first_, const CString& second_, DWORD code_,
+                                                   DWORD nameOffset_)
+    : owner(owner_), kind(kind_), first(first_), second(second_), code(code_), nameOffset(nameOffset_) {
+    if (owner) owner->AddRef();
+}
+
+FolderChangeNotification::~FolderChangeNotification() {
+    if (!owner) return;
+    if (kind == kWatchStopped) owner->SignalStopped();
+    owner->Release();
+}
+
+DelayedFolderChangeHandler::DelayedFolderChangeHandler(FolderChangeHandler* client, bool gui, const char* include,
+                                                       const char* exclude, DWORD filterFlags)
+    : client_(client),
+      filterFlags_(filterFlags),
+      nameOffset_(0),
+      stoppedEvent_(CreateEventA(nullptr, FALSE, FALSE, nullptr)) {
+    ParsePatterns(include, include_);
+    ParsePatterns(exclude, exclude_);
+    if (gui)
+        notifier_.reset(new DelayedWindowNotifier());
+    else
+        notifier_.reset(new DelayedThreadNotifier());
+}
+
+DelayedFolderChangeHandler::~DelayedFolderChangeHandler() {
+    notifier_.reset();
+    if (stoppedEvent_) CloseHandle(stoppedEvent_);
+}
+
+void DelayedFolderChangeHandler::SetFolderPath(const CString& folder) {
+    nameOffset_ = 0;
+    if (filterFlags_ & kFilterRelativeName) {
+        nameOffset_ = static_cast<DWORD>(folder.GetLength());
+        if (folder.IsEmpty() || folder[folder.GetLength() - 1] != '\\') ++nameOffset_;
+    }
+}
+
+void DelayedFolderChangeHandler::DetachClient() {
+    CSingleLock lock(&clientLock_, TRUE);
+    client_ = nullptr;
+}
+
+FolderChangeHandler* DelayedFolderChangeHandler::GetClient() {
+    CSingleLock lock(&clientLock_, TRUE);
+    return client_;
+}
+
+bool DelayedFolderChangeHandler::Post(DWORD kind, const CString& first, const CString& second, DWORD code) {
+    FolderChangeNotification* record =
+        new (std::nothrow) FolderChangeNotification(this, kind, first, second, code, nameOffset_);
+    if (!record) return false;
+    if (notifier_ && notifier_->Post(record)) return true;
+    delete record;
+    return false;
+}
+
+void DelayedFolderChangeHandler::OnFileAdded(const CString& path) { Post(kFileAdded, path, CString(), 0); }
+void DelayedFolderChangeHandler::OnFileRemoved(const CString& path) { Post(kFileRemoved, path, CString(), 0); }
+void DelayedFolderChangeHandler::OnFileModified(const CString& path) { Post(kFileModified, path, CString(), 0); }
+
+void DelayedFolderChangeHandler::OnFileNameChanged(const CString& oldPath, const CString& newPath) {
+    Post(kFileRenamed, oldPath, newPath, 0);
+}
+
+void DelayedFolderChangeHandler::OnReadDirectoryChangesError(DWORD error, const CString& folder) {
+    Post(kReadError, folder, CString(), error);
+}
+
+void DelayedFolderChangeHandler::OnWatchStarted(DWORD error, const CString& folder) {
+    if (filterFlags_ & kFilterNoStarted) return;
+    Post(kWatchStarted, folder, CString(), error);
+}
+
+void DelayedFolderChangeHandler::OnWatchStopped(const CString& folder) {
+    if (filterFlags_ & kFilterNoStopped) return;
+    ResetEvent(stoppedEvent_);
+    // A record that could not be queued is already freed: nobody would ever answer.
+    if (!Post(kWatchStopped, folder, CString(), 0)) return;
+    while (WaitForSingleObject(stoppedEvent_, 5000) == WAIT_TIMEOUT) {
+    }
+}
+
+void DelayedFolderChangeHandler::SignalStopped() { SetEvent(stoppedEvent_); }
+
+void DelayedFolderChangeHandler::Dispatch(FolderChangeNotification* record) {
+    if (!record) return;
+    std::unique_ptr<FolderChangeNotification> owned(record);
+    // The lock keeps a detaching client thread from returning (and the client from going away)
+    // while its callback runs here.
+    CSingleLock lock(&clientLock_, TRUE);
+    FolderChangeHandler* client = client_;
+    if (!client || !PassesFilter(*record, client)) return;
+    switch (record->kind) {
+    case kFileAdded: client->OnFileAdded(record->first); break;
+    case kFileRemoved: client->OnFileRemoved(record->first); break;
+    case kFileModified: client->OnFileModified(record->first); break;
+    case kFileRenamed: client->OnFileNameChanged(record->first, record->second); break;
+    case kReadError: client->OnReadDirectoryChangesError(record->code, record->first); break;
+    case kWatchStarted: client->OnWatchStarted(record->code, record->first); break;
+    case kWatchStopped:
+        try {
+            client->OnWatchStopped(record->first);
+        } catch (...) {
+            MessageBeep(0xFFFFFFFF);
+            MessageBeep(0xFFFFFFFF);
+        }
+        break;
+    default: break;
+    }
+}
+
+CString DelayedFolderChangeHandler::TestedName(const CString& text, DWORD nameOffset) const {
+    if (filterFlags_ & kFilterFileNameOnly) {
+        int slash = text.ReverseFind('\\');
+        return slash >= 0 ? text.Mid(slash + 1) : text;
+    }
+    if (filterFlags_ & kFilterRelativeName) return text.Mid(static_cast<int>(nameOffset));
+    return text;
+}
+
+bool DelayedFolderChangeHandler::NameAccepted(const CString& name) const {
+    if (!include_.empty() && !AnyMatches(include_, name)) return false;
+    return !AnyMatches(exclude_, name);
+}
+
+bool DelayedFolderChangeHandler::PassesFilter(const FolderChangeNotification& record,
+                                              FolderChangeHandler* client) const {
+    if (record.kind == kReadError || record.kind == kWatchStarted || record.kind == kWatchStopped) return true;
+    const DWORD flags = filterFlags_;
+    if ((flags & kFilterNoPatterns) && (flags & kFilterNoClient)) return true;
+    const bool askClient = client && !(flags & kFilterNoClient);
+    if ((flags & kFilterClientFirst) && askClient && !client->Filter(record.kind, record.first, record.second))
+        return false;
+    if (!(flags & kFilterNoPatterns)) {
+        bool accepted = NameAccepted(TestedName(record.first, record.nameOffset));
+        if (!accepted && record.kind == kFileRenamed)
+            accepted = NameAccepted(TestedName(record.second, record.nameOffset));
+        if (!accepted) return false;
+    }
+    if (!(flags & kFilterClientFirst) && askClient) return client->Filter(record.kind, record.first, record.second);
+    return true;
+}

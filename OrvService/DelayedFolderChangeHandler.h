@@ -1,0 +1,63 @@
+// The handler a watcher's worker thread calls: turns each callback into a record and posts it to
+// the receiving side, where it is filtered and handed to the client's handler.
+#pragma once
+#include "OrvService/DelayedNotifier.h"
+#include "OrvService/FolderChangeHandler.h"
+#include "OrvService/FolderChangeNotification.h"
+#include <memory>
+#include <vector>
+
+enum FolderFilterFlags {
+    kFilterNoPatterns = 0x01,
+    kFilterRelativeName = 0x04,
+    kFilterFileNameOnly = 0x08,
+    kFilterClientFirst = 0x10,
+    kFilterNoClient = 0x20,
+    kFilterNoStarted = 0x40,
+    kFilterNoStopped = 0x80,
+};
+
+class DelayedFolderChangeHandler : public FolderChangeHandler {
+public:
+    // Holds one reference to the client while attached. Pattern texts are ";"-separated lists.
+    DelayedFolderChangeHandler(FolderChangeHandler* client, bool gui, const char* include, const char* exclude,
+                               DWORD filterFlags);
+    ~DelayedFolderChangeHandler() override;
+
+    // The watched folder, for names relative to it (flag 0x04).
+    void SetFolderPath(const CString& folder);
+    // After this the client is never called again; records still queued are freed unseen.
+    void DetachClient();
+    FolderChangeHandler* GetClient();
+
+    void OnFileAdded(const CString& path) override;
+    void OnFileRemoved(const CString& path) override;
+    void OnFileNameChanged(const CString& oldPath, const CString& newPath) override;
+    void OnFileModified(const CString& path) override;
+    void OnReadDirectoryChangesError(DWORD error, const CString& folder) override;
+    void OnWatchStarted(DWORD error, const CString& folder) override;
+    // Returns once the client has been told, or the record has been dropped.
+    void OnWatchStopped(const CString& folder) override;
+
+    // On the receiving side: delivers the record when it passes the filter, then frees it.
+    void Dispatch(FolderChangeNotification* record);
+    bool PassesFilter(const FolderChangeNotification& record, FolderChangeHandler* client) const;
+    // Signals the end of the watch-stopped hand-over.
+    void SignalStopped();
+
+    DWORD GetNameOffset() const { return nameOffset_; }
+
+private:
+    bool Post(DWORD kind, const CString& first, const CString& second, DWORD code);
+    bool NameAccepted(const CString& name) const;
+    CString TestedName(const CString& text, DWORD nameOffset) const;
+
+    std::unique_ptr<DelayedNotifier> notifier_;
+    CCriticalSection clientLock_;
+    FolderChangeHandler* client_;
+    DWORD filterFlags_;
+    DWORD nameOffset_;
+    HANDLE stoppedEvent_;
+    std::vector<CString> include_;
+    std::vector<CString> exclude_;
+};

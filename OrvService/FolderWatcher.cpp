@@ -1,0 +1,447 @@
+#include "OrvService/FolderWatcher.h"
+#include "OrvService/DelayedFolderChangeHandler.h"
+#include "OrvService/DelayedNotifier.h"
+#include "OrvService/NotifyBufferWalker.h"
+#include <process.h>
+
+namespace {
+
+DWORD Result(DWORD error) {
+    SetLastError(error);
+    return error;
+}
+
+void EnablePrivilege(const char* name) {
+    HANDLE token = nullptr;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES, &token)) return;
+    TOKEN_PRIVILEGES privileges = {};
+    if (LookupPrivilegeValueA(nullptr, name, &privileges.Privileges[0].Luid)) {
+        privileges.PrivilegeCount = 1;
+        privileges.Privileges[0].Attributes = SE_PRIVILEGE_ENABLED;
+        AdjustTokenPrivileges(token, FALSE, &privileges, 0, nullptr, nullptr);
+    }
+    CloseHandle(token);
+}
+
+}  // namespace
+
+void EnableWatchPrivileges() {
+    static volatile LONG done = 0;
+    if (InterlockedExchange(&done, 1) != 0) return;
+    EnablePrivilege("SeBackupPrivilege");
+    EnablePrivilege("SeRestorePrivilege");
+    EnablePrivilege("SeChangeNotifyPrivilege");
+}
+
+// ---------------------------------------------------------------------------------------------
+
+WatchInfo::WatchInfo(const CString& folder, HANDLE folderHandle, DWORD notifyFilter, bool subtree,
+                     FolderChangeHandler* client, bool gui, const char* include, const char* exclude,
+                     DWORD filterFlags)
+    : handler_(new DelayedFolderChangeHandler(client, gui, include, exclude, filterFlags)),
+      client_(client),
+      folder_(folderHandle),
+      notifyFilter_(notifyFilter),
+      subtree_(subtree),
+      path_(folder),
+      bytesReturned_(0),
+      overlapped_(),
+      error_(0),
+      event_(CreateEventA(nullptr, TRUE, FALSE, nullptr)),
+      state_(kNew) {
+    handler_->SetFolderPath(folder);
+    client_->AddRef();
+}
+
+WatchInfo::~WatchInfo() {
+    handler_->DetachClient();
+    client_->Release();
+    CloseFolderHandle();
+    // Records still queued hold their own references; the last one frees the handler.
+    handler_->Release();
+    if (event_) CloseHandle(event_);
+}
+
+void WatchInfo::CloseFolderHandle() {
+    if (folder_ != INVALID_HANDLE_VALUE) {
+        CloseHandle(folder_);
+        folder_ = INVALID_HANDLE_VALUE;
+    }
+}
+
+LONG WatchInfo::GetState() {
+    CSingleLock lock(&lock_, TRUE);
+    return state_;
+}
+
+DWORD WatchInfo::Start(HANDLE port) {
+    {
+        CSingleLock lock(&lock_, TRUE);
+        state_ = kStartRequested;
+        if (!PostQueuedCompletionStatus(port, sizeof(DWORD), reinterpret_cast<ULONG_PTR>(this), &overlapped_))
+            return GetLastError();
+    }
+    while (WaitForSingleObject(event_, 10000) == WAIT_TIMEOUT) {
+    }
+    ResetEvent(event_);
+    return error_;
+}
+
+void WatchInfo::Stop(HANDLE port) {
+    {
+        CSingleLock lock(&lock_, TRUE);
+        // The worker thread already closed a failed watch; no one would answer a request.
+        if (state_ == kDead || state_ == kNew) return;
+        state_ = kStopRequested;
+        if (!PostQueuedCompletionStatus(port, sizeof(DWORD), reinterpret_cast<ULONG_PTR>(this), &overlapped_))
+            return;
+    }
+    // Keep this thread's messages flowing: the stop is only carried out once the receiving side
+    // has dispatched the watch-stopped record, which may be queued for this very thread.
+    bool quit = false;
+    WPARAM quitCode = 0;
+    for (;;) {
+        DWORD wait = MsgWaitForMultipleObjects(1, &event_, FALSE, 5000, QS_ALLINPUT);
+        if (wait == WAIT_OBJECT_0) break;
+        if (wait != WAIT_OBJECT_0 + 1) continue;
+        MSG msg;
+        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            if (msg.message == WM_QUIT) {
+                quit = true;
+                quitCode = msg.wParam;
+                continue;
+            }
+            if (DelayedThreadNotifier::DispatchThreadMessage(msg)) continue;
+            TranslateMessage(&msg);
+            DispatchMessageA(&msg);
+        }
+    }
+    ResetEvent(event_);
+    if (quit) PostQuitMessage(static_cast<int>(quitCode));
+}
+
+bool WatchInfo::IssueRead() {
+    bytesReturned_ = 0;
+    if (ReadDirectoryChangesW(folder_, buffer_, sizeof(buffer_), subtree_ ? TRUE : FALSE, notifyFilter_,
+                              &bytesReturned_, &overlapped_, nullptr))
+        return true;
+    return false;
+}
+
+void WatchInfo::Fail(DWORD error) {
+    HANDLE thread = GetCurrentThread();
+    int priority = GetThreadPriority(thread);
+    SetThreadPriority(thread, THREAD_PRIORITY_HIGHEST);
+    error_ = error;
+    handler_->OnReadDirectoryChangesError(error, path_);
+    {
+        // The client thread removes the watch: waiting here for its lock could meet an unwatch
+        // that waits for this thread. A stop requested meanwhile finds the handle closed.
+        CSingleLock lock(&lock_, TRUE);
+        CloseFolderHandle();
+        if (state_ == kWatching) state_ = kDead;
+    }
+    SetThreadPriority(thread, priority);
+}
+
+void WatchInfo::HandlePacket(DWORD bytes) {
+    LONG state;
+    {
+        CSingleLock lock(&lock_, TRUE);
+        state = state_;
+    }
+    switch (state) {
+    case kStartRequested:
+        if (IssueRead()) {
+            {
+                CSingleLock lock(&lock_, TRUE);
+                state_ = kWatching;
+            }
+            error_ = 0;
+            handler_->OnWatchStarted(0, path_);
+        } else {
+            error_ = GetLastError();
+            handler_->OnWatchStarted(error_, path_);
+        }
+        SetEvent(event_);
+        break;
+    case kStopRequested: {
+        bool closed;
+        {
+            CSingleLock lock(&lock_, TRUE);
+            closed = folder_ == INVALID_HANDLE_VALUE;
+            if (!closed) {
+                CloseFolderHandle();  // cancels the pending read
+                state_ = kStopping;
+            }
+        }
+        if (closed) {
+            SetEvent(event_);
+        } else {
+            handler_->OnWatchStopped(path_);
+        }
+        break;
+    }
+    case kStopping: {
+        bool closed;
+        {
+            CSingleLock lock(&lock_, TRUE);
+            closed = folder_ == INVALID_HANDLE_VALUE;
+            if (!closed) CloseFolderHandle();
+        }
+        if (closed) SetEvent(event_);
+        break;
+    }
+    case kWatching:
+        WalkNotifyBuffer(buffer_, bytes, path_, pendingOldPath_, *handler_);
+        if (IssueRead())
+            error_ = 0;
+        else
+            Fail(GetLastError());
+        break;
+    default:
+        break;
+    }
+}
+
+// ---------------------------------------------------------------------------------------------
+
+FolderWatcher::FolderWatcher(bool gui, DWORD filterFlags)
+    : port_(nullptr), thread_(nullptr), threadId_(0), gui_(gui), filterFlags_(filterFlags ? filterFlags : 8) {}
+
+FolderWatcher::~FolderWatcher() {
+    UnwatchAll();
+    if (port_) CloseHandle(port_);
+}
+
+DWORD FolderWatcher::SetFilterFlags(DWORD flags) {
+    CSingleLock lock(&lock_, TRUE);
+    DWORD old = filterFlags_;
+    filterFlags_ = flags ? flags : 8;
+    return old;
+}
+
+int FolderWatcher::FindWatch(const CString& folder) const {
+    for (size_t i = 0; i < watches_.size(); ++i)
+        if (watches_[i] && watches_[i]->GetPath().CompareNoCase(folder) == 0) return static_cast<int>(i);
+    return -1;
+}
+
+void FolderWatcher::TakeDeadWatches(std::vector<WatchInfo*>& out) {
+    for (WatchInfo*& info : watches_) {
+        if (info && info->GetState() == WatchInfo::kDead) {
+            out.push_back(info);
+            info = nullptr;
+        }
+    }
+}
+
+void FolderWatcher::RemoveWatches(std::vector<WatchInfo*>& watches, HANDLE port) {
+    for (WatchInfo* info : watches) {
+        info->Stop(port);
+        info->GetClient()->ReleaseWatcherUse(this);
+        delete info;
+    }
+    watches.clear();
+}
+
+DWORD FolderWatcher::WatchDirectory(const CString& folder, DWORD notifyFilter, FolderChangeHandler* handler,
+                                    bool subtree, const char* include, const char* exclude) {
+    if (folder.IsEmpty() || notifyFilter == 0 || !handler) return Result(ERROR_INVALID_PARAMETER);
+    DWORD attributes = GetFileAttributesA(folder);
+    if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY))
+        return Result(ERROR_BAD_PATHNAME);
+
+    bool watched;
+    std::vector<WatchInfo*> dead;
+    HANDLE port;
+    {
+        CSingleLock lock(&lock_, TRUE);
+        TakeDeadWatches(dead);
+        watched = FindWatch(folder) >= 0;
+        port = port_;
+    }
+    RemoveWatches(dead, port);
+    if (watched) UnwatchDirectory(folder);
+
+    EnableWatchPrivileges();
+    HANDLE folderHandle = CreateFileA(folder, FILE_LIST_DIRECTORY, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                      OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OVERLAPPED, nullptr);
+    if (folderHandle == INVALID_HANDLE_VALUE) return Result(GetLastError());
+
+    WatchInfo* info = nullptr;
+    try {
+        DWORD flags;
+        {
+            CSingleLock lock(&lock_, TRUE);
+            flags = filterFlags_;
+        }
+        info = new WatchInfo(folder, folderHandle, notifyFilter, subtree, handler, gui_, include, exclude, flags);
+    } catch (...) {
+        CloseHandle(folderHandle);
+        return Result(ERROR_OUTOFMEMORY);
+    }
+
+    {
+        CSingleLock lock(&lock_, TRUE);
+        HANDLE bound = CreateIoCompletionPort(folderHandle, port_, reinterpret_cast<ULONG_PTR>(info), 0);
+        if (!bound) {
+            DWORD error = GetLastError();
+            lock.Unlock();
+            delete info;
+            return Result(error);
+        }
+        port_ = bound;
+        if (!thread_) {
+            unsigned id = 0;
+            thread_ = reinterpret_cast<HANDLE>(_beginthreadex(nullptr, 0, ThreadProc, this, 0, &id));
+            if (!thread_) {
+                DWORD error = GetLastError();
+                lock.Unlock();
+                delete info;
+                return Result(error ? error : ERROR_MAX_THRDS_REACHED);
+            }
+            threadId_ = id;
+        }
+        port = port_;
+    }
+
+    DWORD error = info->Start(port);
+    if (error) {
+        delete info;
+        return Result(error);
+    }
+
+    FolderWatcher* other = handler->GetWatcher();
+    if (other && other != this) other->UnwatchHandler(handler);
+    handler->AddWatcherUse(this);
+    {
+        CSingleLock lock(&lock_, TRUE);
+        bool placed = false;
+        for (WatchInfo*& slot : watches_) {
+            if (!slot) {
+                slot = info;
+                placed = true;
+                break;
+            }
+        }
+        if (!placed) watches_.push_back(info);
+    }
+    return Result(0);
+}
+
+bool FolderWatcher::UnwatchAll() {
+    std::vector<WatchInfo*> watches;
+    HANDLE thread;
+    HANDLE port;
+    {
+        CSingleLock lock(&lock_, TRUE);
+        if (!thread_) return false;
+        for (WatchInfo* info : watches_)
+            if (info) watches.push_back(info);
+        watches_.clear();
+        thread = thread_;
+        port = port_;
+        thread_ = nullptr;
+        threadId_ = 0;
+        port_ = nullptr;
+    }
+    RemoveWatches(watches, port);
+    PostQueuedCompletionStatus(port, 0, 0, nullptr);
+    WaitForSingleObject(thread, INFINITE);
+    CloseHandle(thread);
+    CloseHandle(port);
+    return true;
+}
+
+bool FolderWatcher::UnwatchDirectory(const CString& folder) {
+    std::vector<WatchInfo*> watches;
+    HANDLE port;
+    bool found;
+    {
+        CSingleLock lock(&lock_, TRUE);
+        TakeDeadWatches(watches);
+        size_t dead = watches.size();
+        int index = FindWatch(folder);
+        if (index >= 0) {
+            watches.push_back(watches_[index]);
+            watches_[index] = nullptr;
+        }
+        found = watches.size() > dead;
+        port = port_;
+    }
+    RemoveWatches(watches, port);
+    return found;
+}
+
+bool FolderWatcher::UnwatchHandler(FolderChangeHandler* handler) {
+    std::vector<WatchInfo*> watches;
+    HANDLE port;
+    bool found;
+    {
+        CSingleLock lock(&lock_, TRUE);
+        TakeDeadWatches(watches);
+        size_t dead = watches.size();
+        for (WatchInfo*& info : watches_) {
+            if (info && info->GetClient() == handler) {
+                watches.push_back(info);
+                info = nullptr;
+            }
+        }
+        found = watches.size() > dead;
+        port = port_;
+    }
+    RemoveWatches(watches, port);
+    return found;
+}
+
+bool FolderWatcher::IsWatching(const CString& folder) {
+    std::vector<WatchInfo*> dead;
+    HANDLE port;
+    bool watching;
+    {
+        CSingleLock lock(&lock_, TRUE);
+        TakeDeadWatches(dead);
+        watching = FindWatch(folder) >= 0;
+        port = port_;
+    }
+    RemoveWatches(dead, port);
+    return watching;
+}
+
+int FolderWatcher::GetWatchCount() {
+    std::vector<WatchInfo*> dead;
+    HANDLE port;
+    int count = 0;
+    {
+        CSingleLock lock(&lock_, TRUE);
+        TakeDeadWatches(dead);
+        for (WatchInfo* info : watches_)
+            if (info) ++count;
+        port = port_;
+    }
+    RemoveWatches(dead, port);
+    return count;
+}
+
+unsigned __stdcall FolderWatcher::ThreadProc(void* argument) {
+    FolderWatcher* watcher = static_cast<FolderWatcher*>(argument);
+    watcher->OnThreadStart();
+    HANDLE port;
+    {
+        CSingleLock lock(&watcher->lock_, TRUE);
+        port = watcher->port_;
+    }
+    for (;;) {
+        DWORD bytes = 0;
+        ULONG_PTR key = 0;
+        OVERLAPPED* overlapped = nullptr;
+        // A failed dequeue with a key is a completion too: that is how a read cancelled by
+        // closing its folder handle arrives.
+        GetQueuedCompletionStatus(port, &bytes, &key, &overlapped, INFINITE);
+        if (key == 0) break;
+        reinterpret_cast<WatchInfo*>(key)->HandlePacket(bytes);
+    }
+    watcher->OnThreadExit();
+    return 0;
+}

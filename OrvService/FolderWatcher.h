@@ -1,0 +1,99 @@
+// Watches folders for changes through overlapped directory reads on one I/O completion port,
+// served by one worker thread per watcher; changes reach the clients' handlers on the
+// notification side, never on the worker thread.
+#pragma once
+#include "OrvService/FolderChangeHandler.h"
+#include "classlib/CSync.h"
+#include <vector>
+
+class DelayedFolderChangeHandler;
+
+// Enables the backup, restore and change-notify privileges of the process once; failures are
+// ignored (watching works without them for folders the account may read).
+void EnableWatchPrivileges();
+
+// One watched folder. Start and stop requests are completion packets for the worker thread,
+// which alone issues reads and closes the folder handle while the watch lives.
+class WatchInfo {
+public:
+    enum State { kNew = 0, kStartRequested = 1, kStopRequested = 2, kStopping = 3, kWatching = 5, kDead = 6 };
+
+    WatchInfo(const CString& folder, HANDLE folderHandle, DWORD notifyFilter, bool subtree,
+              FolderChangeHandler* client, bool gui, const char* include, const char* exclude, DWORD filterFlags);
+    ~WatchInfo();
+    WatchInfo(const WatchInfo&) = delete;
+    WatchInfo& operator=(const WatchInfo&) = delete;
+
+    // Client side: both wait until the worker thread has carried the request out.
+    DWORD Start(HANDLE port);
+    void Stop(HANDLE port);
+
+    // Worker side: one dequeued packet for this watch.
+    void HandlePacket(DWORD bytes);
+
+    LONG GetState();
+    const CString& GetPath() const { return path_; }
+    FolderChangeHandler* GetClient() const { return client_; }
+
+private:
+    bool IssueRead();
+    void Fail(DWORD error);
+    void CloseFolderHandle();
+
+    DelayedFolderChangeHandler* handler_;
+    FolderChangeHandler* client_;
+    HANDLE folder_;
+    DWORD notifyFilter_;
+    bool subtree_;
+    CString path_;
+    // DWORD elements keep the read buffer aligned as the directory read requires.
+    DWORD buffer_[1024];
+    DWORD bytesReturned_;
+    OVERLAPPED overlapped_;
+    DWORD error_;
+    CCriticalSection lock_;
+    HANDLE event_;
+    LONG state_;
+    // A rename's old name whose new name will come with the next read.
+    CString pendingOldPath_;
+};
+
+class FolderWatcher {
+public:
+    // A filter flags value of 0 means 8 (patterns against the file name alone).
+    explicit FolderWatcher(bool gui = false, DWORD filterFlags = 0);
+    virtual ~FolderWatcher();
+    FolderWatcher(const FolderWatcher&) = delete;
+    FolderWatcher& operator=(const FolderWatcher&) = delete;
+
+    // A Win32 error code, 0 for success, also set as the thread's last error.
+    DWORD WatchDirectory(const CString& folder, DWORD notifyFilter, FolderChangeHandler* handler, bool subtree,
+                         const char* include = nullptr, const char* exclude = nullptr);
+    // False when there was no worker thread.
+    bool UnwatchAll();
+    bool UnwatchDirectory(const CString& folder);
+    bool UnwatchHandler(FolderChangeHandler* handler);
+    bool IsWatching(const CString& folder);
+    int GetWatchCount();
+    DWORD SetFilterFlags(DWORD flags);
+
+protected:
+    virtual void OnThreadStart() {}
+    virtual void OnThreadExit() {}
+
+private:
+    static unsigned __stdcall ThreadProc(void* argument);
+    // Under the lock: takes out the watches that the worker thread gave up after a read failure.
+    void TakeDeadWatches(std::vector<WatchInfo*>& out);
+    int FindWatch(const CString& folder) const;
+    // Outside the lock: stops (unless dead), unlinks and deletes the watches.
+    void RemoveWatches(std::vector<WatchInfo*>& watches, HANDLE port);
+
+    HANDLE port_;
+    HANDLE thread_;
+    unsigned threadId_;
+    std::vector<WatchInfo*> watches_;
+    CCriticalSection lock_;
+    bool gui_;
+    DWORD filterFlags_;
+};

@@ -1,0 +1,48 @@
+// A task that runs the generator once the folders of its document changed and then stayed
+// quiet (type "Watch").
+#pragma once
+#include "OrvService/FolderChangeHandler.h"
+#include "OrvService/FolderWatcher.h"
+#include "classlib/CSync.h"
+#include "classlib/CTime.h"
+#include "common/Task.h"
+
+class WatchTask : public Task, public FolderChangeHandler {
+public:
+    // Reads LastEvent, asks the generator for the document's folders and watches each with its
+    // subfolders; throws Exception, with every watch already started stopped again.
+    WatchTask(const CString& tasksIniPath, const CString& section);
+    ~WatchTask() override;
+
+    // Due once more than the quiet period has passed since a change the generator has not
+    // run after.
+    bool IsDue() override;
+    CString GetDescription() override;
+    void Stop() override;
+
+    void OnFileAdded(const CString& path) override;
+    void OnFileRemoved(const CString& path) override;
+    void OnFileNameChanged(const CString& oldPath, const CString& newPath) override;
+    void OnFileModified(const CString& path) override;
+
+    // On the notification thread: notes the change unless it follows the last noted one within
+    // two seconds.
+    void OnChange();
+    CTime GetLastEvent();
+
+    // Runs the generator's folder query and gives the document's folders, one per list line.
+    static void QueryFolders(const CString& orvPath, CStringArray& folders);
+
+private:
+    void StartWatching();
+
+    int quietPeriod_;
+    FolderWatcher watcher_;
+    // Written on the notification thread, read on the worker thread.
+    CCriticalSection lastEventLock_;
+    CTime lastEvent_;
+};
+
+// Has the generator write the document's folders into the list file; throws Exception when it
+// cannot be run or reports a failure. Runs nothing when either path is unknown.
+void RunFolderQuery(const CString& orvPath, const CString& listPath);

@@ -1,0 +1,273 @@
+#include "OrvService/DelayedNotifier.h"
+#include "OrvService/FolderWatcher.h"
+#include "support/TestSupport.h"
+#include <gtest/gtest.h>
+#include <algorithm>
+#include <atomic>
+#include <functional>
+#include <set>
+#include <string>
+#include <thread>
+#include <vector>
+
+using testing_support::ScratchFolder;
+using testing_support::WriteFileBytes;
+
+namespace {
+
+const DWORD kFilter = FILE_NOTIFY_CHANGE_FILE_NAME | FILE_NOTIFY_CHANGE_DIR_NAME | FILE_NOTIFY_CHANGE_LAST_WRITE |
+                      FILE_NOTIFY_CHANGE_CREATION;
+
+class Recorder : public FolderChangeHandler {
+public:
+    void OnFileAdded(const CString& p) override { Note("added " + p.str()); }
+    void OnFileRemoved(const CString& p) override { Note("removed " + p.str()); }
+    void OnFileModified(const CString& p) override { Note("modified " + p.str()); }
+    void OnFileNameChanged(const CString& o, const CString& n) override { Note("renamed " + o.str() + " -> " + n.str()); }
+    void OnWatchStarted(DWORD e, const CString& f) override { Note("started " + std::to_string(e) + " " + f.str()); }
+    void OnWatchStopped(const CString& f) override { Note("stopped " + f.str()); }
+
+    std::vector<std::string> Calls() {
+        CSingleLock lock(&lock_, TRUE);
+        return calls_;
+    }
+    std::set<DWORD> Threads() {
+        CSingleLock lock(&lock_, TRUE);
+        return threads_;
+    }
+    bool Has(const std::string& call) {
+        auto calls = Calls();
+        return std::find(calls.begin(), calls.end(), call) != calls.end();
+    }
+    size_t CountPrefix(const std::string& prefix) {
+        std::set<std::string> distinct;
+        for (const std::string& c : Calls())
+            if (c.compare(0, prefix.size(), prefix) == 0) distinct.insert(c);
+        return distinct.size();
+    }
+
+private:
+    void Note(const std::string& call) {
+        CSingleLock lock(&lock_, TRUE);
+        calls_.push_back(call);
+        threads_.insert(GetCurrentThreadId());
+    }
+    CCriticalSection lock_;
+    std::vector<std::string> calls_;
+    std::set<DWORD> threads_;
+};
+
+// Polls until the condition holds, pumping this thread's messages (the window notifier's
+// records are dispatched by whoever pumps the creating thread's queue).
+bool WaitFor(const std::function<bool()>& condition, DWORD ms = 10000) {
+    DWORD start = GetTickCount();
+    for (;;) {
+        MSG msg;
+        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&msg);
+            DispatchMessageA(&msg);
+        }
+        if (condition()) return true;
+        if (GetTickCount() - start > ms) return false;
+        Sleep(20);
+    }
+}
+
+}  // namespace
+
+TEST(FolderWatcherTest, RefusedWatchesReportTheirCodes) {
+    ScratchFolder dir;
+    WriteFileBytes(dir.File("plain.txt"), "x");
+    Recorder handler;
+    FolderWatcher watcher;
+    EXPECT_EQ(87u, watcher.WatchDirectory("", kFilter, &handler, true));
+    EXPECT_EQ(87u, GetLastError());
+    EXPECT_EQ(87u, watcher.WatchDirectory(dir.Path(), 0, &handler, true));
+    EXPECT_EQ(87u, watcher.WatchDirectory(dir.Path(), kFilter, nullptr, true));
+    EXPECT_EQ(161u, watcher.WatchDirectory(dir.File("plain.txt"), kFilter, &handler, true));
+    EXPECT_EQ(161u, watcher.WatchDirectory(dir.File("missing"), kFilter, &handler, true));
+    EXPECT_EQ(161u, GetLastError());
+    EXPECT_EQ(0, watcher.GetWatchCount());
+    EXPECT_EQ(0, handler.GetWatcherUseCount());
+}
+
+TEST(FolderWatcherTest, ChangesArriveOnTheNotificationThreadWithFullPaths) {
+    ScratchFolder dir;
+    Recorder handler;
+    FolderWatcher watcher;
+    ASSERT_EQ(0u, watcher.WatchDirectory(dir.Path(), kFilter, &handler, true));
+    EXPECT_TRUE(watcher.IsWatching(dir.Path()));
+    EXPECT_EQ(&watcher, handler.GetWatcher());
+    // Wine follows only subfolders made while the watch runs.
+    CreateDirectoryA(dir.File("sub"), nullptr);
+    ASSERT_TRUE(WaitFor([&] { return handler.Has("added " + dir.File("sub").str()); }));
+
+    WriteFileBytes(dir.File("sub\\a.tmp"), "1");
+    ASSERT_TRUE(WaitFor([&] { return handler.Has("added " + dir.File("sub\\a.tmp").str()); }, 3000))
+        << ::testing::PrintToString(handler.Calls());
+    ASSERT_TRUE(MoveFileA(dir.File("sub\\a.tmp"), dir.File("sub\\a.htm")));
+    ASSERT_TRUE(WaitFor([&] {
+        return handler.Has("renamed " + dir.File("sub\\a.tmp").str() + " -> " + dir.File("sub\\a.htm").str());
+    }));
+    ASSERT_TRUE(DeleteFileA(dir.File("sub\\a.htm")));
+    ASSERT_TRUE(WaitFor([&] { return handler.Has("removed " + dir.File("sub\\a.htm").str()); }));
+
+    EXPECT_EQ("started 0 " + dir.Path().str(), handler.Calls().front());
+    std::set<DWORD> threads = handler.Threads();
+    ASSERT_EQ(1u, threads.size());
+    EXPECT_EQ(DelayedThreadNotifier::GetThreadId(), *threads.begin());
+    EXPECT_NE(GetCurrentThreadId(), *threads.begin());
+
+    EXPECT_TRUE(watcher.UnwatchAll());
+    EXPECT_EQ("stopped " + dir.Path().str(), handler.Calls().back());
+    EXPECT_EQ(nullptr, handler.GetWatcher());
+}
+
+TEST(FolderWatcherTest, RewatchingUnderAnotherLetterCaseRestartsTheWatch) {
+    ScratchFolder dir;
+    Recorder handler;
+    FolderWatcher watcher;
+    ASSERT_EQ(0u, watcher.WatchDirectory(dir.Path(), kFilter, &handler, false));
+    CString upper = dir.Path();
+    upper.MakeUpper();
+    ASSERT_EQ(0u, watcher.WatchDirectory(upper, kFilter, &handler, false));
+    EXPECT_EQ(1, watcher.GetWatchCount());
+    EXPECT_EQ(1, handler.GetWatcherUseCount());
+    std::vector<std::string> want = {"started 0 " + dir.Path().str(), "stopped " + dir.Path().str(),
+                                     "started 0 " + upper.str()};
+    ASSERT_TRUE(WaitFor([&] { return handler.Calls().size() >= 3; }));
+    EXPECT_EQ(want, handler.Calls());
+    EXPECT_TRUE(watcher.UnwatchDirectory(dir.Path()));
+    EXPECT_FALSE(watcher.UnwatchDirectory(dir.Path()));
+    EXPECT_EQ(0, handler.GetWatcherUseCount());
+}
+
+TEST(FolderWatcherTest, UnwatchAllWithoutWatchesIsFalseAndTheWatcherWorksAfterwards) {
+    ScratchFolder dir;
+    Recorder handler;
+    FolderWatcher watcher;
+    EXPECT_FALSE(watcher.UnwatchAll());
+    for (int round = 0; round < 2; ++round) {
+        ASSERT_EQ(0u, watcher.WatchDirectory(dir.Path(), kFilter, &handler, false));
+        CString name;
+        name.Format("round%d.txt", round);
+        WriteFileBytes(dir.File(name), "x");
+        EXPECT_TRUE(WaitFor([&] { return handler.Has("added " + dir.File(name).str()); }));
+        EXPECT_TRUE(watcher.UnwatchAll());
+        EXPECT_FALSE(watcher.UnwatchAll());
+    }
+}
+
+TEST(FolderWatcherTest, AHundredQuickChangesAreAllDelivered) {
+    ScratchFolder dir;
+    Recorder handler;
+    FolderWatcher watcher;
+    ASSERT_EQ(0u, watcher.WatchDirectory(dir.Path(), kFilter, &handler, true));
+    for (int i = 0; i < 100; ++i) {
+        CString name;
+        name.Format("file%03d.txt", i);
+        WriteFileBytes(dir.File(name), "x");
+    }
+    EXPECT_TRUE(WaitFor([&] { return handler.CountPrefix("added ") == 100; }, 20000))
+        << handler.CountPrefix("added ") << " of 100";
+}
+
+TEST(FolderWatcherTest, UnwatchEndsPromptlyWhileChangesStreamIn) {
+    ScratchFolder dir;
+    Recorder handler;
+    FolderWatcher watcher;
+    CreateDirectoryA(dir.File("a"), nullptr);
+    CreateDirectoryA(dir.File("b"), nullptr);
+    ASSERT_EQ(0u, watcher.WatchDirectory(dir.File("a"), kFilter, &handler, true));
+    ASSERT_EQ(0u, watcher.WatchDirectory(dir.File("b"), kFilter, &handler, true));
+    std::atomic<bool> stop(false);
+    std::thread writer([&] {
+        for (int i = 0; !stop; ++i) {
+            CString name;
+            name.Format("%s\\f%d.txt", i % 2 ? "a" : "b", i % 50);
+            WriteFileBytes(dir.File(name), std::to_string(i));
+        }
+    });
+    ASSERT_TRUE(WaitFor([&] { return handler.CountPrefix("modified ") + handler.CountPrefix("added ") > 10; }));
+    DWORD start = GetTickCount();
+    EXPECT_TRUE(watcher.UnwatchAll());
+    DWORD took = GetTickCount() - start;
+    stop = true;
+    writer.join();
+    EXPECT_LT(took, 5000u);
+    EXPECT_EQ(0, watcher.GetWatchCount());
+    EXPECT_TRUE(handler.Has("stopped " + dir.File("a").str()));
+    EXPECT_TRUE(handler.Has("stopped " + dir.File("b").str()));
+}
+
+TEST(FolderWatcherTest, AHandlerGoingAwayIsUnwatchedAndTheLastOneStopsTheNotificationThread) {
+    ScratchFolder dir;
+    FolderWatcher watcher;
+    {
+        Recorder handler;
+        ASSERT_EQ(0u, watcher.WatchDirectory(dir.Path(), kFilter, &handler, false));
+        EXPECT_NE(0u, DelayedThreadNotifier::GetThreadId());
+    }
+    EXPECT_EQ(0, watcher.GetWatchCount());
+    EXPECT_EQ(0u, DelayedThreadNotifier::GetThreadId());
+    Recorder again;
+    ASSERT_EQ(0u, watcher.WatchDirectory(dir.Path(), kFilter, &again, false));
+    EXPECT_NE(0u, DelayedThreadNotifier::GetThreadId());
+    EXPECT_TRUE(WaitFor([&] { return again.Has("started 0 " + dir.Path().str()); }));
+}
+
+TEST(FolderWatcherTest, AHandlerMovesToTheWatcherThatWatchesLast) {
+    ScratchFolder dir;
+    CreateDirectoryA(dir.File("x"), nullptr);
+    Recorder handler;
+    FolderWatcher first;
+    FolderWatcher second;
+    ASSERT_EQ(0u, first.WatchDirectory(dir.Path(), kFilter, &handler, false));
+    ASSERT_EQ(0u, second.WatchDirectory(dir.File("x"), kFilter, &handler, false));
+    EXPECT_EQ(0, first.GetWatchCount());
+    EXPECT_EQ(1, second.GetWatchCount());
+    EXPECT_EQ(&second, handler.GetWatcher());
+}
+
+TEST(FolderWatcherTest, TheWindowNotifierDeliversOnTheThreadThatPumps) {
+    ScratchFolder dir;
+    Recorder handler;
+    FolderWatcher watcher(true);
+    ASSERT_EQ(0u, watcher.WatchDirectory(dir.Path(), kFilter, &handler, false));
+    HWND window = DelayedWindowNotifier::GetWindow();
+    ASSERT_TRUE(window != nullptr);
+    EXPECT_TRUE(GetParent(window) == nullptr);
+    EXPECT_FALSE(IsWindowVisible(window));
+    WriteFileBytes(dir.File("w.txt"), "x");
+    ASSERT_TRUE(WaitFor([&] { return handler.Has("added " + dir.File("w.txt").str()); }));
+    // Stopping from this thread works although the stopped record waits in its own queue.
+    EXPECT_TRUE(watcher.UnwatchAll());
+    EXPECT_EQ("stopped " + dir.Path().str(), handler.Calls().back());
+    std::set<DWORD> threads = handler.Threads();
+    ASSERT_EQ(1u, threads.size());
+    EXPECT_EQ(GetCurrentThreadId(), *threads.begin());
+    EXPECT_EQ(nullptr, DelayedWindowNotifier::GetWindow());
+}
+
+TEST(FolderWatcherTest, AHandlerMayUnwatchFromItsOwnCallback) {
+    // The stop's hand-over needs the notification thread, which is the thread asking for it.
+    struct SelfStopping : Recorder {
+        FolderWatcher* watcher = nullptr;
+        std::atomic<bool> done{false};
+        void OnFileAdded(const CString& p) override {
+            Recorder::OnFileAdded(p);
+            if (!done) {
+                watcher->UnwatchDirectory(p.Left(p.ReverseFind('\\')));
+                done = true;
+            }
+        }
+    } handler;
+    ScratchFolder dir;
+    FolderWatcher watcher;
+    handler.watcher = &watcher;
+    ASSERT_EQ(0u, watcher.WatchDirectory(dir.Path(), kFilter, &handler, false));
+    WriteFileBytes(dir.File("go.txt"), "x");
+    ASSERT_TRUE(WaitFor([&] { return handler.done.load(); }));
+    EXPECT_EQ(0, watcher.GetWatchCount());
+    EXPECT_TRUE(handler.Has("stopped " + dir.Path().str()));
+}

@@ -1,0 +1,206 @@
+// TEST_LOCK: registry
+#include "OrvService/DelayedNotifier.h"
+#include "OrvService/WatchTask.h"
+#include "classlib/CRegKey.h"
+#include "common/AppData.h"
+#include "common/Clock.h"
+#include "common/DirUtils.h"
+#include "common/Exception.h"
+#include "common/Log.h"
+#include "support/TestSupport.h"
+#include <gtest/gtest.h>
+#include <memory>
+#include <string>
+
+using testing_support::ReadFileBytes;
+using testing_support::ScratchFolder;
+using testing_support::WriteFileBytes;
+
+namespace {
+
+CTime g_now;
+CTime FakeNow() { return g_now; }
+
+// A task file, a data folder, the stand-in generator installed as Orvanti.exe and registered
+// as the product's program folder, all in one scratch folder.
+class WatchTaskTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_EQ(ERROR_SUCCESS, key_.Create(HKEY_LOCAL_MACHINE, "Software\\Brellix\\Orvanti\\Settings"));
+        saved_ = key_.QueryStringValue("ProgramPath", savedText_) == ERROR_SUCCESS;
+        CreateDirectoryA(scratch_.File("gen"), nullptr);
+        CreateDirectoryA(scratch_.File("site"), nullptr);
+        CreateDirectoryA(scratch_.File("site2"), nullptr);
+        CString standIn = testing_support::BinFolder() + "\\StandInOrvanti.exe";
+        ASSERT_TRUE(CopyFileA(standIn, scratch_.File("gen\\Orvanti.exe"), FALSE));
+        key_.SetStringValue("ProgramPath", scratch_.File("gen"));
+        AppData::SetDataFolderForTesting(scratch_.File("data"));
+        ini_.reset(new IniFile(scratch_.File("tasks.ini")));
+        ini_->WriteString("Watch", "Task1", "Type");
+        ini_->WriteString(Doc(), "Task1", "OrvPath");
+    }
+    void TearDown() override {
+        Clock::SetSource(nullptr);
+        AppData::SetDataFolderForTesting("");
+        if (saved_)
+            key_.SetStringValue("ProgramPath", savedText_);
+        else
+            key_.DeleteValue("ProgramPath");
+    }
+    CString Doc() const { return scratch_.File("site.orv"); }
+    CString ListFile() const { return scratch_.File("data\\tmpFolders.txt"); }
+    void WriteDoc(const std::string& text) { WriteFileBytes(Doc(), text); }
+    std::string Runs() const { return ReadFileBytes(Doc() + ".runs"); }
+    std::string LogText() const { return ReadFileBytes(Log::GetCurrentLogFilePath()); }
+    std::unique_ptr<WatchTask> Load() { return std::unique_ptr<WatchTask>(new WatchTask(ini_->GetPath(), "Task1")); }
+    std::string LoadFailure() {
+        try {
+            Load();
+        } catch (const Exception& e) {
+            return e.GetFullMessage();
+        }
+        return "loaded";
+    }
+    static CTime At(int hour, int minute, int second) { return CTime(2024, 3, 7, hour, minute, second); }
+
+    ScratchFolder scratch_;
+    CRegKey key_;
+    bool saved_ = false;
+    CString savedText_;
+    std::unique_ptr<IniFile> ini_;
+};
+
+}  // namespace
+
+TEST_F(WatchTaskTest, QueriesTheGeneratorWithTheExactCommandLineAndWatchesEachFolder) {
+    WriteDoc("folder=" + scratch_.File("site").str() + "\r\n\r\n  folder=" + "\r\nfolder=  " +
+             scratch_.File("site2").str() + "  \r\n");
+    std::unique_ptr<WatchTask> task = Load();
+    std::string expected = "query \"" + scratch_.File("gen\\Orvanti.exe").str() + "\" \"" + Doc().str() + "\" \"/f" +
+                           ListFile().str() + "\"\r\n";
+    EXPECT_EQ(expected, Runs());
+    EXPECT_FALSE(DirUtils::Exists(ListFile()));
+    std::string log = LogText();
+    EXPECT_NE(std::string::npos, log.find("  Watching folder " + scratch_.File("site").str() + " (Task1).\r\n"));
+    EXPECT_NE(std::string::npos, log.find("  Watching folder " + scratch_.File("site2").str() + " (Task1).\r\n"));
+    EXPECT_EQ(CString("Watch, site.orv"), task->GetDescription());
+    EXPECT_NE(0u, DelayedThreadNotifier::GetThreadId());
+    task->Stop();
+    EXPECT_EQ(0u, DelayedThreadNotifier::GetThreadId());
+}
+
+TEST_F(WatchTaskTest, QueryFailuresFailTheLoadAndLeaveNoListBehind) {
+    WriteDoc("");
+    EXPECT_EQ("No folders to be watched.", LoadFailure());
+    EXPECT_FALSE(DirUtils::Exists(ListFile()));
+
+    WriteDoc("folder=" + scratch_.File("site").str() + "\r\nquery_exit=1\r\n");
+    EXPECT_EQ("Unable to retrieve folders from Orv document.", LoadFailure());
+    EXPECT_FALSE(DirUtils::Exists(ListFile()));
+
+    // No list written: the platform's text for the missing file.
+    WriteDoc("query_no_list=1\r\n");
+    std::string message = LoadFailure();
+    EXPECT_NE("loaded", message);
+    EXPECT_NE(std::string::npos, message.find("tmpFolders.txt")) << message;
+    EXPECT_EQ(0u, DelayedThreadNotifier::GetThreadId());
+}
+
+TEST_F(WatchTaskTest, AStaleListIsNeverTakenForTheDocumentsFolders) {
+    // An interrupted earlier query left its list; with no generator nothing is run at all.
+    WriteFileBytes(ListFile(), scratch_.File("site").str() + "\r\n");
+    key_.SetStringValue("ProgramPath", "");
+    WriteDoc("folder=" + scratch_.File("site").str() + "\r\n");
+    EXPECT_NE("loaded", LoadFailure());
+    EXPECT_FALSE(DirUtils::Exists(ListFile()));
+    EXPECT_EQ("", Runs());
+}
+
+TEST_F(WatchTaskTest, AMissingFolderStopsTheWatchesStartedBeforeIt) {
+    CString missing = scratch_.File("gone");
+    WriteDoc("folder=" + scratch_.File("site").str() + "\r\nfolder=" + missing.str() + "\r\nfolder=" +
+             scratch_.File("site2").str() + "\r\n");
+    EXPECT_EQ("Unable to start watching folder: " + missing.str(), LoadFailure());
+    std::string log = LogText();
+    EXPECT_NE(std::string::npos, log.find("Watching folder " + scratch_.File("site").str() + " (Task1)."));
+    EXPECT_EQ(std::string::npos, log.find("Watching folder " + scratch_.File("site2").str()));
+    // Nothing is left watching: the last watch gone takes the notification thread with it.
+    EXPECT_EQ(0u, DelayedThreadNotifier::GetThreadId());
+}
+
+TEST_F(WatchTaskTest, ChangesWithinTwoSecondsOfTheLastNotedOneAreIgnored) {
+    WriteDoc("folder=" + scratch_.File("site").str() + "\r\n");
+    std::unique_ptr<WatchTask> task = Load();
+    Clock::SetSource(&FakeNow);
+    EXPECT_EQ(CTime(), task->GetLastEvent());
+
+    g_now = At(10, 0, 0);
+    task->OnChange();
+    EXPECT_EQ(At(10, 0, 0), task->GetLastEvent());
+    EXPECT_EQ(FormatIniTime(At(10, 0, 0)), ini_->ReadString("Task1", "LastEvent", ""));
+    ini_->WriteString("marker", "Task1", "LastEvent");
+
+    g_now = At(10, 0, 1);
+    task->OnChange();
+    EXPECT_EQ(At(10, 0, 0), task->GetLastEvent());
+    EXPECT_EQ(CString("marker"), ini_->ReadString("Task1", "LastEvent", ""));
+
+    g_now = At(10, 0, 2);
+    task->OnChange();
+    EXPECT_EQ(At(10, 0, 0), task->GetLastEvent());
+
+    g_now = At(10, 0, 5);
+    task->OnChange();
+    EXPECT_EQ(At(10, 0, 5), task->GetLastEvent());
+    EXPECT_EQ(FormatIniTime(At(10, 0, 5)), ini_->ReadString("Task1", "LastEvent", ""));
+
+    // A clock set back is a change to note, not one to ignore.
+    g_now = At(9, 0, 0);
+    task->OnChange();
+    EXPECT_EQ(At(9, 0, 0), task->GetLastEvent());
+}
+
+TEST_F(WatchTaskTest, DueAfterElevenQuietMinutesWithoutARunSince) {
+    WriteDoc("folder=" + scratch_.File("site").str() + "\r\n");
+    std::unique_ptr<WatchTask> task = Load();
+    Clock::SetSource(&FakeNow);
+
+    g_now = At(23, 0, 0);
+    EXPECT_FALSE(task->IsDue());  // no change ever
+
+    g_now = At(10, 0, 5);
+    task->OnChange();
+    g_now = At(10, 11, 4);
+    EXPECT_FALSE(task->IsDue());
+    g_now = At(10, 11, 5);
+    EXPECT_TRUE(task->IsDue());
+
+    // A run started after the change settles it...
+    task->SetLastRun(At(10, 12, 0));
+    EXPECT_FALSE(task->IsDue());
+    // ...but a run stored to the minute before the change's second leaves it pending.
+    g_now = At(10, 20, 10);
+    task->OnChange();
+    task->SetLastRun(At(10, 20, 40));
+    g_now = At(10, 31, 9);
+    EXPECT_FALSE(task->IsDue());
+    g_now = At(10, 31, 10);
+    EXPECT_TRUE(task->IsDue());
+}
+
+TEST_F(WatchTaskTest, TheLastEventComesFromTheFileAtLoad) {
+    ini_->WriteString(FormatIniTime(At(8, 30, 0)), "Task1", "LastEvent");
+    WriteDoc("folder=" + scratch_.File("site").str() + "\r\n");
+    std::unique_ptr<WatchTask> task = Load();
+    EXPECT_EQ(At(8, 30, 0), task->GetLastEvent());
+}
+
+TEST_F(WatchTaskTest, AChangeInAWatchedSubfolderIsNotedInTheTaskFile) {
+    WriteDoc("folder=" + scratch_.File("site").str() + "\r\n");
+    std::unique_ptr<WatchTask> task = Load();
+    CreateDirectoryA(scratch_.File("site\\pages"), nullptr);
+    DWORD start = GetTickCount();
+    while (ini_->ReadString("Task1", "LastEvent", "").IsEmpty() && GetTickCount() - start < 10000) Sleep(20);
+    EXPECT_FALSE(ini_->ReadString("Task1", "LastEvent", "").IsEmpty());
+    EXPECT_NE(CTime(), task->GetLastEvent());
+}
