@@ -1,0 +1,128 @@
+#include "OrvService/OrvService.h"
+#include "common/Clock.h"
+#include "common/Log.h"
+#include "common/ServiceName.h"
+#include <cstdio>
+
+namespace {
+const char* const kDisplayName = "Orvanti Manager";
+const char* const kDescription =
+    "Manages tasks created by a user in Orvanti. You can open the Orvanti Service Manager to assign new tasks and "
+    "modify existing.";
+const DWORD kControlsAccepted = SERVICE_ACCEPT_STOP | SERVICE_ACCEPT_PAUSE_CONTINUE | SERVICE_ACCEPT_SHUTDOWN;
+
+LONG ReadFlag(volatile LONG& flag) { return flag; }
+}  // namespace
+
+// The free function: inside the class the name means the base's accessor, on a base not yet built.
+COrvService::COrvService()
+    : CNTService(::GetServiceName(), kDisplayName, kControlsAccepted, kDescription),
+      m_lStop(0),
+      m_lPause(0),
+      m_dwSleep(300),
+      m_CheckPeriod(0, 0, 2, 0) {
+    // The base installs demand-start services; this one must come up with the machine, with or
+    // without "-auto" on the install command.
+    m_dwStartType = SERVICE_AUTO_START;
+}
+
+COrvService::~COrvService() {
+    // The tasks go first: a Watch task's watcher threads call back into its task.
+    m_Tasks.clear();
+}
+
+void COrvService::OnStop() { InterlockedExchange(&m_lStop, 1); }
+
+void COrvService::OnShutdown() { InterlockedExchange(&m_lStop, 1); }
+
+void COrvService::OnPause() { InterlockedExchange(&m_lPause, 1); }
+
+void COrvService::OnContinue() { InterlockedExchange(&m_lPause, 0); }
+
+void COrvService::WriteEvent(WORD type, DWORD id, const char* text) {
+    if (!m_bEventLogSource) return;
+    m_EventLogSource.ReportString(type, id, text);
+}
+
+bool COrvService::IsCheckDue(const CTime& lastCheck, const CTime& now, const CTimeSpan& period) {
+    if (lastCheck == CTime()) return true;
+    // A clock set back, or a pass within the same second as the last examination.
+    if (lastCheck >= now) return true;
+    return (now - lastCheck).GetTotalSeconds() > period.GetTotalSeconds();
+}
+
+bool COrvService::IsCheckDue() const { return IsCheckDue(m_LastCheck, Clock::Now(), m_CheckPeriod); }
+
+void COrvService::ServiceMain(DWORD, LPSTR*) {
+    const DWORD keep = static_cast<DWORD>(-1);
+    ReportStatus(SERVICE_START_PENDING, 1, 200, keep);
+    ReportStatus(SERVICE_RUNNING, keep, keep, keep);
+    WriteEvent(EVENTLOG_INFORMATION_TYPE, EventStarted, m_sDisplayName);
+    Log::Write("Service started successfully.");
+
+    LoadTasks();
+    SetRunningTasksCount(0);
+    DeleteOldLogs();
+
+    for (;;) {
+        LONG paused = ReadFlag(m_lPause);
+        if (ReadFlag(m_lStop)) break;
+        if (!paused && IsCheckDue()) {
+            ManageTasks();
+            m_LastCheck = Clock::Now();
+        }
+        Sleep(m_dwSleep);
+        LONG pausedNow = ReadFlag(m_lPause);
+        if (pausedNow == paused) continue;
+        if (pausedNow) {
+            ReportStatus(SERVICE_PAUSED, keep, keep, keep);
+            WriteEvent(EVENTLOG_INFORMATION_TYPE, EventPaused, m_sDisplayName);
+            Log::Write("Service paused successfully.");
+        } else {
+            ReportStatus(SERVICE_RUNNING, keep, keep, keep);
+            WriteEvent(EVENTLOG_INFORMATION_TYPE, EventContinued, m_sDisplayName);
+            Log::Write("Service continued successfully.");
+        }
+    }
+
+    TerminateTasks();
+    SetRunningTasksCount(0);
+    ReportStatus(SERVICE_STOP_PENDING, 1, 200, keep);
+    WriteEvent(EVENTLOG_INFORMATION_TYPE, EventStopping, m_sDisplayName);
+    Log::Write("Service stopped successfully.");
+}
+
+void COrvService::ShowHelp() {
+    std::fputs(
+        "Orvanti Manager service: runs Orvanti for the tasks of its task file.\n"
+        "\n"
+        "Usage: OrvService [command] [options]   (switches begin with - or /)\n"
+        "\n"
+        "Commands:\n"
+        "  (none)                 Run under the service control manager.\n"
+        "  -install               Install the service (it starts with the system).\n"
+        "  -uninstall, -remove    Stop and uninstall the service.\n"
+        "  -start                 Start the service.\n"
+        "  -pause                 Pause the service.\n"
+        "  -continue              Continue the paused service.\n"
+        "  -stop                  Stop the service.\n"
+        "  -debug, -app, -application, -console\n"
+        "                         Run the service in this console; Ctrl-C stops it.\n"
+        "  -help, -?              Show this text.\n"
+        "\n"
+        "Options:\n"
+        "  -auto                  Install for automatic start.\n"
+        "  -U:<account>           Install to log on as this account (default LocalSystem).\n"
+        "  -P:<password>          The account's password.\n"
+        "  -SN:<name>             The service name.\n"
+        "  -SDN:<display name>    The display name.\n"
+        "  -SD:<description>      The description.\n"
+        "  -SCL:<text>            Extra text for the service's command line.\n"
+        "  -T:<milliseconds>      Time to wait for start, pause, continue, stop and uninstall\n"
+        "                         (default 5000).\n"
+        "  -silent                Show no failure text.\n"
+        "\n"
+        "The exit code is 0 on success, otherwise the Windows error code of the step that failed.\n",
+        stdout);
+    std::fflush(stdout);
+}
