@@ -33,8 +33,15 @@ FolderChangeNotification::FolderChangeNotification(DelayedFolderChangeHandler* o
 
 FolderChangeNotification::~FolderChangeNotification() {
     if (!owner) return;
-    if (kind == kWatchStopped) owner->SignalStopped();
-    owner->Release();
+    if (kind != kWatchStopped) {
+        owner->Release();
+        return;
+    }
+    // Let go first, so the stopper's own release is the last one and the handler (with its
+    // notifier) ends on the stopping thread. A waiter always holds a reference through its
+    // watch: when none is left, nobody waits and the event is gone with the handler.
+    HANDLE stopped = owner->GetStoppedEvent();
+    if (owner->Release() > 0) SetEvent(stopped);
 }
 
 DelayedFolderChangeHandler::DelayedFolderChangeHandler(FolderChangeHandler* client, bool gui, const char* include,
@@ -108,8 +115,6 @@ void DelayedFolderChangeHandler::OnWatchStopped(const CString& folder) {
     while (WaitForSingleObject(stoppedEvent_, 5000) == WAIT_TIMEOUT) {
     }
 }
-
-void DelayedFolderChangeHandler::SignalStopped() { SetEvent(stoppedEvent_); }
 
 void DelayedFolderChangeHandler::Dispatch(FolderChangeNotification* record) {
     if (!record) return;

@@ -42,8 +42,8 @@ public:
     // On the receiving side: delivers the record when it passes the filter, then frees it.
     void Dispatch(FolderChangeNotification* record);
     bool PassesFilter(const FolderChangeNotification& record, FolderChangeHandler* client) const;
-    // Signals the end of the watch-stopped hand-over.
-    void SignalStopped();
+    // Set when a watch-stopped record has been dispatched or dropped.
+    HANDLE GetStoppedEvent() const { return stoppedEvent_; }
 
     DWORD GetNameOffset() const { return nameOffset_; }
 

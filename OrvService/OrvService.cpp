@@ -64,6 +64,10 @@ void COrvService::ServiceMain(DWORD, LPSTR*) {
     SetRunningTasksCount(0);
     DeleteOldLogs();
 
+    // Compared with what was last reported, not with the start of the pass: a request that
+    // arrives between two passes would otherwise never be reported, and the service control
+    // manager would show the service paused while it runs, or the reverse.
+    LONG reportedPaused = 0;
     for (;;) {
         LONG paused = ReadFlag(m_lPause);
         if (ReadFlag(m_lStop)) break;
@@ -73,7 +77,8 @@ void COrvService::ServiceMain(DWORD, LPSTR*) {
         }
         Sleep(m_dwSleep);
         LONG pausedNow = ReadFlag(m_lPause);
-        if (pausedNow == paused) continue;
+        if (pausedNow == reportedPaused) continue;
+        reportedPaused = pausedNow;
         if (pausedNow) {
             ReportStatus(SERVICE_PAUSED, keep, keep, keep);
             WriteEvent(EVENTLOG_INFORMATION_TYPE, EventPaused, m_sDisplayName);

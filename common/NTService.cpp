@@ -75,6 +75,10 @@ void CNTService::Construct(const char* serviceName, const char* displayName, DWO
     m_bAllowDisplayNameChange = FALSE;
     m_bConsole = TRUE;
     m_pStatusPort = nullptr;
+    m_dwReportNumber = 0;
+    m_dwLastSentNumber = 0;
+    m_LatestStatus = SERVICE_STATUS();
+    m_lSending = 0;
     m_EventLogSource.SetSourceName(m_sDisplayName);
     sm_pService = this;
 }
@@ -132,13 +136,43 @@ BOOL CNTService::SetStatus(DWORD state, DWORD checkPoint, DWORD waitHint, DWORD 
             status.dwServiceSpecificExitCode = serviceSpecificExitCode;
         }
         handle = m_hStatus;
+        m_LatestStatus = status;
+        ++m_dwReportNumber;
     }
-    // The report can block while the manager is busy; a control arriving meanwhile must not
-    // wait on our lock.
     if (!handle) return FALSE;
-    if (m_pStatusPort) return m_pStatusPort->SetStatus(handle, status);
+    return SendLatestStatus(handle);
+}
+
+// The report can block while the manager is busy, and the manager may hold it until the control
+// handler returns; so neither the status lock nor any other lock that the handler takes is held
+// while sending. Reports must still arrive in order: a repeat of "stop pending" from the handler
+// arriving after "stopped" would leave the manager waiting for a service that has ended. One
+// thread at a time sends, always the newest report, until no newer one is left; a report made
+// meanwhile is left to that thread.
+BOOL CNTService::SendLatestStatus(SERVICE_STATUS_HANDLE handle) {
     PlatformStatusPort platform(m_lpfnRegisterServiceCtrlHandlerEx);
-    return platform.SetStatus(handle, status);
+    ServiceStatusPort* port = m_pStatusPort ? m_pStatusPort : &platform;
+    BOOL result = TRUE;
+    for (;;) {
+        if (InterlockedCompareExchange(&m_lSending, 1, 0) != 0) return result;
+        for (;;) {
+            SERVICE_STATUS status;
+            DWORD number;
+            {
+                CSingleLock lock(&m_StatusLock, TRUE);
+                if (m_dwLastSentNumber == m_dwReportNumber) break;
+                status = m_LatestStatus;
+                number = m_dwReportNumber;
+            }
+            result = port->SetStatus(handle, status);
+            CSingleLock lock(&m_StatusLock, TRUE);
+            m_dwLastSentNumber = number;
+        }
+        InterlockedExchange(&m_lSending, 0);
+        // A report made after the last look but before the release found the sender busy.
+        CSingleLock lock(&m_StatusLock, TRUE);
+        if (m_dwLastSentNumber == m_dwReportNumber) return result;
+    }
 }
 
 BOOL CNTService::ReportStatus(DWORD state, DWORD checkPoint, DWORD waitHint, DWORD controlsAccepted) {

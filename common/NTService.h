@@ -181,10 +181,17 @@ protected:
     HMODULE m_hAdvapi32;
     FARPROC m_lpfnRegisterServiceCtrlHandlerEx;
     ServiceStatusPort* m_pStatusPort;
+    // The newest report, its number, the number of the last one sent, and whether a thread is
+    // sending (see SendLatestStatus).
+    SERVICE_STATUS m_LatestStatus;
+    DWORD m_dwReportNumber;
+    DWORD m_dwLastSentNumber;
+    volatile LONG m_lSending;
 
 private:
     void Construct(const char* serviceName, const char* displayName, DWORD controlsAccepted,
                    const char* description);
+    BOOL SendLatestStatus(SERVICE_STATUS_HANDLE handle);
     void ShowFailure(const CString& text) const;
     void ReportError(DWORD eventId, const CString& text);
     HKEY OpenSectionKey(const char* section, BOOL write, LONG& result);

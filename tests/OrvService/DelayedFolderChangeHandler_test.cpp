@@ -136,12 +136,32 @@ TEST(DelayedFolderChangeHandlerTest, DispatchDeliversFreesAndSurvivesClientFailu
 TEST(DelayedFolderChangeHandlerTest, RecordsKeepTheirOwnerAliveAfterItsWatchLetsGo) {
     Client client;
     DelayedFolderChangeHandler* handler = new DelayedFolderChangeHandler(&client, false, nullptr, nullptr, 8);
-    FolderChangeNotification* pending = new FolderChangeNotification(handler, kWatchStopped, "C:\\w", "", 0, 0);
+    FolderChangeNotification* pending = new FolderChangeNotification(handler, kFileAdded, "C:\\w\\a", "", 0, 0);
     handler->DetachClient();
     EXPECT_EQ(1, handler->Release());  // the record's reference remains
-    // Dispatched without a client: freed unseen, and the stop hand-over is still signalled.
-    DispatchFolderChangeRecord(pending);
+    DispatchFolderChangeRecord(pending);  // freed unseen, and the handler with it
     EXPECT_TRUE(client.calls.empty());
+}
+
+TEST(DelayedFolderChangeHandlerTest, AStoppedRecordWithoutAClientStillEndsTheHandOver) {
+    Client client;
+    DelayedFolderChangeHandler* handler = new DelayedFolderChangeHandler(&client, false, nullptr, nullptr, 8);
+    HANDLE stopped = handler->GetStoppedEvent();
+    ResetEvent(stopped);
+    handler->DetachClient();
+    DispatchFolderChangeRecord(new FolderChangeNotification(handler, kWatchStopped, "C:\\w", "", 0, 0));
+    EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(stopped, 0));
+    EXPECT_TRUE(client.calls.empty());
+    // Watch events pass every filter: told or not, the stopper is released.
+    struct Refusing : FolderChangeHandler {
+        bool Filter(DWORD, const CString&, const CString&) override { return false; }
+    } refusing;
+    DelayedFolderChangeHandler* other = new DelayedFolderChangeHandler(&refusing, false, "*.x", nullptr, 8);
+    ResetEvent(other->GetStoppedEvent());
+    DispatchFolderChangeRecord(new FolderChangeNotification(other, kWatchStopped, "C:\\w", "", 0, 0));
+    EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(other->GetStoppedEvent(), 0));
+    EXPECT_EQ(0, handler->Release());
+    EXPECT_EQ(0, other->Release());
 }
 
 TEST(DelayedFolderChangeHandlerTest, WatchStoppedWaitsForTheClientOnTheNotificationThread) {

@@ -29,6 +29,7 @@ public:
         EnterCriticalSection(&lock_);
         statuses_.push_back(Status{s.dwCurrentState, s.dwCheckPoint, s.dwWaitHint, s.dwControlsAccepted});
         LeaveCriticalSection(&lock_);
+        if (onReport) onReport(s.dwCurrentState);
         return TRUE;
     }
     std::vector<Status> Statuses() {
@@ -37,6 +38,9 @@ public:
         LeaveCriticalSection(&lock_);
         return copy;
     }
+
+    // Called on the reporting thread after each report.
+    std::function<void(DWORD)> onReport;
 
 private:
     CRITICAL_SECTION lock_;
@@ -217,6 +221,36 @@ TEST_F(WorkerLoopTest, PausedLoopDoesNotExamineAndReportsEachChange) {
     std::string log = LogText();
     ASSERT_NE(std::string::npos, LinePos(log, "Service paused successfully."));
     EXPECT_LT(LinePos(log, "Service paused successfully."), LinePos(log, "Service continued successfully."));
+}
+
+TEST_F(WorkerLoopTest, RequestArrivingBetweenTwoPassesIsStillReported) {
+    // Each hooked request comes right after the report of the one before, before the next pass
+    // reads the flag.
+    port_.onReport = [this](DWORD state) {
+        if (state == SERVICE_PAUSED) service_.OnContinue();
+    };
+    Start();
+    ASSERT_TRUE(WaitFor([] { return Examinations() > 0; }));
+    service_.OnPause();
+    ASSERT_TRUE(WaitFor([this] { return States().size() >= 4; }));
+
+    bool hooked = false;
+    port_.onReport = [this, &hooked](DWORD state) {
+        if (state == SERVICE_RUNNING && !hooked) {
+            hooked = true;
+            service_.OnPause();
+        }
+    };
+    service_.OnPause();
+    ASSERT_TRUE(WaitFor([this] { return States().size() >= 5; }));
+    service_.OnContinue();
+    ASSERT_TRUE(WaitFor([this] { return States().size() >= 7; }));
+    LetPassesGo();
+    port_.onReport = nullptr;
+    EXPECT_EQ((std::vector<DWORD>{SERVICE_START_PENDING, SERVICE_RUNNING, SERVICE_PAUSED, SERVICE_RUNNING,
+                                   SERVICE_PAUSED, SERVICE_RUNNING, SERVICE_PAUSED}),
+              States());
+    EXPECT_TRUE(service_.IsPauseRequested());
 }
 
 TEST_F(WorkerLoopTest, ExaminesByThePassRuleAndAtOnceWhenTheClockGoesBack) {

@@ -157,6 +157,42 @@ TEST(StatusTest, ExitCodesGoOutOnlyWithStopped) {
     EXPECT_EQ(5u, r.port.reports[1].dwServiceSpecificExitCode);
 }
 
+namespace {
+// While the first report is on its way, the service's other thread reports again, as the worker
+// does while the control handler repeats the current state.
+class InterleavingPort : public RecordingPort {
+public:
+    BOOL SetStatus(SERVICE_STATUS_HANDLE handle, const SERVICE_STATUS& status) override {
+        RecordingPort::SetStatus(handle, status);
+        if (reports.size() == 1) {
+            nestedResults.push_back(service->ReportStatus(SERVICE_STOP_PENDING, 1, 100));
+            nestedResults.push_back(service->SetStatus(SERVICE_STOPPED, 0, 0, 0, 0, 0));
+        }
+        return TRUE;
+    }
+    CNTService* service = nullptr;
+    std::vector<BOOL> nestedResults;
+};
+}  // namespace
+
+TEST(StatusTest, ReportsMadeDuringASendFollowItAndNothingStaleComesLast) {
+    TestService service;
+    InterleavingPort port;
+    port.service = &service;
+    service.SetStatusPort(&port);
+    ASSERT_TRUE(service.RegisterCtrlHandler());
+    service.ReportStatus(SERVICE_RUNNING);
+    // Only the newest of the reports made meanwhile goes out, after the one under way.
+    ASSERT_EQ(2u, port.reports.size());
+    EXPECT_EQ(static_cast<DWORD>(SERVICE_RUNNING), port.reports[0].dwCurrentState);
+    EXPECT_EQ(static_cast<DWORD>(SERVICE_STOPPED), port.reports[1].dwCurrentState);
+    EXPECT_EQ((std::vector<BOOL>{TRUE, TRUE}), port.nestedResults);
+    // Afterwards each report goes out on its own again.
+    service.ReportCurrentStatus();
+    ASSERT_EQ(3u, port.reports.size());
+    EXPECT_EQ(static_cast<DWORD>(SERVICE_STOPPED), port.reports[2].dwCurrentState);
+}
+
 TEST(StatusTest, NothingIsSentWithoutARegisteredHandle) {
     TestService service;
     RecordingPort port;
@@ -425,6 +461,49 @@ TEST(CommandTest, FailureTextGoesToTheBoxUnlessSilentAndCodeIsTheExitCode) {
     CNTService::SetMessageBoxFunction(previous);
 }
 
+namespace {
+// Install and uninstall outcomes without a service control manager.
+class ScriptedCommands : public TestService {
+public:
+    BOOL Install(CString& text, DWORD& error) override {
+        text = installText;
+        error = installError;
+        return installOk;
+    }
+    BOOL Uninstall(CString& text, DWORD& error, DWORD timeout) override {
+        uninstallTimeout = timeout;
+        text = "CNTService::Uninstall, Failed to stop service, Error:1052";
+        error = ERROR_INVALID_SERVICE_CONTROL;  // the stop failed, yet the service went
+        return TRUE;
+    }
+    CString installText;
+    DWORD installError = 0;
+    BOOL installOk = TRUE;
+    DWORD uninstallTimeout = 0;
+};
+}  // namespace
+
+TEST(CommandTest, ExitCodeIsZeroWheneverTheCommandSucceeded) {
+    CNTService::MessageBoxFunction previous = CNTService::SetMessageBoxFunction(RecordBox);
+    g_boxes.clear();
+    ScriptedCommands service;
+    service.m_bConsole = FALSE;
+    CNTServiceCommandLineInfo info;
+    info.m_nShellCommand = CNTServiceCommandLineInfo::UninstallService;
+    info.m_dwTimeout = 1234;
+    EXPECT_EQ(0u, service.ProcessShellCommand(info));
+    EXPECT_EQ(1234u, service.uninstallTimeout);
+    EXPECT_TRUE(g_boxes.empty());
+
+    info.m_nShellCommand = CNTServiceCommandLineInfo::InstallService;
+    service.installOk = FALSE;
+    service.installError = ERROR_SERVICE_EXISTS;
+    service.installText = "CNTService::Install, Failed call to CreateService, Error:1073";
+    EXPECT_EQ(static_cast<DWORD>(ERROR_SERVICE_EXISTS), service.ProcessShellCommand(info));
+    EXPECT_EQ((std::vector<std::string>{"CNTService::Install, Failed call to CreateService, Error:1073"}), g_boxes);
+    CNTService::SetMessageBoxFunction(previous);
+}
+
 TEST(CommandTest, NamesFromTheCommandLineOnlyWhenAllowed) {
     TestService service;
     CNTServiceCommandLineInfo info;
@@ -449,15 +528,4 @@ TEST(CommandTest, NamesFromTheCommandLineOnlyWhenAllowed) {
     service.OnStop();
     ASSERT_EQ(1u, sink.events.size());
     EXPECT_EQ("D", sink.events[0].source);
-}
-
-TEST(CommandTest, ConstructionDefaults) {
-    CNTService plain;
-    EXPECT_TRUE(plain.GetServiceName().IsEmpty());
-    EXPECT_EQ(static_cast<DWORD>(SERVICE_STOPPED), plain.GetCurrentState());
-    TestService service(7);
-    EXPECT_EQ(7u, service.m_dwControlsAccepted);
-    EXPECT_TRUE(service.m_bConsole);
-    EXPECT_EQ(4, service.m_nUserMessageForm);
-    EXPECT_EQ(1, service.m_nEventMessageForm);
 }
