@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Wine prefix life cycle for one run: wine-session.sh start|stop PREFIX
 # start: creates the prefix once (stdio detached: Wine's daemons otherwise hold callers' pipes
-# open), selects the null graphics driver so windows and timers work without a display, and
-# keeps one persistent wineserver for the run (without it every program waits ~3 s at exit).
+# open), selects the null graphics driver so windows and timers work without a display, turns
+# off the crash debugger, and keeps one persistent wineserver for the run (without it every
+# program waits ~3 s at exit).
 set -euo pipefail
 cmd="$1"; export WINEPREFIX="$2"
 export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" WINEARCH=win64
@@ -23,6 +24,12 @@ case "$cmd" in
       "$SERVER" -p </dev/null >/dev/null 2>&1 && break
       sleep 1
     done
+    # A crashing program ends at once with its exit code instead of hanging in Wine's crash
+    # debugger, which would also hold the caller's pipes open.
+    if [ ! -f "$WINEPREFIX/.orv-nodebugger" ]; then
+      "$WINE" reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug' /v Debugger /d '' /f \
+        </dev/null >/dev/null 2>&1 && touch "$WINEPREFIX/.orv-nodebugger"
+    fi
     # Start the prefix's system processes now, detached, so that no test's pipes are inherited
     # by them.
     "$WINE" cmd.exe /c exit </dev/null >/dev/null 2>&1 || true

@@ -1,0 +1,149 @@
+#!/usr/bin/env bash
+# Demonstration: builds the deliverables, then runs the service under Wine's service control
+# manager in a private prefix (demo/wineprefix) with three tasks, and removes it again.
+# The generator Orvanti.exe is a separate product; a small stand-in (tests/tools/StandInOrvanti)
+# takes its place: it notes each run in "<document>.runs" and quits on the stop broadcast.
+set -euo pipefail
+here=$(cd "$(dirname "$0")/.." && pwd)
+demo="$here/demo"
+build="$here/build-x86_64"
+prefix="$demo/wineprefix"
+run() { "$here/scripts/wine-run.sh" "$prefix" "$@"; }
+win() { local p="$1"; echo "Z:${p//\//\\}"; }
+say() { printf '\n== %s\n' "$*"; }
+label() { awk -v name="$1" '{ print "   " name " | " $0 }'; }
+
+say "Building the 32-bit deliverables"
+"$here/scripts/build.sh" | tail -n 1
+# This machine's Wine runs 64-bit programs only, so the demonstration runs the x86_64 build of
+# the same code.
+say "Building the x86_64 programs the demonstration runs"
+cmake -S "$here" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$here/cmake/toolchain-x86_64-w64-mingw32.cmake" \
+      -DCMAKE_BUILD_TYPE=Release -DORV_BUILD_TESTS=ON >/dev/null
+cmake --build "$build" -j"$(nproc)" --target OrvService OrvServiceMessages StandInOrvanti KeepAlive >/dev/null
+echo "Programs in $build/bin"
+
+say "Preparing the Wine prefix $prefix"
+program_dir="$demo/Program Files/Orvanti Service"
+generator_dir="$demo/Orvanti Generator"
+site="$demo/site"
+docs="$demo/docs"
+rm -rf "$program_dir" "$generator_dir" "$site" "$docs" "$demo/quit"
+mkdir -p "$program_dir" "$generator_dir" "$site" "$docs"
+cp "$build/bin/OrvService.exe" "$build/bin/OrvService.DLL" "$program_dir/"
+cp "$build/bin/StandInOrvanti.exe" "$generator_dir/Orvanti.exe"
+cp "$build/bin/KeepAlive.exe" "$demo/"
+echo "<p>first version</p>" >"$site/index.html"
+
+service="$(win "$program_dir/OrvService.exe")"
+keepalive_pid=""
+installed=0
+finish() {
+  set +e
+  if [ "$installed" = 1 ]; then run "$service" -uninstall -silent >/dev/null 2>&1; fi
+  touch "$demo/quit"
+  [ -n "$keepalive_pid" ] && wait "$keepalive_pid" 2>/dev/null
+  "$here/scripts/wine-session.sh" stop "$prefix"
+}
+trap finish EXIT
+"$here/scripts/wine-session.sh" start "$prefix"
+# Wine stops a prefix's services when its last user process exits: keep one alive meanwhile.
+run "$(win "$demo/KeepAlive.exe")" "$(win "$demo/quit")" 900 </dev/null >/dev/null 2>&1 &
+keepalive_pid=$!
+
+run reg add 'HKLM\Software\Brellix\Orvanti\Settings' /v ProgramPath /d "$(win "$generator_dir")" /f >/dev/null 2>&1
+
+# The stand-in's documents: the Periodical run takes 5 s, the DayScheduled run lasts until the
+# stop broadcast, the Watch document names the watched folder.
+printf 'run_ms=5000\r\n' >"$docs/weekly-report.orv"
+printf 'wait_broadcast=1\r\nrun_ms=600000\r\n' >"$docs/catalogue.orv"
+printf 'folder=%s\r\n' "$(win "$site")" >"$docs/site.orv"
+
+# The task file: a Periodical task (never run, so due), a DayScheduled task whose start time was
+# two minutes ago today, and a Watch task. Backslashes are doubled in the task file.
+data="$prefix/drive_c/ProgramData/Brellix/OrvService"
+rm -rf "$data"
+mkdir -p "$data"
+esc() { local p; p="$(win "$1")"; echo "${p//\\/\\\\}"; }
+read -r day hour minute < <(date -d '-2 min' '+%w %-H %-M')
+cat >"$data/tasks.ini" <<EOF
+[General]
+TasksCount=3
+[Task1]
+Type=Periodical
+Interval=24
+Priority=/s2
+OrvPath=$(esc "$docs/weekly-report.orv")
+[Task2]
+Type=DayScheduled
+Priority=/s3
+OrvPath=$(esc "$docs/catalogue.orv")
+DaysCount=1
+Day1=$((day + 1))
+Hour=$hour
+Minutes=$minute
+[Task3]
+Type=Watch
+Priority=/s1
+OrvPath=$(esc "$docs/site.orv")
+EOF
+sed -i 's/$/\r/' "$data/tasks.ini"
+echo "Task file: Task1 Periodical (every 24 hours), Task2 DayScheduled (at $hour:$minute today), Task3 Watch ($site)"
+
+log="$data/Logs/$(date '+%Y-%m').log"
+shown=0
+show_log() {  # prints the log lines added since the last call, waiting up to $1 seconds for $2
+  local until=$((SECONDS + $1))
+  while :; do
+    if [ -f "$log" ]; then
+      local total; total=$(wc -l <"$log")
+      if [ "$total" -gt "$shown" ]; then
+        tail -n +"$((shown + 1))" "$log" | head -n "$((total - shown))" | tr -d '\r' | sed 's/^/   log | /'
+        shown=$total
+      fi
+      if grep -q "$2" "$log" 2>/dev/null; then return 0; fi
+    fi
+    [ "$SECONDS" -ge "$until" ] && return 0
+    sleep 0.5
+  done
+}
+svc() {
+  local code=0
+  run "$service" "$@" || code=$?
+  echo "\$ OrvService.exe $*   -> exit code $code"
+}
+
+say "Installing and starting the service"
+svc -install
+installed=1
+svc_key='HKLM\SYSTEM\CurrentControlSet\Services\BrellixOrvService'
+{ run reg query "$svc_key" 2>/dev/null || true; } | tr -d '\r' | grep -E 'DisplayName|Start|ImagePath' | sed 's/^ */   /' || true
+svc -start
+show_log 15 'Task2 started'
+
+say "The stand-in generator's runs so far"
+for f in "$docs"/*.runs; do tr -d '\r' <"$f" | label "$(basename "$f" .runs)"; done
+
+say "Changing a file in the watched folder"
+echo "<p>second version</p>" >"$site/index.html"
+for _ in $(seq 20); do grep -q '^LastEvent=' "$data/tasks.ini" && break; sleep 0.5; done
+echo "   Task3 $(grep '^LastEvent=' "$data/tasks.ini" | tr -d '\r' || echo 'LastEvent not written')"
+echo "   (a Watch task runs the generator once the folder has been quiet for ten minutes)"
+
+say "Pausing, continuing and stopping"
+svc -pause
+show_log 3 'paused successfully'
+svc -continue
+show_log 3 'continued successfully'
+sleep 4   # lets the Periodical run end by itself, so the stop collects it
+svc -stop
+show_log 5 'stopped successfully'
+sleep 1
+echo "   stand-in runs:"
+for f in "$docs"/*.runs; do tr -d '\r' <"$f" | { grep -v '^query' || true; } | label "$(basename "$f" .runs)"; done
+
+say "Uninstalling"
+svc -uninstall
+installed=0
+if run reg query "$svc_key" >/dev/null 2>&1; then echo "   the service is still registered"
+else echo "   the service's registry key is gone"; fi
