@@ -3,6 +3,7 @@
 // process is the administrator who runs it with its switches, and it stays alive through the
 // scenario, since Wine stops the services of a prefix whose last user process has exited.
 #include "classlib/CRegKey.h"
+#include "common/DirUtils.h"
 #include "common/IniFile.h"
 #include "common/Log.h"
 #include "common/NTScmService.h"
@@ -227,7 +228,8 @@ protected:
 
     // A Periodical task and a DayScheduled task, both due at once, and a Watch task.
     void WriteTasks() {
-        CreateDirectoryA(dataFolder_.c_str(), nullptr);
+        // On a fresh machine not even the data folder's parent exists yet.
+        DirUtils::CreateFolder(dataFolder_.c_str());
         DeleteFileA(tasksIni_.c_str());
         // The start time lies two minutes back: due from the minute after the start time on.
         SYSTEMTIME now;
