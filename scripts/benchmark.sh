@@ -11,9 +11,7 @@ seconds=${1:-60}
 run() { "$here/scripts/wine-run.sh" "$prefix" "$@"; }
 win() { local p="$1"; echo "Z:${p//\//\\}"; }
 
-"$here/scripts/setup.sh"
-cmake -S "$here" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$here/cmake/toolchain-x86_64-w64-mingw32.cmake" \
-      -DCMAKE_BUILD_TYPE=Release -DORV_BUILD_TESTS=ON >/dev/null
+"$here/scripts/configure.sh" x86_64 "$build"
 cmake --build "$build" -j"$(nproc)" \
       --target OrvService OrvServiceMessages ExaminationBenchmark ServiceCpuTime KeepAlive >/dev/null
 

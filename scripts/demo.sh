@@ -18,8 +18,7 @@ say "Building the 32-bit deliverables"
 # This machine's Wine runs 64-bit programs only, so the demonstration runs the x86_64 build of
 # the same code.
 say "Building the x86_64 programs the demonstration runs"
-cmake -S "$here" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$here/cmake/toolchain-x86_64-w64-mingw32.cmake" \
-      -DCMAKE_BUILD_TYPE=Release -DORV_BUILD_TESTS=ON >/dev/null
+"$here/scripts/configure.sh" x86_64 "$build"
 cmake --build "$build" -j"$(nproc)" --target OrvService OrvServiceMessages StandInOrvanti KeepAlive >/dev/null
 echo "Programs in $build/bin"
 

@@ -1,11 +1,9 @@
 #!/usr/bin/env bash
-# Builds the x86_64 tree and runs every test under Wine: scripts/test.sh [BUILD_DIR]
+# Builds the x86_64 tree and runs every test under Wine: scripts/test.sh [BUILD_DIR [CTEST_ARGS...]]
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 build=${1:-$here/build-x86_64}
-"$here/scripts/setup.sh"
-cmake -S "$here" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$here/cmake/toolchain-x86_64-w64-mingw32.cmake" \
-      -DCMAKE_BUILD_TYPE=Release -DORV_BUILD_TESTS=ON >/dev/null
+"$here/scripts/configure.sh" x86_64 "$build"
 cmake --build "$build" -j"$(nproc)"
 prefix="$build/wineprefix"
 trap '"$here/scripts/wine-session.sh" stop "$prefix"' EXIT
