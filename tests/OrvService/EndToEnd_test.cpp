@@ -1,4 +1,4 @@
-// TEST_LOCK: registry scm
+// TEST_LOCK: registry scm broadcast
 // The service program's whole life under the platform's service control manager: this test
 // process is the administrator who runs it with its switches, and it stays alive through the
 // scenario, since Wine stops the services of a prefix whose last user process has exited.

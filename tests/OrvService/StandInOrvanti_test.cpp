@@ -1,4 +1,5 @@
 // The stand-in generator the engine's tests run: its run mode and its answer to the broadcast.
+// TEST_LOCK: broadcast
 #include "support/TestSupport.h"
 #include <gtest/gtest.h>
 #include <string>

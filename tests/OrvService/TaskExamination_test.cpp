@@ -1,4 +1,4 @@
-// TEST_LOCK: registry
+// TEST_LOCK: registry broadcast
 #include "OrvService/OrvService.h"
 #include "OrvService/TaskExamination.h"
 #include "OrvService/ExaminationTestSupport.h"
