@@ -116,12 +116,15 @@ BOOL CNTService::SetStatus(DWORD state, DWORD checkPoint, DWORD waitHint, DWORD 
     SERVICE_STATUS_HANDLE handle;
     {
         CSingleLock lock(&m_StatusLock, TRUE);
+        const DWORD keep = static_cast<DWORD>(-1);
+        // Taken here, under the lock: a state read earlier could already have been replaced by
+        // the other thread's report, and repeating it would undo that report.
+        if (state == keep) state = m_dwCurrentState;
         m_dwCurrentState = state;
         if (state == SERVICE_STOPPED || state == SERVICE_RUNNING || state == SERVICE_PAUSED) {
             checkPoint = 0;
             waitHint = 0;
         }
-        const DWORD keep = static_cast<DWORD>(-1);
         if (checkPoint != keep) m_dwCheckPoint = checkPoint;
         if (waitHint != keep) m_dwWaitHint = waitHint;
         if (controlsAccepted != keep) m_dwControlsAccepted = controlsAccepted;
@@ -180,13 +183,10 @@ BOOL CNTService::ReportStatus(DWORD state, DWORD checkPoint, DWORD waitHint, DWO
 }
 
 BOOL CNTService::ReportCurrentStatus() {
-    DWORD state;
-    {
-        CSingleLock lock(&m_StatusLock, TRUE);
-        state = m_dwCurrentState;
-    }
+    // The control handler repeats the state while the worker may be changing it: the state is
+    // looked up when the report is stored, not before.
     const DWORD keep = static_cast<DWORD>(-1);
-    return ReportStatus(state, keep, keep, keep);
+    return ReportStatus(keep, keep, keep, keep);
 }
 
 // ---- Running as a service ----

@@ -89,7 +89,8 @@ public:
     virtual void ParseCommandLine(CNTServiceCommandLineInfo& info);
     virtual DWORD ProcessShellCommand(CNTServiceCommandLineInfo& info);
 
-    // Status and control.
+    // Status and control. A state of -1 stands for the current state, as it is when the report
+    // is stored.
     virtual BOOL ReportStatus(DWORD state, DWORD checkPoint = static_cast<DWORD>(-1),
                               DWORD waitHint = static_cast<DWORD>(-1),
                               DWORD controlsAccepted = static_cast<DWORD>(-1));

@@ -15,15 +15,40 @@ void CNTService::ParseArguments(CNTServiceCommandLineInfo& info, int count, cons
     }
 }
 
+namespace {
+// Appends ` "<prefix><value>"` so that the program's own command-line parsing gives the value
+// back unchanged at every start: a quote in the value, or backslashes before a quote or before
+// the closing quote, would otherwise end the word early or swallow the words after it.
+void AppendQuotedWord(CString& commandLine, const char* prefix, const CString& value) {
+    CString word = " \"";
+    word += prefix;
+    int backslashes = 0;
+    for (int i = 0; i < value.GetLength(); ++i) {
+        char c = value[i];
+        if (c == '\\') {
+            ++backslashes;
+            continue;
+        }
+        // Backslashes count as escapes only in front of a quote.
+        word += CString('\\', c == '"' ? backslashes * 2 + 1 : backslashes);
+        word += c;
+        backslashes = 0;
+    }
+    word += CString('\\', backslashes * 2);
+    word += '"';
+    commandLine += word;
+}
+}  // namespace
+
 void CNTService::PrepareInstall(CNTServiceCommandLineInfo& info, const char* programPath) {
     m_sBinaryPath = programPath;
     if (m_sBinaryPath.Find(' ') >= 0) m_sBinaryPath = "\"" + m_sBinaryPath + "\"";
     if (m_bAllowNameChange && !info.m_sServiceName.IsEmpty())
-        m_sBinaryPath.AppendFormat(" \"/SN:%s\"", info.m_sServiceName.GetString());
+        AppendQuotedWord(m_sBinaryPath, "/SN:", info.m_sServiceName);
     if (m_bAllowDisplayNameChange && !info.m_sServiceDisplayName.IsEmpty())
-        m_sBinaryPath.AppendFormat(" \"/SDN:%s\"", info.m_sServiceDisplayName.GetString());
+        AppendQuotedWord(m_sBinaryPath, "/SDN:", info.m_sServiceDisplayName);
     if (m_bAllowDescriptionChange && !info.m_sServiceDescription.IsEmpty())
-        m_sBinaryPath.AppendFormat(" \"/SD:%s\"", info.m_sServiceDescription.GetString());
+        AppendQuotedWord(m_sBinaryPath, "/SD:", info.m_sServiceDescription);
     if (m_bAllowCommandLine && !info.m_sCommandLine.IsEmpty()) m_sBinaryPath += " " + info.m_sCommandLine;
 
     if (!info.m_sUserName.IsEmpty()) m_sUserName = info.m_sUserName;

@@ -1,5 +1,7 @@
 #include "common/NTService.h"
 #include <gtest/gtest.h>
+#include <shellapi.h>
+#include <string>
 #include <vector>
 
 namespace {
@@ -136,4 +138,49 @@ TEST(InstallPreparationTest, AccountAndPasswordMoveToTheServiceAndAreWipedFromTh
     EXPECT_EQ(CString("s3cret-password-longer-than-sso"), service.m_sPassword);
     EXPECT_TRUE(info.m_sUserName.IsEmpty());
     EXPECT_TRUE(info.m_sPassword.IsEmpty());
+}
+
+namespace {
+// The words the service control manager's start of the program yields from its binary path.
+std::vector<std::string> SplitAsTheProgramDoes(const CString& commandLine) {
+    std::wstring wide(commandLine.GetString(), commandLine.GetString() + commandLine.GetLength());
+    int count = 0;
+    LPWSTR* words = CommandLineToArgvW(wide.c_str(), &count);
+    std::vector<std::string> result;
+    for (int i = 0; i < count; ++i) {
+        std::wstring word(words[i]);
+        result.push_back(std::string(word.begin(), word.end()));
+    }
+    LocalFree(words);
+    return result;
+}
+}  // namespace
+
+TEST(InstallPreparationTest, NamesWithQuotesOrTrailingBackslashesComeBackUnchangedAtEveryStart) {
+    const char* const names[][3] = {
+        {"Svc", "Orvanti Manager", "Plain text"},
+        {"Svc\\", "Disp\\", "ends in a backslash\\"},
+        {"a\\\\b", "say \"hi\"", "x\\\" \"/SN:Other"},
+    };
+    for (const auto& n : names) {
+        InstallTarget service;
+        service.AllowNameChange(TRUE);
+        service.AllowDisplayNameChange(TRUE);
+        service.AllowDescriptionChange(TRUE);
+        CNTServiceCommandLineInfo info;
+        info.m_sServiceName = n[0];
+        info.m_sServiceDisplayName = n[1];
+        info.m_sServiceDescription = n[2];
+        service.PrepareInstall(info, "C:\\Program Files\\Orv\\svc.exe");
+
+        std::vector<std::string> words = SplitAsTheProgramDoes(service.GetBinaryPath());
+        ASSERT_EQ(4u, words.size()) << service.GetBinaryPath().GetString();
+        EXPECT_EQ("C:\\Program Files\\Orv\\svc.exe", words[0]);
+        std::vector<const char*> arguments;
+        for (size_t i = 1; i < words.size(); ++i) arguments.push_back(words[i].c_str());
+        CNTServiceCommandLineInfo again = Parse(arguments);
+        EXPECT_EQ(CString(n[0]), again.m_sServiceName);
+        EXPECT_EQ(CString(n[1]), again.m_sServiceDisplayName);
+        EXPECT_EQ(CString(n[2]), again.m_sServiceDescription);
+    }
 }

@@ -193,6 +193,44 @@ TEST(StatusTest, ReportsMadeDuringASendFollowItAndNothingStaleComesLast) {
     EXPECT_EQ(static_cast<DWORD>(SERVICE_STOPPED), port.reports[2].dwCurrentState);
 }
 
+namespace {
+// The worker's report lands while the control handler is on its way to repeating the current
+// state: between the handler's decision to report and the report being stored.
+class RaceService : public TestService {
+public:
+    BOOL ReportStatus(DWORD state, DWORD checkPoint, DWORD waitHint, DWORD controls) override {
+        if (workerReportsMeanwhile) {
+            workerReportsMeanwhile = false;
+            CNTService::ReportStatus(workerState, static_cast<DWORD>(-1), static_cast<DWORD>(-1),
+                                     static_cast<DWORD>(-1));
+        }
+        return CNTService::ReportStatus(state, checkPoint, waitHint, controls);
+    }
+    bool workerReportsMeanwhile = false;
+    DWORD workerState = SERVICE_PAUSED;
+};
+}  // namespace
+
+TEST(StatusTest, RepeatedCurrentStateNeverUndoesAReportMadeMeanwhile) {
+    const DWORD cases[][2] = {{SERVICE_RUNNING, SERVICE_PAUSED}, {SERVICE_STOP_PENDING, SERVICE_STOPPED}};
+    for (const auto& c : cases) {
+        RaceService service;
+        RecordingPort port;
+        service.SetStatusPort(&port);
+        ASSERT_TRUE(service.RegisterCtrlHandler());
+        service.ReportStatus(c[0], 1, 100, static_cast<DWORD>(-1));
+        service.workerState = c[1];
+        service.workerReportsMeanwhile = true;
+        // As after a pause (or a second stop) request.
+        service.ServiceCtrlHandler(SERVICE_CONTROL_INTERROGATE, 0, nullptr);
+        EXPECT_EQ(c[1], service.GetCurrentState());
+        ASSERT_FALSE(port.reports.empty());
+        EXPECT_EQ(c[1], port.reports.back().dwCurrentState);
+        for (size_t i = 1; i < port.reports.size(); ++i)
+            EXPECT_EQ(c[1], port.reports[i].dwCurrentState) << "report " << i;
+    }
+}
+
 TEST(StatusTest, NothingIsSentWithoutARegisteredHandle) {
     TestService service;
     RecordingPort port;
