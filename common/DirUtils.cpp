@@ -12,6 +12,11 @@ const char* const kTempNameMutex = "Brellix.DirUtils.CreateTempFileOrDir";
 
 bool IsSeparator(char c) { return c == '\\' || c == '/'; }
 
+bool IsFolder(const char* path) {
+    DWORD attributes = GetFileAttributesA(path);
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
 // Index of the first character of the last path component.
 int LastComponentStart(const CString& path) {
     const std::string& s = path.str();
@@ -67,7 +72,8 @@ void DirUtils::CreateFolder(const CString& path) {
         if (CreateDirectoryA(path, nullptr)) return;
         error = GetLastError();
     }
-    if (error != ERROR_ALREADY_EXISTS) throw Exception("Error creating directory.");
+    // "Already exists" is also the answer when a file stands at the path: that is no folder.
+    if (error != ERROR_ALREADY_EXISTS || !IsFolder(path)) throw Exception("Error creating directory.");
 }
 
 CString DirUtils::GetTempFolder() {

@@ -125,7 +125,18 @@ CTime ParseIniTime(const CString& text) {
     if (year < 1970 || year > 2038 || month < 1 || month > 12 || day < 1 || day > 31 || hour < 0 || hour > 23 ||
         minute < 0 || minute > 59)
         return CTime();
-    return CTime(year, month, day, hour, minute, 0, -1);
+    CTime result(year, month, day, hour, minute, 0, -1);
+    // In the hour that the autumn change repeats, the system may pick the second occurrence. A
+    // last run noted in the first would then lie ahead of the clock, and the due rules take that
+    // for a clock set back: the generator would be started again at every examination for an
+    // hour. Of two real times with these fields, the earlier one is taken.
+    CTime daylight(year, month, day, hour, minute, 0, 1);
+    struct tm local;
+    if (daylight != CTime() && daylight < result && daylight.GetLocalTm(&local) && local.tm_isdst > 0 &&
+        local.tm_year + 1900 == year && local.tm_mon + 1 == month && local.tm_mday == day &&
+        local.tm_hour == hour && local.tm_min == minute)
+        result = daylight;
+    return result;
 }
 
 void GetWeekDays(const IniReaderPtr& reader, std::vector<int>& days) {

@@ -37,5 +37,8 @@ void Task::ReadOrvPath() {
     // The path goes between double quotes on the generator's command lines: a quote of its own
     // would end it there and let the rest pass as switches. No valid path holds one.
     if (path.Find('"') >= 0) throw Exception("Error: Orv document path contains a double quote.");
+    // A closing backslash would escape the closing quote in the same way and take the generator's
+    // switches into the document's name. No document path ends in one.
+    if (path[path.GetLength() - 1] == '\\') throw Exception("Error: Orv document path ends with a backslash.");
     orvPath_ = path;
 }

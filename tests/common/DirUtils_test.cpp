@@ -82,6 +82,8 @@ TEST(DirUtilsTest, CreateFolderThatCannotBeMadeThrows) {
         EXPECT_STREQ("Error creating directory.", e.GetFullMessage());
     }
     EXPECT_THROW(DirUtils::CreateFolder(scratch.File("file\\sub")), Exception);
+    // A file standing at the path itself is no folder either.
+    EXPECT_THROW(DirUtils::CreateFolder(scratch.File("file")), Exception);
     // A path with a character no folder name may hold.
     EXPECT_THROW(DirUtils::CreateFolder(scratch.File("bad|name")), Exception);
 }

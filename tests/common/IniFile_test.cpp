@@ -330,6 +330,21 @@ TEST(IniTimeDaylightChild, TimesRoundTripAcrossTheChanges) {
     }
 }
 
+TEST(IniTimeDaylightChild, AnAutumnTimeThatHappensTwiceReadsAsTheEarlierOne) {
+    if (!InDaylightChild()) GTEST_SKIP() << "runs in the child only";
+    // 1:30 on 3 November 2024 comes first in daylight time (05:30 UTC), then an hour later in
+    // standard time. A run noted in the first hour must not read as lying an hour ahead: the
+    // due rules would take that for a clock set back and start the generator again and again.
+    const __time64_t firstOccurrence = 1730611800;
+    EXPECT_EQ(firstOccurrence, ParseIniTime("2024:11:3;1:30").GetTime());
+    EXPECT_EQ(firstOccurrence - 30 * 60, ParseIniTime("2024:11:3;1:0").GetTime());
+    // Unambiguous times either side keep their one meaning.
+    EXPECT_EQ(firstOccurrence - 90 * 60, ParseIniTime("2024:11:3;0:0").GetTime());
+    EXPECT_EQ(firstOccurrence + 90 * 60, ParseIniTime("2024:11:3;2:0").GetTime());
+    EXPECT_EQ(1720000800, ParseIniTime("2024:7:3;6:0").GetTime());
+    EXPECT_EQ(1705318200, ParseIniTime("2024:1:15;6:30").GetTime());
+}
+
 TEST(IniTimeDaylightChild, ATimeInTheSpringGapNeverFails) {
     if (!InDaylightChild()) GTEST_SKIP() << "runs in the child only";
     CTime gap;

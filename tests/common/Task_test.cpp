@@ -54,9 +54,17 @@ TEST_F(TaskTest, RefusesBadPriorityBeforeLookingAtThePath) {
     EXPECT_EQ("Error: Orv document path is empty.", LoadFailure());
 }
 
-TEST_F(TaskTest, RefusesADocumentPathHoldingADoubleQuote) {
+TEST_F(TaskTest, RefusesADocumentPathThatWouldBreakItsQuotes) {
     Set("OrvPath", "C:\\a.orv\" /evil");
     EXPECT_EQ("Error: Orv document path contains a double quote.", LoadFailure());
+    // Quoted on a command line, a closing backslash escapes the closing quote, and the
+    // generator's own switches become part of the document's name.
+    Set("OrvPath", "C:\\Sites\\");
+    EXPECT_EQ("Error: Orv document path ends with a backslash.", LoadFailure());
+    Set("OrvPath", "C:\\Sites\\ \t");
+    EXPECT_EQ("Error: Orv document path ends with a backslash.", LoadFailure());
+    Set("OrvPath", "C:\\Sites\\site.orv");
+    EXPECT_EQ("loaded", LoadFailure());
 }
 
 TEST_F(TaskTest, LastRunIsKeptInTheFileToTheMinute) {
