@@ -185,3 +185,34 @@ TEST(DelayedFolderChangeHandlerTest, WatchStoppedWaitsForTheClientOnTheNotificat
     // The last notifier gone, the thread is gone.
     EXPECT_EQ(0u, DelayedThreadNotifier::GetThreadId());
 }
+
+TEST(DelayedFolderChangeHandlerTest, TheLastNotifierMayGoAwayOnTheNotificationThread) {
+    // A watch removed while its records are still queued: the last record, freed on the
+    // notification thread, takes the handler and the last notifier with it there.
+    for (int round = 0; round < 3; ++round) {
+        struct Slow : FolderChangeHandler {
+            void OnFileAdded(const CString&) override { Sleep(50); }
+        } client;
+        DelayedFolderChangeHandler* handler = new DelayedFolderChangeHandler(&client, false, nullptr, nullptr, 8);
+        DWORD thread = DelayedThreadNotifier::GetThreadId();
+        ASSERT_NE(0u, thread);
+        HANDLE threadHandle = OpenThread(SYNCHRONIZE, FALSE, thread);
+        ASSERT_TRUE(threadHandle != nullptr);
+        for (int i = 0; i < 5; ++i) handler->OnFileAdded("C:\\w\\a");
+        Sleep(10);
+        handler->DetachClient();
+        EXPECT_LT(0, handler->Release());
+        EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(threadHandle, 10000));
+        CloseHandle(threadHandle);
+        EXPECT_EQ(0u, DelayedThreadNotifier::GetThreadId());
+    }
+    // And the next one starts a working thread again.
+    struct Stopped : FolderChangeHandler {
+        DWORD thread = 0;
+        void OnWatchStopped(const CString&) override { thread = GetCurrentThreadId(); }
+    } client;
+    DelayedFolderChangeHandler* handler = new DelayedFolderChangeHandler(&client, false, nullptr, nullptr, 8);
+    handler->OnWatchStopped("C:\\w");
+    EXPECT_EQ(DelayedThreadNotifier::GetThreadId(), client.thread);
+    handler->Release();
+}

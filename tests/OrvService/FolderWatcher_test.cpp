@@ -207,6 +207,9 @@ TEST(FolderWatcherTest, AHandlerGoingAwayIsUnwatchedAndTheLastOneStopsTheNotific
         Recorder handler;
         ASSERT_EQ(0u, watcher.WatchDirectory(dir.Path(), kFilter, &handler, false));
         EXPECT_NE(0u, DelayedThreadNotifier::GetThreadId());
+        // The base part unwatches only after the recorder's own members are gone: a record still
+        // on its way then would reach a half-destroyed recorder.
+        ASSERT_TRUE(WaitFor([&] { return handler.Has("started 0 " + dir.Path().str()); }));
     }
     EXPECT_EQ(0, watcher.GetWatchCount());
     EXPECT_EQ(0u, DelayedThreadNotifier::GetThreadId());

@@ -9,7 +9,9 @@
 #include "common/Log.h"
 #include "support/TestSupport.h"
 #include <gtest/gtest.h>
+#include <atomic>
 #include <memory>
+#include <thread>
 #include <string>
 
 using testing_support::ReadFileBytes;
@@ -203,4 +205,32 @@ TEST_F(WatchTaskTest, AChangeInAWatchedSubfolderIsNotedInTheTaskFile) {
     while (ini_->ReadString("Task1", "LastEvent", "").IsEmpty() && GetTickCount() - start < 10000) Sleep(20);
     EXPECT_FALSE(ini_->ReadString("Task1", "LastEvent", "").IsEmpty());
     EXPECT_NE(CTime(), task->GetLastEvent());
+}
+
+TEST_F(WatchTaskTest, ATaskGoesAwayCleanlyWhileChangesStreamIn) {
+    WriteDoc("folder=" + scratch_.File("site").str() + "\r\nfolder=" + scratch_.File("site2").str() + "\r\n");
+    for (int round = 0; round < 5; ++round) {
+        ini_->WriteString("", "Task1", "LastEvent");
+        std::unique_ptr<WatchTask> task = Load();
+        std::atomic<bool> stop(false);
+        std::thread writer([&] {
+            for (int i = 0; !stop; ++i) {
+                CString name;
+                name.Format("%s\\f%d.txt", i % 2 ? "site" : "site2", i % 20);
+                WriteFileBytes(scratch_.File(name), std::to_string(i));
+            }
+        });
+        DWORD start = GetTickCount();
+        while (task->GetLastEvent() == CTime() && GetTickCount() - start < 10000) Sleep(5);
+        EXPECT_NE(CTime(), task->GetLastEvent());
+        Sleep(round * 10);
+        task.reset();
+        EXPECT_EQ(0u, DelayedThreadNotifier::GetThreadId());
+        // Gone means gone: the changes still streaming in are noted by nobody.
+        ini_->WriteString("", "Task1", "LastEvent");
+        Sleep(100);
+        stop = true;
+        writer.join();
+        EXPECT_EQ(CString(), ini_->ReadString("Task1", "LastEvent", ""));
+    }
 }
