@@ -8,29 +8,15 @@ build="$here/build-x86_64"
 bench="$build/benchmark"
 prefix="$bench/wineprefix"
 seconds=${1:-60}
-run() { "$here/scripts/wine-run.sh" "$prefix" "$@"; }
-win() { local p="$1"; echo "Z:${p//\//\\}"; }
+work="$bench"
+. "$here/scripts/service-session.sh"
 
 "$here/scripts/configure.sh" x86_64 "$build"
 cmake --build "$build" -j"$(nproc)" \
       --target OrvService OrvServiceMessages ExaminationBenchmark ServiceCpuTime KeepAlive >/dev/null
 
-program_dir="$bench/Orvanti Service"
-rm -rf "$program_dir" "$bench/quit"
-mkdir -p "$program_dir"
-cp "$build/bin/OrvService.exe" "$build/bin/OrvService.DLL" "$program_dir/"
-service="$(win "$program_dir/OrvService.exe")"
-keepalive_pid=""
-installed=0
-finish() {
-  set +e
-  if [ "$installed" = 1 ]; then run "$service" -uninstall -silent >/dev/null 2>&1; fi
-  touch "$bench/quit"
-  [ -n "$keepalive_pid" ] && wait "$keepalive_pid" 2>/dev/null
-  "$here/scripts/wine-session.sh" stop "$prefix"
-}
-trap finish EXIT
-"$here/scripts/wine-session.sh" start "$prefix"
+rm -rf "$bench/Orvanti Service"
+service_session_begin "$bench/Orvanti Service" $((seconds + 120))
 
 echo "== One examination (COrvService::ManageTasks), Periodical tasks not due"
 run "$(win "$build/bin/ExaminationBenchmark.exe")"
@@ -49,9 +35,6 @@ last_run="$(date '+%Y:%-m:%-d;%-H:%-M')"
   done
 } >"$data/tasks.ini"
 
-# Wine stops a prefix's services when its last user process exits: keep one alive meanwhile.
-run "$(win "$build/bin/KeepAlive.exe")" "$(win "$bench/quit")" $((seconds + 120)) </dev/null >/dev/null 2>&1 &
-keepalive_pid=$!
 run "$service" -install
 installed=1
 run "$service" -start

@@ -8,8 +8,8 @@ here=$(cd "$(dirname "$0")/.." && pwd)
 demo="$here/demo"
 build="$here/build-x86_64"
 prefix="$demo/wineprefix"
-run() { "$here/scripts/wine-run.sh" "$prefix" "$@"; }
-win() { local p="$1"; echo "Z:${p//\//\\}"; }
+work="$demo"
+. "$here/scripts/service-session.sh"
 say() { printf '\n== %s\n' "$*"; }
 label() { awk -v name="$1" '{ print "   " name " | " $0 }'; }
 
@@ -27,28 +27,11 @@ program_dir="$demo/Program Files/Orvanti Service"
 generator_dir="$demo/Orvanti Generator"
 site="$demo/site"
 docs="$demo/docs"
-rm -rf "$program_dir" "$generator_dir" "$site" "$docs" "$demo/quit"
-mkdir -p "$program_dir" "$generator_dir" "$site" "$docs"
-cp "$build/bin/OrvService.exe" "$build/bin/OrvService.DLL" "$program_dir/"
+rm -rf "$program_dir" "$generator_dir" "$site" "$docs"
+mkdir -p "$generator_dir" "$site" "$docs"
 cp "$build/bin/StandInOrvanti.exe" "$generator_dir/Orvanti.exe"
-cp "$build/bin/KeepAlive.exe" "$demo/"
 echo "<p>first version</p>" >"$site/index.html"
-
-service="$(win "$program_dir/OrvService.exe")"
-keepalive_pid=""
-installed=0
-finish() {
-  set +e
-  if [ "$installed" = 1 ]; then run "$service" -uninstall -silent >/dev/null 2>&1; fi
-  touch "$demo/quit"
-  [ -n "$keepalive_pid" ] && wait "$keepalive_pid" 2>/dev/null
-  "$here/scripts/wine-session.sh" stop "$prefix"
-}
-trap finish EXIT
-"$here/scripts/wine-session.sh" start "$prefix"
-# Wine stops a prefix's services when its last user process exits: keep one alive meanwhile.
-run "$(win "$demo/KeepAlive.exe")" "$(win "$demo/quit")" 900 </dev/null >/dev/null 2>&1 &
-keepalive_pid=$!
+service_session_begin "$program_dir" 900
 
 run reg add 'HKLM\Software\Brellix\Orvanti\Settings' /v ProgramPath /d "$(win "$generator_dir")" /f >/dev/null 2>&1
 
