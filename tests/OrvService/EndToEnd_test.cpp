@@ -100,23 +100,7 @@ DWORD QueryState() {
 // Stops and deletes the service and removes its event source, straight through the platform,
 // so that neither a leftover of an earlier run nor a failed step here survives.
 void RemoveService() {
-    SC_HANDLE manager = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CONNECT);
-    if (manager) {
-        SC_HANDLE service = OpenServiceA(manager, kServiceName, DELETE | SERVICE_STOP | SERVICE_QUERY_STATUS);
-        if (service) {
-            SERVICE_STATUS status = {};
-            if (QueryServiceStatus(service, &status) && status.dwCurrentState != SERVICE_STOPPED) {
-                ControlService(service, SERVICE_CONTROL_STOP, &status);
-                for (int i = 0; i < 200 && QueryServiceStatus(service, &status) &&
-                                status.dwCurrentState != SERVICE_STOPPED;
-                     ++i)
-                    Sleep(50);
-            }
-            DeleteService(service);
-            CloseServiceHandle(service);
-        }
-        CloseServiceHandle(manager);
-    }
+    testing_support::StopAndDeleteService(kServiceName);
     RegDeleteKeyA(HKEY_LOCAL_MACHINE, kEventSourceKey);
 }
 

@@ -21,24 +21,7 @@ CString TestServicePath(const CString& name) {
 class ServiceCleanup {
 public:
     explicit ServiceCleanup(const CString& name) : name_(name) {}
-    ~ServiceCleanup() {
-        SC_HANDLE manager = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CONNECT);
-        if (!manager) return;
-        SC_HANDLE service = OpenServiceA(manager, name_, DELETE | SERVICE_STOP | SERVICE_QUERY_STATUS);
-        if (service) {
-            SERVICE_STATUS status = {};
-            if (QueryServiceStatus(service, &status) && status.dwCurrentState != SERVICE_STOPPED) {
-                ControlService(service, SERVICE_CONTROL_STOP, &status);
-                for (int i = 0; i < 100 && QueryServiceStatus(service, &status) &&
-                                status.dwCurrentState != SERVICE_STOPPED;
-                     ++i)
-                    Sleep(50);
-            }
-            DeleteService(service);
-            CloseServiceHandle(service);
-        }
-        CloseServiceHandle(manager);
-    }
+    ~ServiceCleanup() { testing_support::StopAndDeleteService(name_); }
 
 private:
     CString name_;

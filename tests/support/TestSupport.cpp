@@ -36,6 +36,24 @@ ScratchFolder::~ScratchFolder() {
 
 CString ScratchFolder::File(const char* name) const { return path_ + "\\" + name; }
 
+void StopAndDeleteService(const char* name) {
+    SC_HANDLE manager = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CONNECT);
+    if (!manager) return;
+    SC_HANDLE service = OpenServiceA(manager, name, DELETE | SERVICE_STOP | SERVICE_QUERY_STATUS);
+    if (service) {
+        SERVICE_STATUS status = {};
+        if (QueryServiceStatus(service, &status) && status.dwCurrentState != SERVICE_STOPPED) {
+            ControlService(service, SERVICE_CONTROL_STOP, &status);
+            for (int i = 0; i < 200 && QueryServiceStatus(service, &status) && status.dwCurrentState != SERVICE_STOPPED;
+                 ++i)
+                Sleep(50);
+        }
+        DeleteService(service);
+        CloseServiceHandle(service);
+    }
+    CloseServiceHandle(manager);
+}
+
 void WriteFileBytes(const char* path, const std::string& bytes) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out << bytes;

@@ -19,6 +19,9 @@ public:
 private:
     CString path_;
 };
+// Stops (waiting up to about 10 s) and deletes a service, straight through the platform, so that
+// neither a leftover of an earlier run nor a failed step of a test survives. Quiet when absent.
+void StopAndDeleteService(const char* name);
 // Writes bytes to a file, replacing it.
 void WriteFileBytes(const char* path, const std::string& bytes);
 std::string ReadFileBytes(const char* path);
