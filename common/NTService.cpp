@@ -268,25 +268,18 @@ DWORD CNTService::ServiceCtrlHandler(DWORD control, DWORD eventType, LPVOID even
 
 void CNTService::ServiceMain(DWORD, LPSTR*) {}
 
-void CNTService::OnStop() {
+void CNTService::ReportDisplayNameEvent(DWORD eventId) {
     if (m_bEventLogSource)
-        m_EventLogSource.ReportString(EVENTLOG_INFORMATION_TYPE, MapEventId(0x40000003), m_sDisplayName);
+        m_EventLogSource.ReportString(EVENTLOG_INFORMATION_TYPE, MapEventId(eventId), m_sDisplayName);
 }
 
-void CNTService::OnPause() {
-    if (m_bEventLogSource)
-        m_EventLogSource.ReportString(EVENTLOG_INFORMATION_TYPE, MapEventId(0x40000004), m_sDisplayName);
-}
+void CNTService::OnStop() { ReportDisplayNameEvent(0x40000003); }
 
-void CNTService::OnContinue() {
-    if (m_bEventLogSource)
-        m_EventLogSource.ReportString(EVENTLOG_INFORMATION_TYPE, MapEventId(0x40000005), m_sDisplayName);
-}
+void CNTService::OnPause() { ReportDisplayNameEvent(0x40000004); }
 
-void CNTService::OnShutdown() {
-    if (m_bEventLogSource)
-        m_EventLogSource.ReportString(EVENTLOG_INFORMATION_TYPE, MapEventId(0x40000009), m_sDisplayName);
-}
+void CNTService::OnContinue() { ReportDisplayNameEvent(0x40000005); }
+
+void CNTService::OnShutdown() { ReportDisplayNameEvent(0x40000009); }
 
 void CNTService::OnInterrogate() { ReportCurrentStatus(); }
 void CNTService::OnParamChange() {}

@@ -195,6 +195,8 @@ private:
     BOOL SendLatestStatus(SERVICE_STATUS_HANDLE handle);
     void ShowFailure(const CString& text) const;
     void ReportError(DWORD eventId, const CString& text);
+    // An information event whose one insertion string is the display name.
+    void ReportDisplayNameEvent(DWORD eventId);
     HKEY OpenSectionKey(const char* section, BOOL write, LONG& result);
     void FinishWrite(HKEY key);
 
