@@ -39,7 +39,8 @@ const char kWindowClass[] = "Delayed_Message_Sender";
 
 DelayedThreadNotifier::DelayedThreadNotifier() : startEvent_(CreateEventA(nullptr, FALSE, FALSE, nullptr)) {
     CSingleLock lock(&ThreadLock(), TRUE);
-    if (++g_threadUsers != 1) return;
+    // The first user starts the thread; so does a later one when an earlier start failed.
+    if (++g_threadUsers != 1 && g_thread) return;
     unsigned id = 0;
     HANDLE thread = reinterpret_cast<HANDLE>(_beginthreadex(nullptr, 0, NotificationThreadProc, this, 0, &id));
     if (!thread) return;

@@ -2,6 +2,7 @@
 #include "OrvService/DelayedFolderChangeHandler.h"
 #include "OrvService/DelayedNotifier.h"
 #include "OrvService/NotifyBufferWalker.h"
+#include <new>
 #include <process.h>
 
 namespace {
@@ -49,6 +50,11 @@ WatchInfo::WatchInfo(const CString& folder, HANDLE folderHandle, DWORD notifyFil
       error_(0),
       event_(CreateEventA(nullptr, TRUE, FALSE, nullptr)),
       state_(kNew) {
+    // Without its event no start or stop could ever be waited for: fail the watch instead.
+    if (!event_) {
+        handler_->Release();
+        throw std::bad_alloc();
+    }
     handler_->SetFolderPath(folder);
     client_->AddRef();
 }
