@@ -104,34 +104,6 @@ void RemoveService() {
     RegDeleteKeyA(HKEY_LOCAL_MACHINE, kEventSourceKey);
 }
 
-// A registry value of the product's settings key, put back as it was when the test ends.
-class SavedSetting {
-public:
-    explicit SavedSetting(const char* name) : name_(name) {
-        CRegKey key;
-        if (key.Open(HKEY_LOCAL_MACHINE, kSettingsKey, KEY_READ) != ERROR_SUCCESS) return;
-        type_ = REG_NONE;
-        DWORD size = sizeof(data_);
-        present_ = RegQueryValueExA(key, name, nullptr, &type_, data_, &size) == ERROR_SUCCESS;
-        size_ = size;
-    }
-    ~SavedSetting() {
-        CRegKey key;
-        if (key.Open(HKEY_LOCAL_MACHINE, kSettingsKey) != ERROR_SUCCESS) return;
-        if (present_)
-            RegSetValueExA(key, name_, 0, type_, data_, size_);
-        else
-            key.DeleteValue(name_);
-    }
-
-private:
-    const char* name_;
-    bool present_ = false;
-    DWORD type_ = REG_NONE;
-    BYTE data_[1024] = {};
-    DWORD size_ = 0;
-};
-
 // A file of the shared data folder, put back (or removed) when the test ends.
 class SavedFile {
 public:
@@ -167,8 +139,8 @@ protected:
           logFile_(dataFolder_ + "\\Logs\\" + std::string(Log::GetCurrentLogFileName())),
           savedTasks_(tasksIni_),
           savedLog_(logFile_),
-          savedProgramPath_("ProgramPath"),
-          savedRunningTasks_("ServiceRunningTasks") {}
+          savedProgramPath_(kSettingsKey, "ProgramPath"),
+          savedRunningTasks_(kSettingsKey, "ServiceRunningTasks") {}
 
     void SetUp() override {
         ASSERT_FALSE(dataFolder_.empty());
@@ -189,13 +161,10 @@ protected:
         ASSERT_TRUE(CopyFileA((bin + "\\OrvService.DLL").c_str(), (programFolder_ + "\\OrvService.DLL").c_str(),
                               FALSE))
             << GetLastError();
-        ASSERT_TRUE(CopyFileA((bin + "\\StandInOrvanti.exe").c_str(), (generatorFolder + "\\Orvanti.exe").c_str(),
-                              FALSE))
-            << GetLastError();
+        ASSERT_TRUE(testing_support::InstallStandInGenerator(generatorFolder.c_str())) << GetLastError();
 
         CRegKey settings;
-        ASSERT_EQ(ERROR_SUCCESS, settings.Create(HKEY_LOCAL_MACHINE, kSettingsKey));
-        ASSERT_EQ(ERROR_SUCCESS, settings.SetStringValue("ProgramPath", generatorFolder.c_str()));
+        ASSERT_EQ(ERROR_SUCCESS, settings.Open(HKEY_LOCAL_MACHINE, kSettingsKey));
         ASSERT_EQ(ERROR_SUCCESS, settings.SetDWORDValue("ServiceRunningTasks", 77));
 
         // Both scheduled runs wait for the stop broadcast (with a bound, should it never come).
@@ -263,8 +232,8 @@ protected:
     std::string logFile_;
     SavedFile savedTasks_;
     SavedFile savedLog_;
-    SavedSetting savedProgramPath_;
-    SavedSetting savedRunningTasks_;
+    testing_support::SavedRegistryValue savedProgramPath_;
+    testing_support::SavedRegistryValue savedRunningTasks_;
     size_t logStart_ = 0;
     std::string programFolder_, program_, watched_, periodicalDoc_, dayDoc_, watchDoc_;
 };

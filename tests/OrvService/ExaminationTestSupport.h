@@ -60,12 +60,8 @@ const char* const kSettingsKey = "Software\\Brellix\\Orvanti\\Settings";
 class ServiceFixture : public ::testing::Test {
 protected:
     void SetUp() override {
-        ASSERT_EQ(ERROR_SUCCESS, key_.Create(HKEY_LOCAL_MACHINE, kSettingsKey));
-        savedPath_ = key_.QueryStringValue("ProgramPath", savedPathText_) == ERROR_SUCCESS;
-        CreateDirectoryA(scratch_.File("gen"), nullptr);
-        CString standIn = testing_support::BinFolder() + "\\StandInOrvanti.exe";
-        ASSERT_TRUE(CopyFileA(standIn, scratch_.File("gen\\Orvanti.exe"), FALSE));
-        key_.SetStringValue("ProgramPath", scratch_.File("gen"));
+        ASSERT_TRUE(testing_support::InstallStandInGenerator(scratch_.File("gen")));
+        ASSERT_EQ(ERROR_SUCCESS, key_.Open(HKEY_LOCAL_MACHINE, kSettingsKey));
         key_.SetDWORDValue("ServiceRunningTasks", 77);
         AppData::SetDataFolderForTesting(scratch_.File("data"));
         previousSink_ = CNTEventLogSource::SetSink(&sink_);
@@ -76,10 +72,6 @@ protected:
         Clock::SetSource(nullptr);
         CNTEventLogSource::SetSink(previousSink_);
         AppData::SetDataFolderForTesting("");
-        if (savedPath_)
-            key_.SetStringValue("ProgramPath", savedPathText_);
-        else
-            key_.DeleteValue("ProgramPath");
     }
 
     CString TasksIni() { return AppData::GetTasksIniPath(); }
@@ -116,9 +108,8 @@ protected:
     }
 
     testing_support::ScratchFolder scratch_;
+    testing_support::SavedRegistryValue savedPath_{kSettingsKey, "ProgramPath"};
     CRegKey key_;
-    bool savedPath_ = false;
-    CString savedPathText_;
     RecordingSink sink_;
     EventLogSink* previousSink_ = nullptr;
 };

@@ -28,14 +28,10 @@ CTime FakeNow() { return g_now; }
 class WatchTaskTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        ASSERT_EQ(ERROR_SUCCESS, key_.Create(HKEY_LOCAL_MACHINE, "Software\\Brellix\\Orvanti\\Settings"));
-        saved_ = key_.QueryStringValue("ProgramPath", savedText_) == ERROR_SUCCESS;
-        CreateDirectoryA(scratch_.File("gen"), nullptr);
+        ASSERT_TRUE(testing_support::InstallStandInGenerator(scratch_.File("gen")));
+        ASSERT_EQ(ERROR_SUCCESS, key_.Open(HKEY_LOCAL_MACHINE, testing_support::kProductSettingsKey));
         CreateDirectoryA(scratch_.File("site"), nullptr);
         CreateDirectoryA(scratch_.File("site2"), nullptr);
-        CString standIn = testing_support::BinFolder() + "\\StandInOrvanti.exe";
-        ASSERT_TRUE(CopyFileA(standIn, scratch_.File("gen\\Orvanti.exe"), FALSE));
-        key_.SetStringValue("ProgramPath", scratch_.File("gen"));
         AppData::SetDataFolderForTesting(scratch_.File("data"));
         ini_.reset(new IniFile(scratch_.File("tasks.ini")));
         ini_->WriteString("Watch", "Task1", "Type");
@@ -44,10 +40,6 @@ protected:
     void TearDown() override {
         Clock::SetSource(nullptr);
         AppData::SetDataFolderForTesting("");
-        if (saved_)
-            key_.SetStringValue("ProgramPath", savedText_);
-        else
-            key_.DeleteValue("ProgramPath");
     }
     CString Doc() const { return scratch_.File("site.orv"); }
     CString ListFile() const { return scratch_.File("data\\tmpFolders.txt"); }
@@ -66,9 +58,8 @@ protected:
     static CTime At(int hour, int minute, int second) { return CTime(2024, 3, 7, hour, minute, second); }
 
     ScratchFolder scratch_;
+    testing_support::SavedRegistryValue savedPath_{testing_support::kProductSettingsKey, "ProgramPath"};
     CRegKey key_;
-    bool saved_ = false;
-    CString savedText_;
     std::unique_ptr<IniFile> ini_;
 };
 

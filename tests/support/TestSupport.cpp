@@ -36,6 +36,40 @@ ScratchFolder::~ScratchFolder() {
 
 CString ScratchFolder::File(const char* name) const { return path_ + "\\" + name; }
 
+const char* const kProductSettingsKey = "Software\\Brellix\\Orvanti\\Settings";
+
+SavedRegistryValue::SavedRegistryValue(const char* keyPath, const char* name) : keyPath_(keyPath), name_(name) {
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, keyPath, 0, KEY_READ, &key) != ERROR_SUCCESS) return;
+    DWORD size = sizeof(data_);
+    present_ = RegQueryValueExA(key, name, nullptr, &type_, data_, &size) == ERROR_SUCCESS;
+    size_ = size;
+    RegCloseKey(key);
+}
+
+SavedRegistryValue::~SavedRegistryValue() {
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, keyPath_, 0, KEY_SET_VALUE, &key) != ERROR_SUCCESS) return;
+    if (present_)
+        RegSetValueExA(key, name_, 0, type_, data_, size_);
+    else
+        RegDeleteValueA(key, name_);
+    RegCloseKey(key);
+}
+
+bool InstallStandInGenerator(const CString& folder) {
+    CreateDirectoryA(folder, nullptr);
+    if (!CopyFileA(BinFolder() + "\\StandInOrvanti.exe", folder + "\\Orvanti.exe", FALSE)) return false;
+    HKEY key = nullptr;
+    if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, kProductSettingsKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key,
+                        nullptr) != ERROR_SUCCESS)
+        return false;
+    LONG r = RegSetValueExA(key, "ProgramPath", 0, REG_SZ, reinterpret_cast<const BYTE*>(folder.GetString()),
+                            folder.GetLength() + 1);
+    RegCloseKey(key);
+    return r == ERROR_SUCCESS;
+}
+
 void StopAndDeleteService(const char* name) {
     SC_HANDLE manager = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CONNECT);
     if (!manager) return;

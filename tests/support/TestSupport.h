@@ -22,6 +22,27 @@ private:
 // Stops (waiting up to about 10 s) and deletes a service, straight through the platform, so that
 // neither a leftover of an earlier run nor a failed step of a test survives. Quiet when absent.
 void StopAndDeleteService(const char* name);
+// A value under HKEY_LOCAL_MACHINE, put back as it was (or removed) when the object goes.
+class SavedRegistryValue {
+public:
+    SavedRegistryValue(const char* keyPath, const char* name);
+    ~SavedRegistryValue();
+    SavedRegistryValue(const SavedRegistryValue&) = delete;
+    SavedRegistryValue& operator=(const SavedRegistryValue&) = delete;
+
+private:
+    CString keyPath_;
+    CString name_;
+    bool present_ = false;
+    DWORD type_ = REG_NONE;
+    BYTE data_[1024] = {};
+    DWORD size_ = 0;
+};
+// The product's settings key, where ProgramPath names the generator's folder.
+extern const char* const kProductSettingsKey;
+// Puts the stand-in generator into the folder as Orvanti.exe (creating the folder) and makes it
+// the product's program folder; the caller keeps a SavedRegistryValue of ProgramPath.
+bool InstallStandInGenerator(const CString& folder);
 // Writes bytes to a file, replacing it.
 void WriteFileBytes(const char* path, const std::string& bytes);
 std::string ReadFileBytes(const char* path);
