@@ -13,7 +13,6 @@
 #include "common/RegUtils.h"
 
 namespace {
-const char* const kSettingsKey = "Software\\Brellix\\Orvanti\\Settings";
 // Log files of the current month and of this many months before it are kept.
 const int kLogMonthsKept = 2;
 
@@ -200,7 +199,7 @@ void COrvService::TerminateTasks() {
 }
 
 void COrvService::SetRunningTasksCount(DWORD count) {
-    RegUtils::WriteDword(HKEY_LOCAL_MACHINE, kSettingsKey, "ServiceRunningTasks", count);
+    RegUtils::WriteDword(HKEY_LOCAL_MACHINE, Generator::GetSettingsKey(), "ServiceRunningTasks", count);
 }
 
 void COrvService::DeleteOldLogs() {

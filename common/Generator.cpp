@@ -4,7 +4,7 @@
 
 CString Generator::GetProgramPath() {
     CString path;
-    if (!RegUtils::ReadString(HKEY_LOCAL_MACHINE, "Software\\Brellix\\Orvanti\\Settings", "ProgramPath", path))
+    if (!RegUtils::ReadString(HKEY_LOCAL_MACHINE, GetSettingsKey(), "ProgramPath", path))
         return CString();
     path.Trim();
     return path;
