@@ -1,27 +1,12 @@
 // The service's registry profile: values under its key "Parameters" in the services key.
 #include "classlib/CRegKey.h"
 #include "common/NTService.h"
+#include "classlib/HandleOwner.h"
 #include <memory>
 
 namespace {
 const REGSAM kReadAccess = KEY_READ;
 const REGSAM kWriteAccess = KEY_READ | KEY_SET_VALUE | KEY_CREATE_SUB_KEY;
-
-// Closes a key handed out by OpenSectionKey.
-class OwnedKey {
-public:
-    explicit OwnedKey(HKEY key) : key_(key) {}
-    ~OwnedKey() {
-        if (key_) RegCloseKey(key_);
-    }
-    OwnedKey(const OwnedKey&) = delete;
-    OwnedKey& operator=(const OwnedKey&) = delete;
-    HKEY GetKey() const { return key_; }
-    operator HKEY() const { return key_; }
-
-private:
-    HKEY key_;
-};
 
 void SetError(DWORD* error, LONG result) {
     if (error) *error = static_cast<DWORD>(result);
@@ -55,38 +40,38 @@ void CNTService::FinishWrite(HKEY key) {
 BOOL CNTService::WriteProfileString(const char* section, const char* entry, const char* value, DWORD* error) {
     LONG result;
     if (!entry) {
-        OwnedKey parameters(OpenSectionKey(nullptr, TRUE, result));
-        if (!parameters.GetKey()) {
+        ScopedRegKey parameters(OpenSectionKey(nullptr, TRUE, result));
+        if (!parameters.Get()) {
             SetError(error, result);
             return FALSE;
         }
-        result = RegDeleteKeyA(parameters, section);
-        if (result == ERROR_SUCCESS) FinishWrite(parameters);
+        result = RegDeleteKeyA(parameters.Get(), section);
+        if (result == ERROR_SUCCESS) FinishWrite(parameters.Get());
         SetError(error, result);
         return result == ERROR_SUCCESS;
     }
-    OwnedKey key(OpenSectionKey(section, TRUE, result));
-    if (!key.GetKey()) {
+    ScopedRegKey key(OpenSectionKey(section, TRUE, result));
+    if (!key.Get()) {
         SetError(error, result);
         return FALSE;
     }
     if (!value)
-        result = RegDeleteValueA(key, entry);
+        result = RegDeleteValueA(key.Get(), entry);
     else
-        result = RegSetValueExA(key, entry, 0, REG_SZ, reinterpret_cast<const BYTE*>(value),
+        result = RegSetValueExA(key.Get(), entry, 0, REG_SZ, reinterpret_cast<const BYTE*>(value),
                                 static_cast<DWORD>(strlen(value) + 1));
-    if (result == ERROR_SUCCESS) FinishWrite(key);
+    if (result == ERROR_SUCCESS) FinishWrite(key.Get());
     SetError(error, result);
     return result == ERROR_SUCCESS;
 }
 
 BOOL CNTService::WriteProfileInt(const char* section, const char* entry, int value, DWORD* error) {
     LONG result;
-    OwnedKey key(OpenSectionKey(section, TRUE, result));
-    if (key.GetKey()) {
+    ScopedRegKey key(OpenSectionKey(section, TRUE, result));
+    if (key.Get()) {
         DWORD data = static_cast<DWORD>(value);
-        result = RegSetValueExA(key, entry, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&data), sizeof(data));
-        if (result == ERROR_SUCCESS) FinishWrite(key);
+        result = RegSetValueExA(key.Get(), entry, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&data), sizeof(data));
+        if (result == ERROR_SUCCESS) FinishWrite(key.Get());
     }
     SetError(error, result);
     return result == ERROR_SUCCESS;
@@ -95,10 +80,10 @@ BOOL CNTService::WriteProfileInt(const char* section, const char* entry, int val
 BOOL CNTService::WriteProfileStringArray(const char* section, const char* entry, const CStringArray& array,
                                          DWORD* error) {
     LONG result;
-    OwnedKey key(OpenSectionKey(section, TRUE, result));
-    if (key.GetKey()) {
-        result = CNTEventLogSource::WriteMultiString(key, entry, array);
-        if (result == ERROR_SUCCESS) FinishWrite(key);
+    ScopedRegKey key(OpenSectionKey(section, TRUE, result));
+    if (key.Get()) {
+        result = CNTEventLogSource::WriteMultiString(key.Get(), entry, array);
+        if (result == ERROR_SUCCESS) FinishWrite(key.Get());
     }
     SetError(error, result);
     return result == ERROR_SUCCESS;
@@ -107,10 +92,10 @@ BOOL CNTService::WriteProfileStringArray(const char* section, const char* entry,
 BOOL CNTService::WriteProfileBinary(const char* section, const char* entry, const BYTE* data, UINT bytes,
                                     DWORD* error) {
     LONG result;
-    OwnedKey key(OpenSectionKey(section, TRUE, result));
-    if (key.GetKey()) {
-        result = RegSetValueExA(key, entry, 0, REG_BINARY, data, bytes);
-        if (result == ERROR_SUCCESS) FinishWrite(key);
+    ScopedRegKey key(OpenSectionKey(section, TRUE, result));
+    if (key.Get()) {
+        result = RegSetValueExA(key.Get(), entry, 0, REG_BINARY, data, bytes);
+        if (result == ERROR_SUCCESS) FinishWrite(key.Get());
     }
     SetError(error, result);
     return result == ERROR_SUCCESS;
@@ -119,15 +104,15 @@ BOOL CNTService::WriteProfileBinary(const char* section, const char* entry, cons
 CString CNTService::GetProfileString(const char* section, const char* entry, const char* defaultValue,
                                      DWORD* error) {
     LONG result;
-    OwnedKey key(OpenSectionKey(section, FALSE, result));
-    if (key.GetKey()) {
+    ScopedRegKey key(OpenSectionKey(section, FALSE, result));
+    if (key.Get()) {
         DWORD type = 0;
         DWORD size = 0;
-        result = RegQueryValueExA(key, entry, nullptr, &type, nullptr, &size);
+        result = RegQueryValueExA(key.Get(), entry, nullptr, &type, nullptr, &size);
         if (result == ERROR_SUCCESS) {
             // One spare NUL: a stored value need not be terminated.
             std::unique_ptr<char[]> buffer(new char[size + 1]());
-            result = RegQueryValueExA(key, entry, nullptr, &type, reinterpret_cast<BYTE*>(buffer.get()), &size);
+            result = RegQueryValueExA(key.Get(), entry, nullptr, &type, reinterpret_cast<BYTE*>(buffer.get()), &size);
             if (result == ERROR_SUCCESS) {
                 SetError(error, result);
                 return CString(buffer.get());
@@ -140,11 +125,11 @@ CString CNTService::GetProfileString(const char* section, const char* entry, con
 
 int CNTService::GetProfileInt(const char* section, const char* entry, int defaultValue, DWORD* error) {
     LONG result;
-    OwnedKey key(OpenSectionKey(section, FALSE, result));
-    if (key.GetKey()) {
+    ScopedRegKey key(OpenSectionKey(section, FALSE, result));
+    if (key.Get()) {
         DWORD value = 0;
         DWORD size = sizeof(value);
-        result = RegQueryValueExA(key, entry, nullptr, nullptr, reinterpret_cast<BYTE*>(&value), &size);
+        result = RegQueryValueExA(key.Get(), entry, nullptr, nullptr, reinterpret_cast<BYTE*>(&value), &size);
         if (result == ERROR_SUCCESS) {
             SetError(error, result);
             return static_cast<int>(value);
@@ -158,8 +143,8 @@ BOOL CNTService::GetProfileStringArray(const char* section, const char* entry, C
                                        DWORD* error) {
     array.RemoveAll();
     LONG result;
-    OwnedKey key(OpenSectionKey(section, FALSE, result));
-    if (key.GetKey()) result = CNTEventLogSource::ReadMultiString(key, entry, array);
+    ScopedRegKey key(OpenSectionKey(section, FALSE, result));
+    if (key.Get()) result = CNTEventLogSource::ReadMultiString(key.Get(), entry, array);
     SetError(error, result);
     if (result != ERROR_SUCCESS) SetLastError(static_cast<DWORD>(result));
     return result == ERROR_SUCCESS;
@@ -170,13 +155,13 @@ BOOL CNTService::GetProfileBinary(const char* section, const char* entry, BYTE**
     *data = nullptr;
     *bytes = 0;
     LONG result;
-    OwnedKey key(OpenSectionKey(section, FALSE, result));
-    if (key.GetKey()) {
+    ScopedRegKey key(OpenSectionKey(section, FALSE, result));
+    if (key.Get()) {
         DWORD size = 0;
-        result = RegQueryValueExA(key, entry, nullptr, nullptr, nullptr, &size);
+        result = RegQueryValueExA(key.Get(), entry, nullptr, nullptr, nullptr, &size);
         if (result == ERROR_SUCCESS) {
             std::unique_ptr<BYTE[]> buffer(new BYTE[size ? size : 1]);
-            result = RegQueryValueExA(key, entry, nullptr, nullptr, buffer.get(), &size);
+            result = RegQueryValueExA(key.Get(), entry, nullptr, nullptr, buffer.get(), &size);
             if (result == ERROR_SUCCESS) {
                 *data = buffer.release();
                 *bytes = size;

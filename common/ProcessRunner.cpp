@@ -1,6 +1,6 @@
 #include "common/ProcessRunner.h"
 #include "common/Exception.h"
-#include "common/ScopedHandle.h"
+#include "classlib/HandleOwner.h"
 #include <cstring>
 #include <vector>
 

@@ -1,4 +1,4 @@
-#include "common/ScopedHandle.h"
+#include "classlib/HandleOwner.h"
 #include "support/TestSupport.h"
 #include <gtest/gtest.h>
 #include <string>

@@ -1,7 +1,7 @@
 #include "common/DirUtils.h"
 #include "common/Exception.h"
 #include "common/ProcessRunner.h"
-#include "common/ScopedHandle.h"
+#include "classlib/HandleOwner.h"
 #include "support/TestSupport.h"
 #include <gtest/gtest.h>
 

@@ -2,7 +2,7 @@
 // process id and the kernel and user time its process used over that many seconds, in
 // milliseconds. Exit code: 0, or the Win32 error of the step that failed.
 #include "common/NTScmService.h"
-#include "common/ScopedHandle.h"
+#include "classlib/HandleOwner.h"
 #include <windows.h>
 #include <cstdio>
 #include <cstdlib>
