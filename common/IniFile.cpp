@@ -59,21 +59,21 @@ int IniFile::ReadInt(const char* section, const char* key, int defaultValue) con
     return static_cast<int>(GetPrivateProfileIntA(section, key, defaultValue, path_));
 }
 
-void IniFile::WriteString(const char* value, const char* section, const char* key) const {
+BOOL IniFile::WriteString(const char* value, const char* section, const char* key) const {
     // Always a string: a null value would delete the key.
     CString escaped = EscapeIniValue(CString(value ? value : ""));
-    WritePrivateProfileStringA(section, key, escaped, path_);
+    return WritePrivateProfileStringA(section, key, escaped, path_);
 }
 
-void IniFile::WriteInt(int value, const char* section, const char* key) const {
+BOOL IniFile::WriteInt(int value, const char* section, const char* key) const {
     CString text;
     text.Format("%i", value);
-    WriteString(text, section, key);
+    return WriteString(text, section, key);
 }
 
-void IniFile::EmptySection(const char* section) const {
+BOOL IniFile::EmptySection(const char* section) const {
     // An empty key list removes every key, keeping the section header.
-    WritePrivateProfileSectionA(section, "\0", path_);
+    return WritePrivateProfileSectionA(section, "\0", path_);
 }
 
 SafeIniReader::SafeIniReader(const CString& path, const CString& section)
@@ -89,14 +89,14 @@ int SafeIniReader::ReadInt(const char* key, int defaultValue) {
     return file_.ReadInt(section_, key, defaultValue);
 }
 
-void SafeIniReader::WriteString(const char* value, const char* key) {
+BOOL SafeIniReader::WriteString(const char* value, const char* key) {
     CSingleLock lock(&mutex_, TRUE);
-    file_.WriteString(value, section_, key);
+    return file_.WriteString(value, section_, key);
 }
 
-void SafeIniReader::WriteInt(int value, const char* key) {
+BOOL SafeIniReader::WriteInt(int value, const char* key) {
     CSingleLock lock(&mutex_, TRUE);
-    file_.WriteInt(value, section_, key);
+    return file_.WriteInt(value, section_, key);
 }
 
 CString FormatIniTime(const CTime& time) {

@@ -18,10 +18,12 @@ public:
     const CString& GetPath() const { return path_; }
     CString ReadString(const char* section, const char* key, const char* defaultValue) const;
     int ReadInt(const char* section, const char* key, int defaultValue) const;
-    void WriteString(const char* value, const char* section, const char* key) const;
-    void WriteInt(int value, const char* section, const char* key) const;
+    // Writes report whether the platform stored the value (FALSE: read-only file, folder
+    // refusing writes, ...); the last error then says why.
+    BOOL WriteString(const char* value, const char* section, const char* key) const;
+    BOOL WriteInt(int value, const char* section, const char* key) const;
     // Removes every key of the section.
-    void EmptySection(const char* section) const;
+    BOOL EmptySection(const char* section) const;
 
 private:
     CString path_;
@@ -33,8 +35,9 @@ public:
     virtual ~IniReader() {}
     virtual CString ReadString(const char* key, const char* defaultValue) = 0;
     virtual int ReadInt(const char* key, int defaultValue) = 0;
-    virtual void WriteString(const char* value, const char* key) = 0;
-    virtual void WriteInt(int value, const char* key) = 0;
+    // FALSE when the value was not stored.
+    virtual BOOL WriteString(const char* value, const char* key) = 0;
+    virtual BOOL WriteInt(int value, const char* key) = 0;
     virtual CString GetSection() = 0;
 };
 
@@ -47,8 +50,8 @@ public:
     SafeIniReader(const CString& path, const CString& section);
     CString ReadString(const char* key, const char* defaultValue) override;
     int ReadInt(const char* key, int defaultValue) override;
-    void WriteString(const char* value, const char* key) override;
-    void WriteInt(int value, const char* key) override;
+    BOOL WriteString(const char* value, const char* key) override;
+    BOOL WriteInt(int value, const char* key) override;
     CString GetSection() override { return section_; }
 
 private:

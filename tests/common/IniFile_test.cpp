@@ -1,3 +1,4 @@
+#include "classlib/HandleOwner.h"
 #include "common/IniFile.h"
 #include "common/Exception.h"
 #include "support/TestSupport.h"
@@ -29,8 +30,11 @@ public:
         auto it = ints.find(key);
         return it == ints.end() ? defaultValue : it->second;
     }
-    void WriteString(const char*, const char*) override {}
-    void WriteInt(int value, const char* key) override { ints[key] = value; }
+    BOOL WriteString(const char*, const char*) override { return TRUE; }
+    BOOL WriteInt(int value, const char* key) override {
+        ints[key] = value;
+        return TRUE;
+    }
     CString GetSection() override { return "Task1"; }
 };
 
@@ -134,6 +138,25 @@ TEST(IniFileTest, EmptySectionRemovesItsKeysOnly) {
     EXPECT_EQ("<missing>", RawValue(ini.GetPath(), "Task1", "Type"));
     EXPECT_EQ(0, ini.ReadInt("Task1", "Interval", 0));
     EXPECT_EQ(1, ini.ReadInt("General", "TasksCount", 0));
+}
+
+TEST(IniFileTest, WritesReportSuccessAndARefusedFile) {
+    ScratchFolder dir;
+    IniFile ini(dir.File("tasks.ini"));
+    EXPECT_TRUE(ini.WriteString("Periodical", "Task1", "Type"));
+    EXPECT_TRUE(ini.WriteInt(2, "Task1", "Interval"));
+    EXPECT_TRUE(ini.EmptySection("Task1"));
+    {
+        // A file another program holds without sharing (tests run as root, so a read-only
+        // attribute would not refuse anything under Wine).
+        ScopedHandle holder(CreateFileA(ini.GetPath(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+        ASSERT_TRUE(holder.IsValid());
+        EXPECT_FALSE(ini.WriteString("Watch", "Task1", "Type"));
+        EXPECT_FALSE(ini.WriteInt(3, "Task1", "Interval"));
+    }
+    EXPECT_EQ(0, ini.ReadInt("Task1", "Interval", 0));
+    IniFile inMissingFolder(dir.File("missing\\tasks.ini"));
+    EXPECT_FALSE(inMissingFolder.WriteInt(1, "General", "TasksCount"));
 }
 
 // ---- SafeIniReader -----------------------------------------------------------------------------
