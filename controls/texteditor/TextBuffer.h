@@ -61,7 +61,9 @@ public:
     static const int DefaultUndoLimit = 1024;
     static const int DefaultWrapWidth = 10000;
 
-    // One edit as undo keeps it, in char offsets.
+    // One edit as undo keeps it, in char offsets. A deletion holds the deleted text; an insertion
+    // holds its text only while it is undone (in effect, the text is in the lines), so a log
+    // appended a thousand times is not held twice.
     struct SUndoRecord {
         enum : DWORD { Inserted = 0x0001, GroupStart = 0x0100 };
         DWORD flags;
@@ -150,7 +152,6 @@ public:
     virtual BOOL GetActionDescription(int action, CString& text) const;
     int GetUndoPosition() const { return undoPosition_; }
     int GetUndoRecordCount() const { return static_cast<int>(undo_.size()); }
-    const SUndoRecord& GetUndoRecord(int index) const { return undo_[index]; }
 
     virtual void SetModified(BOOL modified = TRUE) { modified_ = modified; }
     BOOL IsModified() const { return modified_; }
@@ -204,6 +205,8 @@ private:
     BOOL InternalDeleteText(TextBufferView* source, int startOffset, int endOffset);
     void AddUndoRecord(BOOL insert, int start, int end, const char* text, int action);
     static int CountPositions(const char* text);
+    // The record's text; an insertion in effect reads it from the lines it made.
+    CString RecordText(const SUndoRecord& record) const;
 
     // Wrapping, on whole paragraphs; each answers the lines the paragraphs now take.
     void ComputeBreaks(const char* chars, int length, std::vector<int>& breaks) const;

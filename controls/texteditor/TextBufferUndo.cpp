@@ -80,7 +80,8 @@ void CTextBuffer::AddUndoRecord(BOOL insert, int start, int end, const char* tex
     record.start = start;
     record.end = end;
     record.action = action;
-    record.SetText(text);
+    // While an insertion is in effect its text is in the lines; only undoing it takes a copy.
+    record.SetText(insert ? nullptr : text);
     undo_.push_back(std::move(record));
     undoPosition_ = static_cast<int>(undo_.size());
     groupAddedRecord_ = TRUE;
@@ -101,10 +102,18 @@ void CTextBuffer::FlushUndoGroup(TextBufferView* source) {
         if (added) {
             // The hook may edit, and so move the records: it gets its own copy.
             const SUndoRecord& last = undo_[undoPosition_ - 1];
-            const CString text(last.GetText());
+            const CString text = RecordText(last);
             source->OnTextEdited(last.action, text);
         }
     }
+}
+
+CString CTextBuffer::RecordText(const SUndoRecord& record) const {
+    if (!(record.flags & SUndoRecord::Inserted) || record.GetText()[0]) return CString(record.GetText());
+    const CPoint start = OffsetToTextPos(record.start), end = OffsetToTextPos(record.end);
+    CString text;
+    GetTextRange(start.y, start.x, end.y, end.x, text, nullptr);
+    return text;
 }
 
 BOOL CTextBuffer::CanUndo() const { return undoPosition_ > 0 && !readOnly_; }
@@ -113,8 +122,9 @@ BOOL CTextBuffer::CanRedo() const { return undoPosition_ < static_cast<int>(undo
 
 BOOL CTextBuffer::Undo(CPoint& cursor) {
     while (undoPosition_ > 0) {
-        const SUndoRecord& record = undo_[--undoPosition_];
+        SUndoRecord& record = undo_[--undoPosition_];
         if (record.flags & SUndoRecord::Inserted) {
+            record.SetText(RecordText(record));
             InternalDeleteText(nullptr, record.start, record.end);
             cursor = OffsetToTextPos(record.start);
         } else {
@@ -131,10 +141,11 @@ BOOL CTextBuffer::Undo(CPoint& cursor) {
 BOOL CTextBuffer::Redo(CPoint& cursor) {
     const int count = static_cast<int>(undo_.size());
     while (undoPosition_ < count) {
-        const SUndoRecord& record = undo_[undoPosition_];
+        SUndoRecord& record = undo_[undoPosition_];
         if (record.flags & SUndoRecord::Inserted) {
             int end = record.start;
             InternalInsertText(nullptr, record.start, record.GetText(), end);
+            record.FreeText();
             cursor = OffsetToTextPos(end);
         } else {
             InternalDeleteText(nullptr, record.start, record.end);

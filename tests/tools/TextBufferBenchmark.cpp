@@ -1,0 +1,212 @@
+// Builds a text buffer from two months of a busy service log (200,000 lines, about 13 MB, in the
+// log's own line format) in two ways: one LoadFromString, and 1,000 appends of 200 lines as the
+// Logs page makes them, with a view attached that moves its positions at each change. Prints each
+// beside a baseline, splitting the same text into a std::vector<std::string>, and the memory each
+// buffer takes. TextBufferBenchmark runs each way in a fresh process of its own, so the heap of one
+// does not serve the other.
+#include "controls/texteditor/TextBuffer.h"
+#include <windows.h>
+#include <psapi.h>
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <new>
+#include <string>
+#include <vector>
+
+// Every allocation is counted, with the heap's own 16 bytes per block, so the figure is what the
+// buffer holds whatever the platform's counters report.
+static long long g_liveBytes = 0;
+void* operator new(size_t size) {
+    size_t* block = static_cast<size_t*>(std::malloc(size + 16));
+    if (!block) throw std::bad_alloc();
+    block[0] = size;
+    g_liveBytes += static_cast<long long>((size + 15) / 16 * 16 + 16);
+    return block + 2;
+}
+void operator delete(void* p) noexcept {
+    if (!p) return;
+    size_t* block = static_cast<size_t*>(p) - 2;
+    g_liveBytes -= static_cast<long long>((block[0] + 15) / 16 * 16 + 16);
+    std::free(block);
+}
+void operator delete(void* p, size_t) noexcept { operator delete(p); }
+
+namespace {
+const int kLines = 200000, kAppends = 1000, kRepeats = 5;
+
+double Now() {
+    LARGE_INTEGER frequency, counter;
+    QueryPerformanceFrequency(&frequency);
+    QueryPerformanceCounter(&counter);
+    return counter.QuadPart * 1000.0 / frequency.QuadPart;
+}
+
+// Committed memory of this process (psapi's counters, found at run time).
+double CommittedMegabytes() {
+    typedef BOOL(WINAPI * Query)(HANDLE, PROCESS_MEMORY_COUNTERS*, DWORD);
+    static Query query = reinterpret_cast<Query>(
+        reinterpret_cast<void*>(GetProcAddress(LoadLibraryA("psapi.dll"), "GetProcessMemoryInfo")));
+    PROCESS_MEMORY_COUNTERS counters = {};
+    counters.cb = sizeof(counters);
+    if (!query || !query(GetCurrentProcess(), &counters, sizeof(counters))) return -1;
+    return counters.PagefileUsage / 1048576.0;
+}
+
+// The service's log lines from 1 March 2024 on, a few lines a minute from sixty tasks.
+std::string MakeLog() {
+    static const char* const months[] = {"Mar", "Apr", "May"};
+    static const int days[] = {31, 30, 31};
+    std::string log;
+    log.reserve(14 << 20);
+    char line[256];
+    for (int n = 0; n < kLines; ++n) {
+        const int minute = static_cast<int>(static_cast<long long>(n) * 61 * 24 * 60 / kLines);
+        int day = minute / (24 * 60), month = 0;
+        while (day >= days[month]) day -= days[month++];
+        const int task = n * 7 % 60 + 1;
+        int length = std::snprintf(line, sizeof(line), "2024 %s %02d, %02d:%02d  ", months[month], day + 1,
+                                   minute / 60 % 24, minute % 60);
+        switch (n % 4) {
+        case 0: length += std::snprintf(line + length, sizeof(line) - length, "Task%d started.", task); break;
+        case 1:
+            length += std::snprintf(line + length, sizeof(line) - length, "Task%d finished successfully.", task);
+            break;
+        case 2:
+            length += std::snprintf(line + length, sizeof(line) - length,
+                                    "Unable to finish Task%d [Watch, C:\\Sites\\Portal%d\\site.orv] "
+                                    "successfully (exit code %d).",
+                                    task, task, n % 5 + 1);
+            break;
+        default:
+            length += std::snprintf(line + length, sizeof(line) - length,
+                                    "Task%d: change in C:\\Sites\\Portal%d\\pages noted.", task, task);
+        }
+        log.append(line, length);
+        log += "\r\n";
+    }
+    return log;
+}
+
+double Baseline(const std::string& text) {
+    std::vector<double> times;
+    for (int r = 0; r < kRepeats; ++r) {
+        const double start = Now();
+        std::vector<std::string> lines;
+        for (size_t at = 0;;) {
+            const size_t end = text.find("\r\n", at);
+            lines.emplace_back(text, at, end == std::string::npos ? std::string::npos : end - at);
+            if (end == std::string::npos) break;
+            at = end + 2;
+        }
+        times.push_back(Now() - start);
+    }
+    std::sort(times.begin(), times.end());
+    return times[kRepeats / 2];
+}
+
+// Moves a cursor, a selection and a top line at every change, as a view does.
+class MovingView : public TextBufferView {
+public:
+    void UpdateView(TextBufferView*, CUpdateContext* context, DWORD, int line) override {
+        if (context)
+            for (CPoint& p : points_) context->RecalcPoint(p);
+        ++updates_;
+        firstLines_ += line;
+    }
+    void OnTextEdited(int, const char*) override {}
+    CPoint points_[4];
+    long long updates_ = 0, firstLines_ = 0;
+};
+
+// Builds the buffer one way; answers the milliseconds.
+double Build(CTextBuffer& buffer, const std::string& text, const std::vector<std::string>& chunks, bool append,
+             MovingView& view) {
+    const double start = Now();
+    if (!append) {
+        buffer.LoadFromString(text.c_str(), -1);
+    } else {
+        buffer.LoadFromString("", -1);
+        buffer.AddView(&view);
+        for (const std::string& chunk : chunks) {
+            const int line = buffer.GetLineCount() - 1;
+            int endLine = 0, endChar = 0;
+            buffer.BeginUndoGroup(FALSE);
+            buffer.InsertText(&view, line, buffer.GetLineLength(line), chunk.c_str(), endLine, endChar, 4);
+            buffer.FlushUndoGroup(&view);
+        }
+        buffer.RemoveView(&view);
+    }
+    return Now() - start;
+}
+
+int RunOneWay(bool append) {
+    const std::string text = MakeLog();
+    std::vector<std::string> chunks;
+    for (size_t at = 0, n = 0; n < kAppends; ++n) {
+        size_t end = at;
+        for (int k = 0; k < kLines / kAppends; ++k) end = text.find("\r\n", end) + 2;
+        chunks.push_back(text.substr(at, end - at));
+        at = end;
+    }
+    const double before = CommittedMegabytes();
+    const long long beforeBytes = g_liveBytes;
+    std::vector<double> times;
+    bool same = true;
+    double memory = 0, committed = 0;
+    long long updates = 0, firstLines = 0;
+    for (int r = 0; r < kRepeats; ++r) {
+        CTextBuffer buffer;
+        MovingView view;
+        times.push_back(Build(buffer, text, chunks, append, view));
+        if (r == 0) {
+            memory = (g_liveBytes - beforeBytes) / 1048576.0;
+            committed = CommittedMegabytes() - before;
+            CString back;
+            buffer.GetText(back, 0, FALSE);
+            same = back.str() == text;
+            updates = view.updates_;
+            firstLines = view.firstLines_;
+        }
+        buffer.ReleaseAll();
+    }
+    std::sort(times.begin(), times.end());
+    const double baseline = Baseline(text);
+    const double megabytes = text.size() / 1048576.0;
+    std::printf("%-27s %7.1f ms (baseline %6.1f ms, %4.1fx)  memory %5.1f MB = %.2fx the text"
+                " (committed %+.1f MB)%s\n",
+                append ? "1,000 appends of 200 lines" : "one LoadFromString", times[kRepeats / 2], baseline,
+                times[kRepeats / 2] / baseline, memory, memory / megabytes, committed, same ? "" : "  TEXT DIFFERS");
+    if (append)
+        std::printf("%27s views told %lld times, first changed line %lld on average\n", "", updates,
+                    updates ? firstLines / updates : 0);
+    return same ? 0 : 1;
+}
+
+int RunInChild(const char* way) {
+    char self[MAX_PATH] = "";
+    GetModuleFileNameA(nullptr, self, sizeof(self));
+    std::string command = std::string("\"") + self + "\" " + way;
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION process = {};
+    if (!CreateProcessA(nullptr, &command[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &process))
+        return 1;
+    WaitForSingleObject(process.hProcess, INFINITE);
+    DWORD code = 1;
+    GetExitCodeProcess(process.hProcess, &code);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    return static_cast<int>(code);
+}
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc > 1) return RunOneWay(std::strcmp(argv[1], "append") == 0);
+    const std::string text = MakeLog();
+    std::printf("text: %d lines, %.1f MB; median of %d builds, memory after the first\n", kLines,
+                text.size() / 1048576.0, kRepeats);
+    std::fflush(stdout);
+    return RunInChild("load") | RunInChild("append");
+}
