@@ -91,6 +91,7 @@ private:
 
 CPoint ClampToText(const CTextBuffer& buffer, CPoint p) {
     const int count = buffer.GetLineCount();
+    if (p.y >= count) return CPoint(buffer.GetLineLength(count - 1), count - 1);
     p.y = std::min(std::max(0, static_cast<int>(p.y)), count - 1);
     p.x = std::min(std::max(0, static_cast<int>(p.x)), buffer.GetLineLength(p.y));
     return p;
