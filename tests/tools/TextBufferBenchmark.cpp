@@ -2,11 +2,9 @@
 // log's own line format) in two ways: one LoadFromString, and 1,000 appends of 200 lines as the
 // Logs page makes them, with a view attached that moves its positions at each change. Prints each
 // beside a baseline, splitting the same text into a std::vector<std::string>, and the memory each
-// buffer takes. TextBufferBenchmark runs each way in a fresh process of its own, so the heap of one
-// does not serve the other.
+// buffer takes.
 #include "controls/texteditor/TextBuffer.h"
 #include <windows.h>
-#include <psapi.h>
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -34,7 +32,7 @@ void operator delete(void* p) noexcept {
 void operator delete(void* p, size_t) noexcept { operator delete(p); }
 
 namespace {
-const int kLines = 200000, kAppends = 1000, kRepeats = 5;
+const int kLines = 200000, kAppends = 1000, kRepeats = 9;
 
 double Now() {
     LARGE_INTEGER frequency, counter;
@@ -43,21 +41,14 @@ double Now() {
     return counter.QuadPart * 1000.0 / frequency.QuadPart;
 }
 
-// Committed memory of this process (psapi's counters, found at run time).
-double CommittedMegabytes() {
-    typedef BOOL(WINAPI * Query)(HANDLE, PROCESS_MEMORY_COUNTERS*, DWORD);
-    static Query query = reinterpret_cast<Query>(
-        reinterpret_cast<void*>(GetProcAddress(LoadLibraryA("psapi.dll"), "GetProcessMemoryInfo")));
-    PROCESS_MEMORY_COUNTERS counters = {};
-    counters.cb = sizeof(counters);
-    if (!query || !query(GetCurrentProcess(), &counters, sizeof(counters))) return -1;
-    return counters.PagefileUsage / 1048576.0;
-}
-
 // The service's log lines from 1 March 2024 on, a few lines a minute from sixty tasks.
 std::string MakeLog() {
     static const char* const months[] = {"Mar", "Apr", "May"};
     static const int days[] = {31, 30, 31};
+    static const char* const formats[] = {
+        "Task%d started.", "Task%d finished successfully.",
+        "Unable to finish Task%d [C:\\Sites\\site%d.orv] successfully (exit code %d).",
+        "Unknown problem when processing Task%d [Periodical, %d h]"};
     std::string log;
     log.reserve(14 << 20);
     char line[256];
@@ -68,21 +59,7 @@ std::string MakeLog() {
         const int task = n * 7 % 60 + 1;
         int length = std::snprintf(line, sizeof(line), "2024 %s %02d, %02d:%02d  ", months[month], day + 1,
                                    minute / 60 % 24, minute % 60);
-        switch (n % 4) {
-        case 0: length += std::snprintf(line + length, sizeof(line) - length, "Task%d started.", task); break;
-        case 1:
-            length += std::snprintf(line + length, sizeof(line) - length, "Task%d finished successfully.", task);
-            break;
-        case 2:
-            length += std::snprintf(line + length, sizeof(line) - length,
-                                    "Unable to finish Task%d [Watch, C:\\Sites\\Portal%d\\site.orv] "
-                                    "successfully (exit code %d).",
-                                    task, task, n % 5 + 1);
-            break;
-        default:
-            length += std::snprintf(line + length, sizeof(line) - length,
-                                    "Task%d: change in C:\\Sites\\Portal%d\\pages noted.", task, task);
-        }
+        length += std::snprintf(line + length, sizeof(line) - length, formats[n % 4], task, task, n % 5 + 1);
         log.append(line, length);
         log += "\r\n";
     }
@@ -90,20 +67,15 @@ std::string MakeLog() {
 }
 
 double Baseline(const std::string& text) {
-    std::vector<double> times;
-    for (int r = 0; r < kRepeats; ++r) {
-        const double start = Now();
-        std::vector<std::string> lines;
-        for (size_t at = 0;;) {
-            const size_t end = text.find("\r\n", at);
-            lines.emplace_back(text, at, end == std::string::npos ? std::string::npos : end - at);
-            if (end == std::string::npos) break;
-            at = end + 2;
-        }
-        times.push_back(Now() - start);
+    const double start = Now();
+    std::vector<std::string> lines;
+    for (size_t at = 0;;) {
+        const size_t end = text.find("\r\n", at);
+        lines.emplace_back(text, at, end == std::string::npos ? std::string::npos : end - at);
+        if (end == std::string::npos) break;
+        at = end + 2;
     }
-    std::sort(times.begin(), times.end());
-    return times[kRepeats / 2];
+    return Now() - start;
 }
 
 // Moves a cursor, a selection and a top line at every change, as a view does.
@@ -150,19 +122,17 @@ int RunOneWay(bool append) {
         chunks.push_back(text.substr(at, end - at));
         at = end;
     }
-    const double before = CommittedMegabytes();
-    const long long beforeBytes = g_liveBytes;
-    std::vector<double> times;
+    const long long before = g_liveBytes;
+    std::vector<double> times, baselines;
     bool same = true;
-    double memory = 0, committed = 0;
+    double memory = 0;
     long long updates = 0, firstLines = 0;
     for (int r = 0; r < kRepeats; ++r) {
         CTextBuffer buffer;
         MovingView view;
         times.push_back(Build(buffer, text, chunks, append, view));
         if (r == 0) {
-            memory = (g_liveBytes - beforeBytes) / 1048576.0;
-            committed = CommittedMegabytes() - before;
+            memory = (g_liveBytes - before) / 1048576.0;
             CString back;
             buffer.GetText(back, 0, FALSE);
             same = back.str() == text;
@@ -170,43 +140,25 @@ int RunOneWay(bool append) {
             firstLines = view.firstLines_;
         }
         buffer.ReleaseAll();
+        baselines.push_back(Baseline(text));  // beside each build, so both see the same machine
     }
     std::sort(times.begin(), times.end());
-    const double baseline = Baseline(text);
+    std::sort(baselines.begin(), baselines.end());
+    const double baseline = baselines[kRepeats / 2];
     const double megabytes = text.size() / 1048576.0;
-    std::printf("%-27s %7.1f ms (baseline %6.1f ms, %4.1fx)  memory %5.1f MB = %.2fx the text"
-                " (committed %+.1f MB)%s\n",
+    std::printf("%-27s %7.1f ms (baseline %6.1f ms, %4.1fx)  memory %5.1f MB = %.2fx the text%s\n",
                 append ? "1,000 appends of 200 lines" : "one LoadFromString", times[kRepeats / 2], baseline,
-                times[kRepeats / 2] / baseline, memory, memory / megabytes, committed, same ? "" : "  TEXT DIFFERS");
+                times[kRepeats / 2] / baseline, memory, memory / megabytes, same ? "" : "  TEXT DIFFERS");
     if (append)
         std::printf("%27s views told %lld times, first changed line %lld on average\n", "", updates,
                     updates ? firstLines / updates : 0);
     return same ? 0 : 1;
 }
 
-int RunInChild(const char* way) {
-    char self[MAX_PATH] = "";
-    GetModuleFileNameA(nullptr, self, sizeof(self));
-    std::string command = std::string("\"") + self + "\" " + way;
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof(startup);
-    PROCESS_INFORMATION process = {};
-    if (!CreateProcessA(nullptr, &command[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &process))
-        return 1;
-    WaitForSingleObject(process.hProcess, INFINITE);
-    DWORD code = 1;
-    GetExitCodeProcess(process.hProcess, &code);
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
-    return static_cast<int>(code);
-}
 }  // namespace
 
-int main(int argc, char** argv) {
-    if (argc > 1) return RunOneWay(std::strcmp(argv[1], "append") == 0);
-    const std::string text = MakeLog();
+int main() {
     std::printf("text: %d lines, %.1f MB; median of %d builds, memory after the first\n", kLines,
-                text.size() / 1048576.0, kRepeats);
-    std::fflush(stdout);
-    return RunInChild("load") | RunInChild("append");
+                MakeLog().size() / 1048576.0, kRepeats);
+    return RunOneWay(false) | RunOneWay(true);
 }
