@@ -159,25 +159,23 @@ TEST(TextBufferTest, TypingUndoesInGroupsAndReloadingForgetsTheRecords) {
     Type(buffer, &view, "ab cd");
     EXPECT_EQ(5u, view.edits.size());
     EXPECT_EQ(std::make_pair(4, std::string("d")), view.edits.back());
-    CString description;
-    buffer.GetUndoDescription(description);
-    EXPECT_EQ(CString("Typing"), description);
+    CString undo, redo;
+    buffer.GetUndoDescription(undo);
     CPoint cursor;
     buffer.Undo(cursor);
     EXPECT_EQ("ab", Text(buffer));
     EXPECT_EQ(CPoint(2, 0), cursor);
+    buffer.GetRedoDescription(redo);
+    EXPECT_EQ(CString("Typing"), undo);
+    EXPECT_EQ(CString("Typing"), redo);
     buffer.Undo(cursor);
     EXPECT_EQ("", Text(buffer));
     EXPECT_FALSE(buffer.CanUndo());
     EXPECT_FALSE(buffer.IsModified());
     buffer.Redo(cursor);
     EXPECT_EQ("ab", Text(buffer));
-    EXPECT_TRUE(buffer.CanRedo());
-    buffer.GetRedoDescription(description);
-    EXPECT_EQ(CString("Typing"), description);
     buffer.SetReadOnly(TRUE);
-    EXPECT_FALSE(buffer.CanUndo());
-    EXPECT_FALSE(buffer.CanRedo());
+    EXPECT_FALSE(buffer.CanUndo() || buffer.CanRedo());
     buffer.SetReadOnly(FALSE);
 
     // A group that added nothing calls no hook.
@@ -187,8 +185,7 @@ TEST(TextBufferTest, TypingUndoesInGroupsAndReloadingForgetsTheRecords) {
 
     // Loading anew drops the records: nothing of the old text can be redone into the new one.
     buffer.LoadFromString("new", -1);
-    EXPECT_FALSE(buffer.CanRedo());
-    EXPECT_FALSE(buffer.CanUndo());
+    EXPECT_FALSE(buffer.CanRedo() || buffer.CanUndo());
     Type(buffer, nullptr, "x");
     buffer.InitNew(0);
     EXPECT_EQ(0, buffer.GetUndoRecordCount());
@@ -198,36 +195,22 @@ TEST(TextBufferTest, TypingUndoesInGroupsAndReloadingForgetsTheRecords) {
 TEST(TextBufferTest, TheUndoLimitDropsOldGroupsButNeverTheOpenOne) {
     CTextBuffer buffer;
     buffer.LoadFromString("", -1);
-    std::string chars(1025, 'a');
-    chars[0] = 'F';
-    Type(buffer, nullptr, std::string(1, chars[0]).c_str());
-    for (int i = 1; i < 1025; ++i) {
-        buffer.BeginUndoGroup(FALSE);  // each its own group
-        int endLine, endChar;
-        buffer.InsertText(nullptr, 0, i, "a", endLine, endChar, 4);
-        buffer.FlushUndoGroup(nullptr);
-    }
+    Type(buffer, nullptr, ("F" + std::string(1024, ' ')).c_str());  // 1025 groups
     EXPECT_EQ(1024, buffer.GetUndoRecordCount());
     CPoint cursor;
     while (buffer.CanUndo()) buffer.Undo(cursor);
     EXPECT_EQ("F", Text(buffer));  // the first insertion can no longer be undone
 
-    // One group of more than the limit stays whole, and one undo takes it back.
+    // The group " y" grows past the limit: it stays whole, and one undo takes it back.
     buffer.LoadFromString("", -1);
-    Type(buffer, nullptr, "x y");
-    buffer.BeginUndoGroup(FALSE);
-    for (int i = 0; i < 1100; ++i) {
-        int endLine, endChar;
-        buffer.InsertText(nullptr, 0, buffer.GetLineLength(0), "b", endLine, endChar, 4);
-    }
-    buffer.FlushUndoGroup(nullptr);
-    EXPECT_EQ(1100, buffer.GetUndoRecordCount());
+    Type(buffer, nullptr, ("x y" + std::string(1100, 'b')).c_str());
+    EXPECT_EQ(1102, buffer.GetUndoRecordCount());
     buffer.Undo(cursor);
-    EXPECT_EQ("x y", Text(buffer));
+    EXPECT_EQ("x", Text(buffer));
     EXPECT_EQ(0, buffer.GetUndoPosition());
     EXPECT_FALSE(buffer.CanUndo());
     buffer.Undo(cursor);  // nothing below the first record
-    EXPECT_EQ("x y", Text(buffer));
+    EXPECT_EQ("x", Text(buffer));
 }
 
 TEST(TextBufferTest, TheSavedPositionGoesWithTheRecordsItCounted) {
