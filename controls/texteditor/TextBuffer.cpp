@@ -498,29 +498,22 @@ int CTextBuffer::FindLineWithFlag(DWORD mask) const {
     return -1;
 }
 
-int CTextBuffer::FindNextBookmarkLine(int line) const {
+int CTextBuffer::FindBookmarkLine(int line, int step) const {
     const int count = GetLineCount();
     if (count == 0) return -1;
     line = std::min(std::max(0, line), count - 1);
-    const int from = lines_[line].flags & FlagBookmark ? line + 1 : line;
+    // From the line, or past it when it has the bookmark itself, round the text once.
+    const int from = lines_[line].flags & FlagBookmark ? line + step : line;
     for (int n = 0; n < count; ++n) {
-        const int i = (from + n) % count;
+        const int i = ((from + n * step) % count + count) % count;
         if (lines_[i].flags & FlagBookmark) return i;
     }
     return -1;
 }
 
-int CTextBuffer::FindPrevBookmarkLine(int line) const {
-    const int count = GetLineCount();
-    if (count == 0) return -1;
-    line = std::min(std::max(0, line), count - 1);
-    const int from = lines_[line].flags & FlagBookmark ? line - 1 : line;
-    for (int n = 0; n < count; ++n) {
-        const int i = ((from - n) % count + count) % count;
-        if (lines_[i].flags & FlagBookmark) return i;
-    }
-    return -1;
-}
+int CTextBuffer::FindNextBookmarkLine(int line) const { return FindBookmarkLine(line, 1); }
+
+int CTextBuffer::FindPrevBookmarkLine(int line) const { return FindBookmarkLine(line, -1); }
 
 // ---- Views ----
 

@@ -197,6 +197,7 @@ private:
     int LineStartOffset(int line) const;
     int LineEndOffset(int line) const { return LineStartOffset(line) + lines_[line].length; }
     int LineOfOffset(int offset) const;
+    int FindBookmarkLine(int line, int step) const;
     void FreeLines();
     void FreeUndo();
     void ResetAfterLoad(int style, BOOL readOnly);
