@@ -101,7 +101,9 @@ TEST(TextBufferTest, WrappingNeverLeavesAnEmptyContinuationLine) {
     } cases[] = {
         {"aaaa bbbb cccc", {"aaaa bbbb ", "cccc"}},
         {std::string(25, 'a'), {a10, a10, "aaaaa"}},
+        {std::string(19, 'a'), {a10, "aaaaaaaaa"}},
         {std::string(20, 'a'), {a10, a10}},                     // twice the width
+        {std::string(21, 'a'), {a10, a10, "a"}},
         {"aaaa bbbb cccc dddd ", {"aaaa bbbb ", "cccc dddd "}},  // a blank at the last index
         {a10, {a10}},
         {a10 + "a", {a10, "a"}},
