@@ -38,10 +38,6 @@ void SetWriteTime(const CString& path, FILETIME time) {
     SetFileTime(file.Get(), nullptr, nullptr, &time);
 }
 
-void PostCommand(HWND dialog, int id) {
-    PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
-}
-
 class TasksPageTest : public ::testing::Test {
 protected:
     void Open(const char* tasks) {

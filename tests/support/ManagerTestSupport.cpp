@@ -88,6 +88,10 @@ HWND FindControl(HWND root, int id) {
     return search.found;
 }
 
+void PostCommand(HWND dialog, int id) {
+    PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
+}
+
 std::vector<std::string> ListRows(HWND list) {
     std::vector<std::string> rows;
     const int count = static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));

@@ -56,6 +56,9 @@ public:
 // The first window with the control id among all the windows inside root (pages of pages too).
 HWND FindControl(HWND root, int id);
 
+// Posts a click of the dialog's button (BN_CLICKED of the id), as a user's click arrives.
+void PostCommand(HWND dialog, int id);
+
 // The texts of a list-view control's rows, the cells of a row joined by '|'.
 std::vector<std::string> ListRows(HWND list);
 }  // namespace testing_support
