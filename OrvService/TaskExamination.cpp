@@ -118,8 +118,7 @@ void FinishTask(Task& task) {
     if (!ProcessRunner::IsValidHandle(process)) throw Exception("Unable to finish task. Process handle invalid.");
     DWORD code = 0;
     if (!ProcessRunner::QueryExitCode(process, code)) throw Exception("Unable to finish task. Process is still running.");
-    CloseHandle(process);
-    task.SetProcessHandle(INVALID_HANDLE_VALUE);
+    task.SetProcessHandle(INVALID_HANDLE_VALUE);  // closes the run's handle
     if (code == 0) {
         LogFormatted("%s finished successfully.", task.GetName());
         return;

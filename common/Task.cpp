@@ -2,14 +2,12 @@
 #include "common/Exception.h"
 
 Task::Task(const CString& tasksIniPath, const CString& section)
-    : reader_(new SafeIniReader(tasksIniPath, section)), process_(INVALID_HANDLE_VALUE) {
+    : reader_(new SafeIniReader(tasksIniPath, section)) {
     ReadPriority();
     ReadOrvPath();
 }
 
-Task::~Task() {
-    if (process_ != INVALID_HANDLE_VALUE && process_ != nullptr) CloseHandle(process_);
-}
+Task::~Task() {}
 
 CString Task::GetName() { return GetReader()->GetSection(); }
 
