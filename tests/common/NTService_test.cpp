@@ -1,6 +1,7 @@
 #include "common/NTService.h"
 #include "common/NTServiceRes.h"
 #include <gtest/gtest.h>
+#include <algorithm>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -228,6 +229,53 @@ TEST(StatusTest, RepeatedCurrentStateNeverUndoesAReportMadeMeanwhile) {
         EXPECT_EQ(c[1], port.reports.back().dwCurrentState);
         for (size_t i = 1; i < port.reports.size(); ++i)
             EXPECT_EQ(c[1], port.reports[i].dwCurrentState) << "report " << i;
+    }
+}
+
+namespace {
+// Keeps the bytes of the service object as its stopped report goes out: from then on the process
+// may end and the object go, so none of them may change afterwards. Optionally the stopped
+// report is made while another report is being sent, so that thread sends it.
+class SnapshotPort : public RecordingPort {
+public:
+    BOOL SetStatus(SERVICE_STATUS_HANDLE handle, const SERVICE_STATUS& status) override {
+        RecordingPort::SetStatus(handle, status);
+        if (status.dwCurrentState == SERVICE_STOPPED) {
+            const BYTE* bytes = reinterpret_cast<const BYTE*>(service);
+            atStop.assign(bytes, bytes + sizeof(TestService));
+        } else if (stopDuringSend) {
+            stopDuringSend = false;
+            service->SetStatus(SERVICE_STOPPED, 0, 0, 0, 0, 0);
+        }
+        return TRUE;
+    }
+    bool Unchanged() const {
+        return !atStop.empty() && std::equal(atStop.begin(), atStop.end(), reinterpret_cast<const BYTE*>(service));
+    }
+    TestService* service = nullptr;
+    bool stopDuringSend = false;
+    std::vector<BYTE> atStop;
+};
+}  // namespace
+
+TEST(StatusTest, TheStoppedReportIsTheLastTouchOfTheServiceObject) {
+    for (bool duringSend : {false, true}) {
+        TestService service;
+        SnapshotPort port;
+        port.service = &service;
+        port.stopDuringSend = duringSend;
+        service.SetStatusPort(&port);
+        if (duringSend) {
+            ASSERT_TRUE(service.RegisterCtrlHandler());
+            service.ReportStatus(SERVICE_STOP_PENDING, 1, 100);
+        } else {
+            char name[] = "OrvTestSvc";
+            LPSTR argv[] = {name, nullptr};
+            CNTService::StaticServiceMain(1, argv);
+        }
+        EXPECT_TRUE(port.Unchanged()) << (duringSend ? "sent by the other report's sender" : "sent by the main");
+        ASSERT_FALSE(port.reports.empty());
+        EXPECT_EQ(static_cast<DWORD>(SERVICE_STOPPED), port.reports.back().dwCurrentState);
     }
 }
 
