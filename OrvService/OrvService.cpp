@@ -1,5 +1,6 @@
 #include "OrvService/OrvService.h"
 #include "common/Clock.h"
+#include "common/Exception.h"
 #include "common/Log.h"
 #include "common/ServiceName.h"
 #include <cstdio>
@@ -60,9 +61,9 @@ void COrvService::ServiceMain(DWORD, LPSTR*) {
     WriteEvent(EVENTLOG_INFORMATION_TYPE, EventStarted, m_sDisplayName);
     Log::Write("Service started successfully.");
 
-    LoadTasks();
+    RunStartStep(&COrvService::LoadTasks, "Unable to load tasks: %s");
     SetRunningTasksCount(0);
-    DeleteOldLogs();
+    RunStartStep(&COrvService::DeleteOldLogs, "Unable to delete old log files: %s");
 
     // Compared with what was last reported, not with the start of the pass: a request that
     // arrives between two passes would otherwise never be reported, and the service control
@@ -95,6 +96,26 @@ void COrvService::ServiceMain(DWORD, LPSTR*) {
     ReportStatus(SERVICE_STOP_PENDING, 1, 200, keep);
     WriteEvent(EVENTLOG_INFORMATION_TYPE, EventStopping, m_sDisplayName);
     Log::Write("Service stopped successfully.");
+}
+
+// A data folder that cannot be made, or a file where the logs folder belongs, must not end the
+// service right after "running": it goes on with what it could load.
+void COrvService::RunStartStep(void (COrvService::*step)(), const char* failureFormat) {
+    CString reason;
+    try {
+        (this->*step)();
+        return;
+    } catch (const CNTServiceTerminateException&) {
+        throw;
+    } catch (const Exception& e) {
+        reason = e.GetFullMessage();
+    } catch (...) {
+        reason = "Unknown problem occurred.";
+    }
+    CString text;
+    text.Format(failureFormat, reason.GetString());
+    WriteEvent(EVENTLOG_ERROR_TYPE, EventTaskFailure, text);
+    Log::Write(text);
 }
 
 void COrvService::ShowHelp() {
