@@ -2,7 +2,7 @@
 #include "common/Exception.h"
 
 Task::Task(const CString& tasksIniPath, const CString& section)
-    : reader_(new SafeIniReader(tasksIniPath, section)) {
+    : reader_(new SafeIniReader(tasksIniPath, section)), lastRunStoreFailing_(false) {
     ReadPriority();
     ReadOrvPath();
 }
@@ -13,7 +13,11 @@ CString Task::GetName() { return GetReader()->GetSection(); }
 
 CTime Task::GetLastRun() { return ParseIniTime(GetReader()->ReadString("LastRun", "")); }
 
-void Task::SetLastRun(const CTime& time) { GetReader()->WriteString(FormatIniTime(time), "LastRun"); }
+BOOL Task::SetLastRun(const CTime& time) {
+    BOOL stored = GetReader()->WriteString(FormatIniTime(time), "LastRun");
+    lastRunStoreFailing_ = !stored;
+    return stored;
+}
 
 IniReaderPtr Task::GetReader() const {
     if (!reader_) throw Exception("Reader is not initialized.");

@@ -32,7 +32,10 @@ public:
     CString GetName();
     // The zero time when the task never ran; kept to the minute.
     CTime GetLastRun();
-    void SetLastRun(const CTime& time);
+    // FALSE when the task file did not store it. Whether the last write failed is kept, so a
+    // failure that lasts is reported once.
+    BOOL SetLastRun(const CTime& time);
+    bool IsLastRunStoreFailing() const { return lastRunStoreFailing_; }
     IniReaderPtr GetReader() const;
 
 private:
@@ -43,4 +46,5 @@ private:
     CString orvPath_;
     CString priority_;
     ScopedHandle process_;
+    bool lastRunStoreFailing_;
 };

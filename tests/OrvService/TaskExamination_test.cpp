@@ -2,6 +2,7 @@
 #include "OrvService/OrvService.h"
 #include "OrvService/TaskExamination.h"
 #include "OrvService/ExaminationTestSupport.h"
+#include "classlib/HandleOwner.h"
 #include "common/Exception.h"
 #include "common/ProcessRunner.h"
 #include <new>
@@ -261,4 +262,92 @@ TEST_F(TaskExaminationTest, DeleteOldLogsKeepsTheCurrentAndTwoPreviousMonths) {
     EXPECT_TRUE(exists("2024-03.log"));
     EXPECT_TRUE(exists("notes.txt"));
     EXPECT_TRUE(exists("2021-01.log"));
+}
+
+namespace {
+size_t Occurrences(const std::string& text, const std::string& part) {
+    size_t n = 0;
+    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++n;
+    return n;
+}
+}  // namespace
+
+TEST_F(TaskExaminationTest, NoRunStartsWhileItsStartCannotBeStoredAndEachSpellOfFailureIsReportedOnce) {
+    CString doc = AddPeriodicalTask(1, "");
+    service_.LoadTasks();
+    Task& task = *service_.GetTasks()[0];
+    const std::string failure = "Unable to start Task1: its last run cannot be stored in the task file.";
+    auto heldExamination = [&](int rounds) {
+        // As a backup tool holds the task file: no sharing, so nothing can be written to it.
+        ScopedHandle holder(CreateFileA(TasksIni(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+        ASSERT_TRUE(holder.IsValid());
+        for (int i = 0; i < rounds; ++i) service_.ManageTasks();
+    };
+    auto failureEvents = [&] {
+        size_t n = 0;
+        for (const RecordedEvent& e : sink_.Events())
+            n += e.type == EVENTLOG_ERROR_TYPE && e.strings == std::vector<std::string>{failure};
+        return n;
+    };
+
+    heldExamination(3);
+    EXPECT_EQ("", Runs(doc));
+    EXPECT_EQ(0u, RunningTasksValue());
+    EXPECT_EQ(1u, Occurrences(LogText(), failure));
+    EXPECT_EQ(1u, failureEvents());
+
+    service_.ManageTasks();
+    ASSERT_TRUE(ProcessRunner::IsValidHandle(task.GetProcessHandle()));
+    EXPECT_EQ(FormatIniTime(CTime(2024, 3, 7, 10, 0, 0)).str(), task.GetReader()->ReadString("LastRun", "").str());
+    WaitForEnd(task);
+
+    // A store that worked ends the spell: the next failure is reported again.
+    SetNow(CTime(2024, 3, 7, 12, 0, 0));
+    heldExamination(2);
+    EXPECT_EQ(2u, Occurrences(LogText(), failure));
+    EXPECT_EQ(2u, failureEvents());
+    EXPECT_EQ(1u, Occurrences(Runs(doc), "run "));
+
+    // A generator that cannot be started leaves the last run as it was, so the task stays due.
+    key_.SetStringValue("ProgramPath", scratch_.File("nowhere"));
+    service_.ManageTasks();
+    EXPECT_NE(std::string::npos, LinePos(LogText(), "Unable to start process."));
+    EXPECT_EQ(FormatIniTime(CTime(2024, 3, 7, 10, 0, 0)).str(), task.GetReader()->ReadString("LastRun", "").str());
+}
+
+namespace {
+// Counts its stops; never due.
+class StopCountingTask : public Task {
+public:
+    StopCountingTask(const CString& path, const CString& section) : Task(path, section) {}
+    bool IsDue() override { return false; }
+    CString GetDescription() override { return "counting stops"; }
+    void Stop() override { ++stops; }
+    int stops = 0;
+};
+}  // namespace
+
+TEST_F(TaskExaminationTest, EveryTaskIsStoppedAtTerminationWithOrWithoutARun) {
+    for (int n = 1; n <= 3; ++n) AddPeriodicalTask(n, "");
+    std::vector<boost::shared_ptr<StopCountingTask>> tasks;
+    for (const char* section : {"Task1", "Task2", "Task3"}) {
+        tasks.emplace_back(new StopCountingTask(TasksIni(), section));
+        service_.GetTasks().push_back(tasks.back());
+    }
+    // Task2 runs (this very process stands in for its generator); Task3's handle is no process,
+    // so finishing it fails on the way.
+    HANDLE self = nullptr;
+    ASSERT_TRUE(DuplicateHandle(GetCurrentProcess(), GetCurrentProcess(), GetCurrentProcess(), &self, 0, FALSE,
+                                DUPLICATE_SAME_ACCESS));
+    tasks[1]->SetProcessHandle(self);
+    tasks[1]->SetLastRun(CTime(2024, 3, 7, 9, 0, 0));
+    tasks[2]->SetProcessHandle(CreateEventA(nullptr, TRUE, FALSE, nullptr));
+
+    service_.TerminateTasks();
+
+    for (size_t i = 0; i < tasks.size(); ++i) EXPECT_EQ(1, tasks[i]->stops) << "Task" << i + 1;
+    EXPECT_EQ(CTime(), tasks[1]->GetLastRun());
+    std::string log = LogText();
+    EXPECT_NE(std::string::npos, LinePos(log, "Unable to finish Task3 [counting stops] successfully (exit code -1)."));
+    EXPECT_NE(std::string::npos, LinePos(log, "Terminating 1 running task(s)."));
 }
