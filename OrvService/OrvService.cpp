@@ -1,4 +1,5 @@
 #include "OrvService/OrvService.h"
+#include "OrvService/StopSignal.h"
 #include "common/Clock.h"
 #include "common/Exception.h"
 #include "common/Log.h"
@@ -25,6 +26,8 @@ COrvService::COrvService()
     // The base installs demand-start services; this one must come up with the machine, with or
     // without "-auto" on the install command.
     m_dwStartType = SERVICE_AUTO_START;
+    // A stop asked of an earlier service object of this process is not this one's.
+    StopSignal::Lower();
 }
 
 COrvService::~COrvService() {
@@ -32,9 +35,15 @@ COrvService::~COrvService() {
     m_Tasks.clear();
 }
 
-void COrvService::OnStop() { InterlockedExchange(&m_lStop, 1); }
+void COrvService::OnStop() { RequestStop(); }
 
-void COrvService::OnShutdown() { InterlockedExchange(&m_lStop, 1); }
+void COrvService::OnShutdown() { RequestStop(); }
+
+void COrvService::RequestStop() {
+    InterlockedExchange(&m_lStop, 1);
+    // Also for the waits of the start, which do not read the flag.
+    StopSignal::Raise();
+}
 
 void COrvService::OnPause() { InterlockedExchange(&m_lPause, 1); }
 

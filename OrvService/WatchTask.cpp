@@ -1,4 +1,5 @@
 #include "OrvService/WatchTask.h"
+#include "OrvService/StopSignal.h"
 #include "classlib/CFile.h"
 #include "common/AppData.h"
 #include "common/Clock.h"
@@ -13,6 +14,10 @@ namespace {
 const DWORD kWatchNotifyFilter = FILE_NOTIFY_CHANGE_FILE_NAME | FILE_NOTIFY_CHANGE_DIR_NAME |
                                  FILE_NOTIFY_CHANGE_LAST_WRITE | FILE_NOTIFY_CHANGE_CREATION;
 const LONGLONG kIgnoredWithinSeconds = 2;
+// How long the service waits for the generator's folder query; the process is never ended.
+const DWORD kQueryTimeLimit = 5 * 60 * 1000;
+DWORD g_queryTimeLimit = kQueryTimeLimit;
+const char* const kQueryGivenUp = "The folder query was given up: the service is stopping.";
 }  // namespace
 
 WatchTask::WatchTask(const CString& tasksIniPath, const CString& section)
@@ -58,14 +63,29 @@ void WatchTask::StartWatching() {
     }
 }
 
+DWORD SetFolderQueryTimeLimitForTesting(DWORD milliseconds) {
+    DWORD previous = g_queryTimeLimit;
+    g_queryTimeLimit = milliseconds ? milliseconds : kQueryTimeLimit;
+    return previous;
+}
+
 void RunFolderQuery(const CString& orvPath, const CString& listPath) {
     CString generator = Generator::GetExecutablePath();
     if (orvPath.IsEmpty() || generator.IsEmpty()) return;
+    // A generator that shows a dialog (the query has no /q) would otherwise hold the service in
+    // its start for ever: not examining anything, and deaf to stop requests.
+    if (StopSignal::IsRaised()) throw Exception(kQueryGivenUp);
     DeleteFileA(listPath);
     CString commandLine;
     commandLine.Format("\"%s\" \"%s\" \"/f%s\"", static_cast<LPCSTR>(generator), static_cast<LPCSTR>(orvPath),
                        static_cast<LPCSTR>(listPath));
-    if (ProcessRunner::RunAndWait(commandLine) != 0) throw Exception("Unable to retrieve folders from Orv document.");
+    DWORD code = 0;
+    switch (ProcessRunner::RunAndWait(commandLine, g_queryTimeLimit, StopSignal::Get(), code)) {
+    case ProcessRunner::TimedOut: throw Exception("The folder query did not finish in time.");
+    case ProcessRunner::Stopped: throw Exception(kQueryGivenUp);
+    case ProcessRunner::Ended: break;
+    }
+    if (code != 0) throw Exception("Unable to retrieve folders from Orv document.");
 }
 
 void WatchTask::QueryFolders(const CString& orvPath, CStringArray& folders) {

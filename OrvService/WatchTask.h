@@ -44,5 +44,9 @@ private:
 };
 
 // Has the generator write the document's folders into the list file; throws Exception when it
-// cannot be run or reports a failure. Runs nothing when either path is unknown.
+// cannot be run, reports a failure, does not finish within the time limit (five minutes) or the
+// service is asked to stop meanwhile; the generator is left running then. Runs nothing when
+// either path is unknown.
 void RunFolderQuery(const CString& orvPath, const CString& listPath);
+// Tests shorten the time limit; 0 restores five minutes. Gives the previous limit.
+DWORD SetFolderQueryTimeLimitForTesting(DWORD milliseconds);

@@ -194,6 +194,26 @@ TEST_F(WorkerLoopTest, ADataFolderThatCannotBeMadeIsReportedAndTheServiceRunsOn)
                            false);
 }
 
+TEST_F(WorkerLoopTest, AStopWhileAFolderQueryHangsIsHonouredWithinASecond) {
+    SetTaskFactoryForTesting(nullptr);
+    CString doc = scratch_.File("hanging.orv");
+    testing_support::WriteFileBytes(doc, "folder=" + scratch_.Path().str() + "\r\nquery_ms=4000\r\n");
+    IniFile ini(TasksIni());
+    ini.WriteString("Watch", "Task1", "Type");
+    ini.WriteString(doc, "Task1", "OrvPath");
+    Start();
+    ASSERT_TRUE(WaitFor([&] { return Runs(doc).find("query ") != std::string::npos; }));
+    DWORD before = GetTickCount();
+    Stop();
+    EXPECT_LT(GetTickCount() - before, 1000u);
+    EXPECT_NE(std::string::npos,
+              LinePos(LogText(), "Unable to load Task1: The folder query was given up: the service is stopping."));
+    EXPECT_EQ((std::vector<DWORD>{SERVICE_START_PENDING, SERVICE_RUNNING, SERVICE_STOP_PENDING, SERVICE_STOPPED}),
+              States());
+    // Left alone, the generator ends its query by itself.
+    EXPECT_TRUE(WaitFor([&] { return Runs(doc).find("query done") != std::string::npos; }));
+}
+
 TEST_F(WorkerLoopTest, StopDuringAnExaminationLetsItFinish) {
     AddPeriodicalTask(2, "");
     // The stop arrives while the first task is being examined; the second is still asked.

@@ -99,6 +99,19 @@ TEST_F(WatchTaskTest, QueryFailuresFailTheLoadAndLeaveNoListBehind) {
     EXPECT_EQ(0u, DelayedThreadNotifier::GetThreadId());
 }
 
+TEST_F(WatchTaskTest, AQueryThatDoesNotFinishInTimeFailsTheLoadAndTheGeneratorIsLeftAlone) {
+    WriteDoc("folder=" + scratch_.File("site").str() + "\r\nquery_ms=2000\r\n");
+    DWORD previous = SetFolderQueryTimeLimitForTesting(300);
+    std::string failure = LoadFailure();
+    SetFolderQueryTimeLimitForTesting(previous);
+    EXPECT_EQ("The folder query did not finish in time.", failure);
+    EXPECT_EQ(0u, DelayedThreadNotifier::GetThreadId());
+    // The service never ends a generator: this one finishes its query on its own.
+    DWORD start = GetTickCount();
+    while (Runs().find("query done") == std::string::npos && GetTickCount() - start < 20000) Sleep(50);
+    EXPECT_NE(std::string::npos, Runs().find("query done"));
+}
+
 TEST_F(WatchTaskTest, AStaleListIsNeverTakenForTheDocumentsFolders) {
     // An interrupted earlier query left its list; with no generator nothing is run at all.
     WriteFileBytes(ListFile(), scratch_.File("site").str() + "\r\n");
