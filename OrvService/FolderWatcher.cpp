@@ -249,7 +249,10 @@ DWORD FolderWatcher::WatchDirectory(const CString& folder, DWORD notifyFilter, F
     UnwatchDirectory(folder);
 
     EnableWatchPrivileges();
-    ScopedHandle folderHandle(CreateFileA(folder, FILE_LIST_DIRECTORY, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+    // Shared for deletion too: an administrator may rename or remove a watched folder while the
+    // service runs.
+    ScopedHandle folderHandle(CreateFileA(folder, FILE_LIST_DIRECTORY,
+                                          FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                           OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OVERLAPPED, nullptr));
     if (!folderHandle) return Result(GetLastError());
     const HANDLE boundFolder = folderHandle.Get();

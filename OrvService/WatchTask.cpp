@@ -122,24 +122,45 @@ void WatchTask::OnFileRemoved(const CString&) { OnChange(); }
 void WatchTask::OnFileNameChanged(const CString&, const CString&) { OnChange(); }
 void WatchTask::OnFileModified(const CString&) { OnChange(); }
 
+void WatchTask::OnReadDirectoryChangesError(DWORD error, const CString& folder) {
+    CSingleLock lock(&endedLock_, TRUE);
+    endedWatches_.emplace_back(folder, error);
+}
+
+void WatchTask::LogEndedWatches() {
+    std::vector<std::pair<CString, DWORD>> ended;
+    {
+        CSingleLock lock(&endedLock_, TRUE);
+        ended.swap(endedWatches_);
+    }
+    for (const auto& watch : ended) {
+        CString line;
+        line.Format("Stopped watching folder %s (%s): error %d.", watch.first.GetString(), GetName().GetString(),
+                    static_cast<int>(watch.second));
+        Log::Write(line);
+    }
+}
+
 CTime WatchTask::GetLastEvent() {
     CSingleLock lock(&lastEventLock_, TRUE);
     return lastEvent_;
 }
 
-void WatchTask::OnChange() {
+bool WatchTask::OnChange() {
     CTime now = Clock::Now();
     {
         CSingleLock lock(&lastEventLock_, TRUE);
         // A negative difference means the clock was set back: that change is noted.
         LONGLONG seconds = (now - lastEvent_).GetTotalSeconds();
-        if (seconds >= 0 && seconds <= kIgnoredWithinSeconds) return;
+        if (seconds >= 0 && seconds <= kIgnoredWithinSeconds) return true;
         lastEvent_ = now;
     }
-    GetReader()->WriteString(FormatIniTime(now), "LastEvent");
+    return GetReader()->WriteString(FormatIniTime(now), "LastEvent") != FALSE;
 }
 
 bool WatchTask::IsDue() {
+    // The log is written on this thread only.
+    LogEndedWatches();
     CTime lastEvent = GetLastEvent();
     if (lastEvent == CTime()) return false;
     if (GetLastRun() >= lastEvent) return false;

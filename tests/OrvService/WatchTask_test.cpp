@@ -2,6 +2,7 @@
 #include "OrvService/DelayedNotifier.h"
 #include "OrvService/WatchTask.h"
 #include "classlib/CRegKey.h"
+#include "classlib/HandleOwner.h"
 #include "common/AppData.h"
 #include "common/Clock.h"
 #include "common/DirUtils.h"
@@ -164,6 +165,38 @@ TEST_F(WatchTaskTest, ChangesWithinTwoSecondsOfTheLastNotedOneAreIgnored) {
     g_now = At(9, 0, 0);
     task->OnChange();
     EXPECT_EQ(At(9, 0, 0), task->GetLastEvent());
+}
+
+TEST_F(WatchTaskTest, AChangeTheTaskFileRefusesIsStillNotedAndSaysSo) {
+    WriteDoc("folder=" + scratch_.File("site").str() + "\r\n");
+    std::unique_ptr<WatchTask> task = Load();
+    Clock::SetSource(&FakeNow);
+    g_now = At(10, 0, 0);
+    {
+        ScopedHandle holder(CreateFileA(ini_->GetPath(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+        ASSERT_TRUE(holder.IsValid());
+        EXPECT_FALSE(task->OnChange());
+    }
+    EXPECT_EQ(At(10, 0, 0), task->GetLastEvent());
+    EXPECT_EQ(CString(), ini_->ReadString("Task1", "LastEvent", ""));
+    g_now = At(10, 0, 5);
+    EXPECT_TRUE(task->OnChange());
+    EXPECT_EQ(FormatIniTime(At(10, 0, 5)), ini_->ReadString("Task1", "LastEvent", ""));
+}
+
+TEST_F(WatchTaskTest, AWatchTheWatcherGaveUpIsLoggedOnceWithItsFolderAndTask) {
+    WriteDoc("folder=" + scratch_.File("site").str() + "\r\nfolder=" + scratch_.File("site2").str() + "\r\n");
+    std::unique_ptr<WatchTask> task = Load();
+    // What the watcher tells the task when a read cannot be issued again; Wine never fails one.
+    static_cast<FolderChangeHandler&>(*task).OnReadDirectoryChangesError(ERROR_ACCESS_DENIED, scratch_.File("site2"));
+    task->IsDue();
+    task->IsDue();
+    std::string line = "  Stopped watching folder " + scratch_.File("site2").str() + " (Task1): error 5.\r\n";
+    std::string log = LogText();
+    size_t at = log.find(line);
+    EXPECT_NE(std::string::npos, at);
+    EXPECT_EQ(std::string::npos, log.find(line, at + 1));
+    EXPECT_EQ(std::string::npos, log.find("Stopped watching folder " + scratch_.File("site").str() + " "));
 }
 
 TEST_F(WatchTaskTest, DueAfterElevenQuietMinutesWithoutARunSince) {
