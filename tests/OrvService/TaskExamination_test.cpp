@@ -2,7 +2,6 @@
 #include "OrvService/OrvService.h"
 #include "OrvService/TaskExamination.h"
 #include "OrvService/ExaminationTestSupport.h"
-#include "classlib/HandleOwner.h"
 #include "common/Exception.h"
 #include "common/ProcessRunner.h"
 #include <new>
@@ -264,55 +263,40 @@ TEST_F(TaskExaminationTest, DeleteOldLogsKeepsTheCurrentAndTwoPreviousMonths) {
     EXPECT_TRUE(exists("2021-01.log"));
 }
 
-namespace {
-size_t Occurrences(const std::string& text, const std::string& part) {
-    size_t n = 0;
-    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++n;
-    return n;
-}
-}  // namespace
-
 TEST_F(TaskExaminationTest, NoRunStartsWhileItsStartCannotBeStoredAndEachSpellOfFailureIsReportedOnce) {
     CString doc = AddPeriodicalTask(1, "");
     service_.LoadTasks();
     Task& task = *service_.GetTasks()[0];
     const std::string failure = "Unable to start Task1: its last run cannot be stored in the task file.";
-    auto heldExamination = [&](int rounds) {
-        // As a backup tool holds the task file: no sharing, so nothing can be written to it.
-        ScopedHandle holder(CreateFileA(TasksIni(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
-        ASSERT_TRUE(holder.IsValid());
+    // The failure's log lines and error events, after some examinations with the file held.
+    auto reportsAfterHeldExaminations = [&](int rounds) {
+        ScopedHandle holder = testing_support::HoldWithoutSharing(TasksIni());
+        EXPECT_TRUE(holder.IsValid());
         for (int i = 0; i < rounds; ++i) service_.ManageTasks();
-    };
-    auto failureEvents = [&] {
-        size_t n = 0;
+        std::string log = LogText();
+        size_t reports = 0;
+        for (size_t at = log.find(failure); at != std::string::npos; at = log.find(failure, at + 1)) ++reports;
         for (const RecordedEvent& e : sink_.Events())
-            n += e.type == EVENTLOG_ERROR_TYPE && e.strings == std::vector<std::string>{failure};
-        return n;
+            reports += e.type == EVENTLOG_ERROR_TYPE && e.strings == std::vector<std::string>{failure};
+        return reports;
     };
+    const std::string firstRun = FormatIniTime(CTime(2024, 3, 7, 10, 0, 0)).str();
 
-    heldExamination(3);
+    EXPECT_EQ(2u, reportsAfterHeldExaminations(3));
     EXPECT_EQ("", Runs(doc));
     EXPECT_EQ(0u, RunningTasksValue());
-    EXPECT_EQ(1u, Occurrences(LogText(), failure));
-    EXPECT_EQ(1u, failureEvents());
-
     service_.ManageTasks();
-    ASSERT_TRUE(ProcessRunner::IsValidHandle(task.GetProcessHandle()));
-    EXPECT_EQ(FormatIniTime(CTime(2024, 3, 7, 10, 0, 0)).str(), task.GetReader()->ReadString("LastRun", "").str());
+    EXPECT_EQ(firstRun, task.GetReader()->ReadString("LastRun", "").str());
     WaitForEnd(task);
-
-    // A store that worked ends the spell: the next failure is reported again.
+    // The store that worked ends the spell: the next failure is reported again.
     SetNow(CTime(2024, 3, 7, 12, 0, 0));
-    heldExamination(2);
-    EXPECT_EQ(2u, Occurrences(LogText(), failure));
-    EXPECT_EQ(2u, failureEvents());
-    EXPECT_EQ(1u, Occurrences(Runs(doc), "run "));
+    EXPECT_EQ(4u, reportsAfterHeldExaminations(2));
 
     // A generator that cannot be started leaves the last run as it was, so the task stays due.
     key_.SetStringValue("ProgramPath", scratch_.File("nowhere"));
     service_.ManageTasks();
     EXPECT_NE(std::string::npos, LinePos(LogText(), "Unable to start process."));
-    EXPECT_EQ(FormatIniTime(CTime(2024, 3, 7, 10, 0, 0)).str(), task.GetReader()->ReadString("LastRun", "").str());
+    EXPECT_EQ(firstRun, task.GetReader()->ReadString("LastRun", "").str());
 }
 
 namespace {
@@ -328,26 +312,18 @@ public:
 }  // namespace
 
 TEST_F(TaskExaminationTest, EveryTaskIsStoppedAtTerminationWithOrWithoutARun) {
-    for (int n = 1; n <= 3; ++n) AddPeriodicalTask(n, "");
-    std::vector<boost::shared_ptr<StopCountingTask>> tasks;
-    for (const char* section : {"Task1", "Task2", "Task3"}) {
-        tasks.emplace_back(new StopCountingTask(TasksIni(), section));
-        service_.GetTasks().push_back(tasks.back());
-    }
-    // Task2 runs (this very process stands in for its generator); Task3's handle is no process,
-    // so finishing it fails on the way.
-    HANDLE self = nullptr;
-    ASSERT_TRUE(DuplicateHandle(GetCurrentProcess(), GetCurrentProcess(), GetCurrentProcess(), &self, 0, FALSE,
-                                DUPLICATE_SAME_ACCESS));
-    tasks[1]->SetProcessHandle(self);
-    tasks[1]->SetLastRun(CTime(2024, 3, 7, 9, 0, 0));
-    tasks[2]->SetProcessHandle(CreateEventA(nullptr, TRUE, FALSE, nullptr));
+    AddPeriodicalTask(1, "");
+    AddPeriodicalTask(2, "");
+    boost::shared_ptr<StopCountingTask> idle(new StopCountingTask(TasksIni(), "Task1"));
+    boost::shared_ptr<StopCountingTask> failing(new StopCountingTask(TasksIni(), "Task2"));
+    // An event is no process: finishing the run fails on the way.
+    failing->SetProcessHandle(CreateEventA(nullptr, TRUE, FALSE, nullptr));
+    service_.GetTasks() = {idle, failing};
 
     service_.TerminateTasks();
 
-    for (size_t i = 0; i < tasks.size(); ++i) EXPECT_EQ(1, tasks[i]->stops) << "Task" << i + 1;
-    EXPECT_EQ(CTime(), tasks[1]->GetLastRun());
-    std::string log = LogText();
-    EXPECT_NE(std::string::npos, LinePos(log, "Unable to finish Task3 [counting stops] successfully (exit code -1)."));
-    EXPECT_NE(std::string::npos, LinePos(log, "Terminating 1 running task(s)."));
+    EXPECT_EQ(1, idle->stops);
+    EXPECT_EQ(1, failing->stops);
+    EXPECT_NE(std::string::npos,
+              LinePos(LogText(), "Unable to finish Task2 [counting stops] successfully (exit code -1)."));
 }
