@@ -37,18 +37,21 @@ void DibCanvas::Fill(COLORREF color) {
     for (size_t i = 0, n = static_cast<size_t>(width_) * height_; i < n; ++i) bits_[i] = ToPixel(color);
 }
 
-int DibCanvas::Count(COLORREF color) const {
-    RECT all = {0, 0, width_, height_};
-    return Count(color, all);
+void DibCanvas::Put(HBITMAP bitmap, int x, int y) {
+    BITMAP description = {};
+    GetObjectA(bitmap, sizeof(description), &description);
+    ScopedDC source(CreateCompatibleDC(nullptr));
+    HGDIOBJ old = SelectObject(source.Get(), bitmap);
+    BitBlt(dc_.Get(), x, y, description.bmWidth, description.bmHeight, source.Get(), 0, 0, SRCCOPY);
+    SelectObject(source.Get(), old);
 }
 
-int DibCanvas::Count(COLORREF color, const RECT& area) const {
+int DibCanvas::Count(COLORREF color) const {
     GdiFlush();
     const DWORD wanted = ToPixel(color);
     int count = 0;
-    for (int y = area.top; y < area.bottom; ++y)
-        for (int x = area.left; x < area.right; ++x)
-            if ((bits_[static_cast<size_t>(y) * width_ + x] & 0x00FFFFFFu) == wanted) ++count;
+    for (size_t i = 0, n = static_cast<size_t>(width_) * height_; i < n; ++i)
+        if ((bits_[i] & 0x00FFFFFFu) == wanted) ++count;
     return count;
 }
 

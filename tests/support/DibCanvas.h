@@ -11,14 +11,13 @@ class DibCanvas {
 public:
     DibCanvas(int width, int height, COLORREF fill = RGB(255, 255, 255));
     HDC Dc() const { return dc_.Get(); }
-    int Width() const { return width_; }
-    int Height() const { return height_; }
     // x and y from the top left; the alpha byte is left out.
     COLORREF Pixel(int x, int y) const;
     void Fill(COLORREF color);
-    // How many pixels of the rectangle (all of them by default) have the colour.
+    // Copies the whole bitmap to (x, y).
+    void Put(HBITMAP bitmap, int x = 0, int y = 0);
+    // How many pixels have the colour.
     int Count(COLORREF color) const;
-    int Count(COLORREF color, const RECT& area) const;
 
 private:
     ScopedBitmap bitmap_;
