@@ -60,22 +60,25 @@ void CDrawManager::DrawGradient(HDC dc, const RECT& rect, COLORREF from, COLORRE
 
 void CDrawManager::FillEffect(HDC dc, int effect, const RECT& rect, COLORREF begin, COLORREF middle, COLORREF end,
                               BYTE granularity, BYTE coloring) {
-    RECT first = rect, second = rect;
     switch (effect) {
     case kHGradient: DrawGradient(dc, rect, begin, end, TRUE); return;
     case kVGradient: DrawGradient(dc, rect, begin, end, FALSE); return;
     case kHCGradient:
-    case k3HGradient:
-        first.right = second.left = rect.left + (rect.right - rect.left) / 2;
-        DrawGradient(dc, first, begin, effect == kHCGradient ? end : middle, TRUE);
-        DrawGradient(dc, second, effect == kHCGradient ? end : middle, effect == kHCGradient ? begin : end, TRUE);
-        return;
     case kVCGradient:
-    case k3VGradient:
-        first.bottom = second.top = rect.top + (rect.bottom - rect.top) / 2;
-        DrawGradient(dc, first, begin, effect == kVCGradient ? end : middle, FALSE);
-        DrawGradient(dc, second, effect == kVCGradient ? end : middle, effect == kVCGradient ? begin : end, FALSE);
+    case k3HGradient:
+    case k3VGradient: {
+        // Two halves: there and back again, or begin to middle to end.
+        const BOOL horizontal = effect == kHCGradient || effect == k3HGradient;
+        const bool mirrored = effect == kHCGradient || effect == kVCGradient;
+        RECT first = rect, second = rect;
+        if (horizontal)
+            first.right = second.left = rect.left + (rect.right - rect.left) / 2;
+        else
+            first.bottom = second.top = rect.top + (rect.bottom - rect.top) / 2;
+        DrawGradient(dc, first, begin, mirrored ? end : middle, horizontal);
+        DrawGradient(dc, second, mirrored ? end : middle, mirrored ? begin : end, horizontal);
         return;
+    }
     default:
         if (effect >= kNoise && effect <= kMetal) {
             FillTexture(dc, effect, rect, begin, middle, end, granularity, coloring);
