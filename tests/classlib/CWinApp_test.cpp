@@ -1,6 +1,8 @@
 #include "classlib/CWinApp.h"
 #include "classlib/CWnd.h"
+#include "classlib/HandleOwner.h"
 #include "support/GuiTestSupport.h"
+#include "support/TestSupport.h"
 #include <gtest/gtest.h>
 #include <shlwapi.h>
 
@@ -103,4 +105,20 @@ TEST(CWinAppTest, MessageBoxesGoThroughTheReplaceableFunction) {
     EXPECT_EQ(static_cast<UINT>(MB_ICONEXCLAMATION), boxes.Boxes()[1].type);
     EXPECT_EQ(CString("Orvanti Test"), boxes.Boxes()[2].caption);
     wnd.DestroyWindow();
+}
+
+TEST(CWinAppTest, AProgramEndsWhenItsInitInstanceAnswersFalse) {
+    // The gallery runs its dialog inside InitInstance, ends it after 200 ms and answers FALSE.
+    CString command = CString("\"") + testing_support::BinFolder() + "\\WidgetGallery.exe\" --close-after 200";
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION process = {};
+    ASSERT_TRUE(CreateProcessA(nullptr, command.GetBuffer(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                               &process));
+    command.ReleaseBuffer();
+    ScopedHandle thread(process.hThread), handle(process.hProcess);
+    ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(handle.Get(), 30000));
+    DWORD code = 1;
+    GetExitCodeProcess(handle.Get(), &code);
+    EXPECT_EQ(0u, code);
 }
