@@ -72,13 +72,14 @@ DWORD SetFolderQueryTimeLimitForTesting(DWORD milliseconds) {
 void RunFolderQuery(const CString& orvPath, const CString& listPath) {
     CString generator = Generator::GetExecutablePath();
     if (orvPath.IsEmpty() || generator.IsEmpty()) return;
-    // A generator that shows a dialog (the query has no /q) would otherwise hold the service in
-    // its start for ever: not examining anything, and deaf to stop requests.
+    // No generator is started for a load the service is giving up.
     if (StopSignal::IsRaised()) throw Exception(kQueryGivenUp);
     DeleteFileA(listPath);
     CString commandLine;
     commandLine.Format("\"%s\" \"%s\" \"/f%s\"", static_cast<LPCSTR>(generator), static_cast<LPCSTR>(orvPath),
                        static_cast<LPCSTR>(listPath));
+    // A generator that shows a dialog (the query has no /q) would otherwise hold the service in
+    // its start for ever: not examining anything, and deaf to stop requests.
     DWORD code = 0;
     switch (ProcessRunner::RunAndWait(commandLine, g_queryTimeLimit, StopSignal::Get(), code)) {
     case ProcessRunner::TimedOut: throw Exception("The folder query did not finish in time.");
