@@ -1,3 +1,6 @@
+// TEST_LOCK: scm
+// (Run without a switch, the program hands itself to the dispatcher: while another test starts a
+// service, the service manager would take this process for that service.)
 #include "classlib/HandleOwner.h"
 #include "support/TestSupport.h"
 #include <gtest/gtest.h>
