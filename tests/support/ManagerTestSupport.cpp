@@ -93,23 +93,35 @@ void PostCommand(HWND dialog, int id) {
 }
 
 std::vector<std::string> ListRows(HWND list) {
+    // The item and its text live in the list's process, which may be another one.
     std::vector<std::string> rows;
+    DWORD process = 0;
+    GetWindowThreadProcessId(list, &process);
+    ScopedHandle target(OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, process));
+    const SIZE_T textSize = 512;
+    char* remote = target ? static_cast<char*>(VirtualAllocEx(target.Get(), nullptr, sizeof(LVITEMA) + textSize,
+                                                                MEM_COMMIT, PAGE_READWRITE))
+                          : nullptr;
+    if (!remote) return rows;
     const int count = static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
     HWND header = reinterpret_cast<HWND>(SendMessageA(list, LVM_GETHEADER, 0, 0));
     const int columns = header ? static_cast<int>(SendMessageA(header, HDM_GETITEMCOUNT, 0, 0)) : 1;
     for (int row = 0; row < count; ++row) {
         std::string text;
         for (int column = 0; column < columns; ++column) {
-            char cell[512] = "";
             LVITEMA item = {};
             item.iSubItem = column;
-            item.pszText = cell;
-            item.cchTextMax = sizeof(cell);
-            SendMessageA(list, LVM_GETITEMTEXTA, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
+            item.pszText = remote + sizeof(LVITEMA);
+            item.cchTextMax = static_cast<int>(textSize);
+            char cell[textSize] = "";
+            WriteProcessMemory(target.Get(), remote, &item, sizeof(item), nullptr);
+            SendMessageA(list, LVM_GETITEMTEXTA, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(remote));
+            ReadProcessMemory(target.Get(), remote + sizeof(LVITEMA), cell, textSize - 1, nullptr);
             text += (column ? "|" : "") + std::string(cell);
         }
         rows.push_back(text);
     }
+    VirtualFreeEx(target.Get(), remote, 0, MEM_RELEASE);
     return rows;
 }
 }  // namespace testing_support

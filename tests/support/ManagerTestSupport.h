@@ -59,6 +59,7 @@ HWND FindControl(HWND root, int id);
 // Posts a click of the dialog's button (BN_CLICKED of the id), as a user's click arrives.
 void PostCommand(HWND dialog, int id);
 
-// The texts of a list-view control's rows, the cells of a row joined by '|'.
+// The texts of a list-view control's rows, the cells of a row joined by '|'; the list may be
+// another process's (of the same pointer size).
 std::vector<std::string> ListRows(HWND list);
 }  // namespace testing_support
