@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Benchmark (x86_64 build, under Wine, in a private prefix): the time of one examination with
 # 10, 100 and 1,000 Periodical tasks that are not due, building the text editor's buffer from a
-# two-month log, then the installed service's CPU time over one idle minute with 100 such tasks.
+# two-month log, then the installed service's CPU time over one idle minute with 100 such tasks,
+# then the manager: its start-up with 100 tasks and a two-month log, a refresh of its Tasks and
+# Logs pages, and its CPU time over one idle minute.
 #   scripts/benchmark.sh [SECONDS]
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
@@ -15,6 +17,7 @@ work="$bench"
 "$here/scripts/configure.sh" x86_64 "$build"
 cmake --build "$build" -j"$(nproc)" \
       --target OrvService OrvServiceMessages ExaminationBenchmark TextBufferBenchmark ServiceCpuTime KeepAlive \
+               OrvServiceManager ManagerBenchmark StandInOrvanti \
       >/dev/null
 
 rm -rf "$bench/Orvanti Service"
@@ -61,3 +64,12 @@ grep -c 'started\.' "$data/Logs/"*.log >/dev/null 2>&1 && echo "warning: a task 
 run "$service" -stop
 run "$service" -uninstall
 installed=0
+
+echo
+echo "== The manager with 100 tasks and two months of log (200,000 lines), headless"
+rm -rf "$data"
+mkdir -p "$data" "$bench/generator"
+cp "$build/bin/StandInOrvanti.exe" "$bench/generator/Orvanti.exe"
+run reg add 'HKLM\Software\Brellix\Orvanti\Settings' /v ProgramPath /d "$(win "$bench/generator")" /f >/dev/null 2>&1
+cp "$build/bin/OrvServiceManager.exe" "$bench/Orvanti Service/"
+run "$(win "$build/bin/ManagerBenchmark.exe")" "$(win "$bench/Orvanti Service/OrvServiceManager.exe")" "$seconds"

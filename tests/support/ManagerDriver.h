@@ -15,6 +15,8 @@ public:
     HWND Main() const { return main_; }
     // Selects the tab as a user does (the pages hear of it); false when the page did not show.
     bool ShowPage(int index);
+    // The page shown.
+    HWND Page() const { return page_; }
     // A control of the page shown, else of the main dialog.
     HWND Control(int id) const;
     bool IsEnabled(int id) const { return IsWindowEnabled(Control(id)) != FALSE; }

@@ -56,7 +56,8 @@ const char kRunning[] = "<font color=red>You cannot modify tasks while the servi
 int main(int argc, char** argv) {
     if (argc < 4) return 100;
     g_pictures = argv[2];
-    STARTUPINFOA startup = {sizeof(startup)};
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof(startup);
     PROCESS_INFORMATION process = {};
     std::string commandLine = std::string("\"") + argv[1] + "\"";
     if (!CreateProcessA(argv[1], &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
