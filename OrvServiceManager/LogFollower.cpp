@@ -4,25 +4,6 @@
 #include "common/Log.h"
 #include <algorithm>
 
-namespace {
-void AppendLines(const std::vector<CString>& lines, std::string& text) {
-    size_t size = text.size();
-    for (const CString& line : lines) size += static_cast<size_t>(line.GetLength()) + 2;
-    text.reserve(size);
-    for (const CString& line : lines) {
-        text += line.str();
-        text += "\r\n";
-    }
-}
-
-// The lines of the file from the offset on; the offset moves past them.
-void ReadInto(const CString& path, ULONGLONG& offset, std::string& text) {
-    std::vector<CString> lines;
-    ReadNewLines(path, offset, lines, offset);
-    AppendLines(lines, text);
-}
-}  // namespace
-
 LogFollower::Change LogFollower::Refresh() {
     const CString path = Log::GetCurrentLogFilePath();
     Change change;
@@ -45,11 +26,11 @@ LogFollower::Change LogFollower::Refresh() {
         std::sort(previous.begin(), previous.end());
         for (const CString& file : previous) {
             ULONGLONG scratch = 0;
-            ReadInto(file, scratch, change.text);
+            ReadNewText(file, 0, change.text, scratch);
         }
         offset = 0;
     }
-    ReadInto(path, offset, change.text);
+    ReadNewText(path, offset, change.text, offset);
     current_ = path;
     offset_ = offset;
     return change;

@@ -3,6 +3,7 @@
 // from writing.
 #pragma once
 #include "classlib/CString.h"
+#include <string>
 #include <vector>
 
 // Empties the list and adds the log file path of the month before the current one.
@@ -17,3 +18,5 @@ ULONGLONG GetFileLength(const CString& path);
 // gives no lines and its length as the new offset. A missing file gives no lines and leaves the
 // new offset alone. Throws Exception "Unable to read new lines from file.".
 void ReadNewLines(const CString& path, ULONGLONG offset, std::vector<CString>& lines, ULONGLONG& newOffset);
+// The same lines appended to the text, each ended by "\r\n", in one piece.
+void ReadNewText(const CString& path, ULONGLONG offset, std::string& text, ULONGLONG& newOffset);
