@@ -15,7 +15,6 @@ work="$bench"
 cmake --build "$build" -j"$(nproc)" \
       --target OrvService OrvServiceMessages ExaminationBenchmark ServiceCpuTime KeepAlive >/dev/null
 
-rm -rf "$bench/Orvanti Service"
 service_session_begin "$bench/Orvanti Service" $((seconds + 120))
 
 echo "== One examination (COrvService::ManageTasks), Periodical tasks not due"

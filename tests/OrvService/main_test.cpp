@@ -1,3 +1,7 @@
+// TEST_LOCK: scm
+// Started without a switch, the program connects to the service control manager's pipe for the
+// service start in progress, if any: under Wine a test that starts a service meanwhile would
+// have this program taken for its service.
 #include "classlib/HandleOwner.h"
 #include "support/TestSupport.h"
 #include <gtest/gtest.h>
