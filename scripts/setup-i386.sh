@@ -2,7 +2,7 @@
 # Lets this machine run 32-bit Windows programs: Wine's 32-bit side (wine32:i386), and, because
 # the kernel here runs no 32-bit code, the user-mode emulator qemu-i386 registered with
 # binfmt_misc for 32-bit x86 ELF programs. Run as root at every set-up: each part is done only
-# when missing, and a finished machine costs a few milliseconds.
+# when missing, so that on a machine already set up it takes a fraction of a second.
 set -euo pipefail
 SUDO=""; [ "$(id -u)" -eq 0 ] || SUDO=sudo
 # Our own folder: the private apt state (apt/) and the unpacked emulator package (root/).
@@ -12,10 +12,13 @@ min_qemu=10   # bookworm's own 7.2 needs minutes per Wine process start, then cr
 # binfmt_misc drops its entries at reboot, and a name already taken may point elsewhere.
 entry=/proc/sys/fs/binfmt_misc/qemu-i386
 
+# Builds of several work trees may set up at once: one at a time, the others then find it done.
+exec 9>"${TMPDIR:-/tmp}/orvanti-setup-i386.lock"
+flock 9
+
 installed() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok installed'; }
 
 # 1. Wine's 32-bit loader and libraries.
-updated=0
 if ! dpkg --print-foreign-architectures | grep -qx i386; then
   echo "Adding the i386 architecture"
   $SUDO dpkg --add-architecture i386
@@ -30,7 +33,8 @@ fi
 #    an apt list of our own so that the system's sources and lists stay as they are.
 qemu_major() { "$qemu" --version 2>/dev/null | sed -n '1s/^qemu-i386 version \([0-9]*\)\..*/\1/p'; }
 fresh_qemu=0
-if [ "$(qemu_major)" = "" ] || [ "$(qemu_major)" -lt "$min_qemu" ]; then
+major=$(qemu_major)
+if [ -z "$major" ] || [ "$major" -lt "$min_qemu" ]; then
   mirror=$(apt-get indextargets --no-release-info --format '$(TARGET_OF) $(RELEASE) $(REPO_URI)' |
            awk '$1 == "deb" && $2 == "bookworm" { print $3; exit }')
   if [ -z "$mirror" ]; then
@@ -65,8 +69,9 @@ if [ "$(qemu_major)" = "" ] || [ "$(qemu_major)" -lt "$min_qemu" ]; then
 fi
 
 # 3. The handler: 32-bit little-endian x86 ELF executables and shared objects (e_type 2 or 3,
-#    e_machine 3), any OS ABI. P keeps argv[0] for the emulator, O and C let it run programs
-#    it could not read itself, F opens it now, so that it works in any mount namespace.
+#    e_machine 3), any OS ABI. P hands the emulator the program's own argv[0], O hands it the
+#    opened program (which it may not be allowed to read), C takes the credentials from the
+#    program rather than the emulator, F opens the emulator now, so it works in any namespace.
 if ! mountpoint -q /proc/sys/fs/binfmt_misc; then
   $SUDO mount -t binfmt_misc binfmt_misc /proc/sys/fs/binfmt_misc
 fi

@@ -18,7 +18,7 @@ fail() {
   echo "smoke-i686: $passed passed, 1 failed"
   exit 1
 }
-say() { printf '\n== %s\n' "$*"; }
+say() { printf '\n== %s (at %d s)\n' "$*" "$((SECONDS - started))"; }
 # check DESCRIPTION COMMAND...: one step, passed when the command succeeds.
 check() { if "${@:2}"; then ok "$1"; else fail "$1"; fi; }
 
@@ -123,7 +123,7 @@ service_gone() { ! run reg query "$svc_key" >/dev/null 2>&1; }
 check "the service's registry key is gone" service_gone
 svc 1060 -start   # ERROR_SERVICE_DOES_NOT_EXIST
 
-# ---- The manager ----
+# ---- The manager: its step comes here once the program exists ----
 # Here the smoke run will start the 32-bit OrvServiceManager.exe once it is built: wait for its
 # main dialog, switch through its three pages, close it, and check that it exits with 0 and left
 # no crash.
