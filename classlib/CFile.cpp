@@ -20,14 +20,12 @@ CString CFileException::GetErrorMessage() const {
     return text;
 }
 
-CFile::CFile(const char* fileName, UINT openFlags) : handle_(INVALID_HANDLE_VALUE) {
+CFile::CFile(const char* fileName, UINT openFlags) {
     CFileException error(0, fileName);
     if (!Open(fileName, openFlags, &error)) throw error;
 }
 
-CFile::~CFile() {
-    if (handle_ != INVALID_HANDLE_VALUE) CloseHandle(handle_);
-}
+CFile::~CFile() {}
 
 BOOL CFile::Open(const char* fileName, UINT openFlags, CFileException* error) {
     if (IsOpen()) Abort();
@@ -48,8 +46,8 @@ BOOL CFile::Open(const char* fileName, UINT openFlags, CFileException* error) {
     DWORD creation = OPEN_EXISTING;
     if (openFlags & modeCreate) creation = (openFlags & modeNoTruncate) ? OPEN_ALWAYS : CREATE_ALWAYS;
     SECURITY_ATTRIBUTES sa = {sizeof(sa), nullptr, (openFlags & modeNoInherit) ? FALSE : TRUE};
-    handle_ = CreateFileA(fileName, access, share, &sa, creation, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (handle_ == INVALID_HANDLE_VALUE) {
+    handle_.Reset(CreateFileA(fileName, access, share, &sa, creation, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!handle_.IsValid()) {
         if (error) {
             error->m_lOsError = GetLastError();
             error->m_strFileName = fileName;
@@ -60,15 +58,13 @@ BOOL CFile::Open(const char* fileName, UINT openFlags, CFileException* error) {
 }
 
 void CFile::Close() {
-    if (handle_ == INVALID_HANDLE_VALUE) return;
-    HANDLE h = handle_;
-    handle_ = INVALID_HANDLE_VALUE;
-    if (!CloseHandle(h)) throw CFileException(GetLastError(), path_);
+    if (!handle_.IsValid()) return;
+    // Closed here rather than by the owner: a failed close (lost buffered data) is reported.
+    if (!CloseHandle(handle_.Release())) throw CFileException(GetLastError(), path_);
 }
 
 void CFile::Abort() {
-    if (handle_ != INVALID_HANDLE_VALUE) CloseHandle(handle_);
-    handle_ = INVALID_HANDLE_VALUE;
+    handle_.Reset();
 }
 
 void CFile::ThrowLastError() const { throw CFileException(GetLastError(), path_); }
@@ -76,14 +72,14 @@ void CFile::ThrowLastError() const { throw CFileException(GetLastError(), path_)
 UINT CFile::Read(void* buffer, UINT count) {
     if (count == 0) return 0;
     DWORD read = 0;
-    if (!ReadFile(handle_, buffer, count, &read, nullptr)) ThrowLastError();
+    if (!ReadFile(handle_.Get(), buffer, count, &read, nullptr)) ThrowLastError();
     return read;
 }
 
 void CFile::Write(const void* buffer, UINT count) {
     if (count == 0) return;
     DWORD written = 0;
-    if (!WriteFile(handle_, buffer, count, &written, nullptr)) ThrowLastError();
+    if (!WriteFile(handle_.Get(), buffer, count, &written, nullptr)) ThrowLastError();
     if (written != count) throw CFileException(ERROR_DISK_FULL, path_);
 }
 
@@ -91,25 +87,25 @@ ULONGLONG CFile::Seek(LONGLONG offset, UINT from) {
     LARGE_INTEGER distance, result;
     distance.QuadPart = offset;
     DWORD method = from == begin ? FILE_BEGIN : (from == current ? FILE_CURRENT : FILE_END);
-    if (!SetFilePointerEx(handle_, distance, &result, method)) ThrowLastError();
+    if (!SetFilePointerEx(handle_.Get(), distance, &result, method)) ThrowLastError();
     return static_cast<ULONGLONG>(result.QuadPart);
 }
 
 ULONGLONG CFile::GetLength() const {
     LARGE_INTEGER size;
-    if (!GetFileSizeEx(handle_, &size)) ThrowLastError();
+    if (!GetFileSizeEx(handle_.Get(), &size)) ThrowLastError();
     return static_cast<ULONGLONG>(size.QuadPart);
 }
 
 ULONGLONG CFile::GetPosition() const {
     LARGE_INTEGER zero, result;
     zero.QuadPart = 0;
-    if (!SetFilePointerEx(handle_, zero, &result, FILE_CURRENT)) ThrowLastError();
+    if (!SetFilePointerEx(handle_.Get(), zero, &result, FILE_CURRENT)) ThrowLastError();
     return static_cast<ULONGLONG>(result.QuadPart);
 }
 
 void CFile::Flush() {
-    if (handle_ != INVALID_HANDLE_VALUE && !FlushFileBuffers(handle_)) ThrowLastError();
+    if (handle_.IsValid() && !FlushFileBuffers(handle_.Get())) ThrowLastError();
 }
 
 void CFile::Remove(const char* fileName) {
@@ -191,8 +187,8 @@ BOOL CFileFind::FindFile(const char* pattern) {
     CString what = pattern ? pattern : "*.*";
     int slash = what.FindOneOf("\\/") >= 0 ? static_cast<int>(what.str().find_last_of("\\/")) : -1;
     root_ = slash >= 0 ? what.Left(slash + 1) : CString();
-    find_ = FindFirstFileA(what, &next_);
-    if (find_ == INVALID_HANDLE_VALUE) return FALSE;
+    find_.Reset(FindFirstFileA(what, &next_));
+    if (!find_.IsValid()) return FALSE;
     more_ = true;
     return TRUE;
 }
@@ -201,13 +197,12 @@ BOOL CFileFind::FindNextFile() {
     if (!more_) return FALSE;
     current_ = next_;
     have_ = true;
-    more_ = ::FindNextFileA(find_, &next_) != FALSE;
+    more_ = ::FindNextFileA(find_.Get(), &next_) != FALSE;
     return more_ ? TRUE : FALSE;
 }
 
 void CFileFind::Close() {
-    if (find_ != INVALID_HANDLE_VALUE) FindClose(find_);
-    find_ = INVALID_HANDLE_VALUE;
+    find_.Reset();
     more_ = have_ = false;
 }
 

@@ -1,6 +1,7 @@
 // Binary and text files over Win32 handles, with the platform's file exception.
 #pragma once
 #include "classlib/CString.h"
+#include "classlib/HandleOwner.h"
 
 // A file operation failed: carries the OS error and the file name.
 class CFileException {
@@ -33,7 +34,7 @@ public:
     };
     enum SeekPosition { begin = 0, current = 1, end = 2 };
 
-    CFile() : handle_(INVALID_HANDLE_VALUE) {}
+    CFile() {}
     CFile(const char* fileName, UINT openFlags);  // throws CFileException
     virtual ~CFile();
     CFile(const CFile&) = delete;
@@ -43,8 +44,8 @@ public:
     virtual BOOL Open(const char* fileName, UINT openFlags, CFileException* error = nullptr);
     virtual void Close();
     virtual void Abort();  // closes without throwing
-    bool IsOpen() const { return handle_ != INVALID_HANDLE_VALUE; }
-    HANDLE GetHandle() const { return handle_; }
+    bool IsOpen() const { return handle_.IsValid(); }
+    HANDLE GetHandle() const { return handle_.Get(); }
     const CString& GetFilePath() const { return path_; }
 
     virtual UINT Read(void* buffer, UINT count);
@@ -60,7 +61,7 @@ public:
 
 protected:
     [[noreturn]] void ThrowLastError() const;
-    HANDLE handle_;
+    ScopedHandle handle_;
     CString path_;
 };
 
@@ -87,7 +88,7 @@ private:
 // Lists the entries of a folder matching a pattern.
 class CFileFind {
 public:
-    CFileFind() : find_(INVALID_HANDLE_VALUE), more_(false), have_(false) {}
+    CFileFind() : more_(false), have_(false) {}
     ~CFileFind() { Close(); }
     CFileFind(const CFileFind&) = delete;
     CFileFind& operator=(const CFileFind&) = delete;
@@ -103,7 +104,7 @@ public:
     ULONGLONG GetLength() const;
 
 private:
-    HANDLE find_;
+    ScopedFindHandle find_;
     WIN32_FIND_DATAA next_;
     WIN32_FIND_DATAA current_;
     bool more_;

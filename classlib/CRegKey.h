@@ -1,10 +1,11 @@
 // Owner of one open registry key; closes it when destroyed.
 #pragma once
 #include "classlib/CString.h"
+#include "classlib/HandleOwner.h"
 
 class CRegKey {
 public:
-    CRegKey() : key_(nullptr) {}
+    CRegKey() {}
     ~CRegKey() { Close(); }
     CRegKey(const CRegKey&) = delete;
     CRegKey& operator=(const CRegKey&) = delete;
@@ -13,8 +14,8 @@ public:
     LONG Open(HKEY parent, const char* subKey, REGSAM access = KEY_READ | KEY_WRITE);
     LONG Create(HKEY parent, const char* subKey, REGSAM access = KEY_READ | KEY_WRITE);
     LONG Close();
-    HKEY GetKey() const { return key_; }
-    operator HKEY() const { return key_; }
+    HKEY GetKey() const { return key_.Get(); }
+    operator HKEY() const { return key_.Get(); }
     HKEY Detach();
 
     // Reads a REG_SZ or REG_EXPAND_SZ value; the text is always terminated within `chars`,
@@ -30,5 +31,5 @@ public:
     LONG DeleteSubKey(const char* name);
 
 private:
-    HKEY key_;
+    ScopedRegKey key_;
 };

@@ -3,17 +3,15 @@
 CMutex::CMutex(BOOL initiallyOwn, const char* name, LPSECURITY_ATTRIBUTES sa)
     : handle_(CreateMutexA(sa, initiallyOwn, name)) {}
 
-CMutex::~CMutex() {
-    if (handle_) CloseHandle(handle_);
-}
+CMutex::~CMutex() {}
 
 BOOL CMutex::Lock(DWORD timeout) {
-    if (!handle_) return FALSE;
-    DWORD r = WaitForSingleObject(handle_, timeout);
+    if (!handle_.IsValid()) return FALSE;
+    DWORD r = WaitForSingleObject(handle_.Get(), timeout);
     return r == WAIT_OBJECT_0 || r == WAIT_ABANDONED;
 }
 
-BOOL CMutex::Unlock() { return handle_ && ReleaseMutex(handle_); }
+BOOL CMutex::Unlock() { return handle_.IsValid() && ReleaseMutex(handle_.Get()); }
 
 CSingleLock::CSingleLock(CSyncObject* object, BOOL initialLock) : object_(object), locked_(FALSE) {
     if (initialLock) Lock();

@@ -1,6 +1,6 @@
 // Synchronisation objects (named mutex, critical section) and a scoped lock over them.
 #pragma once
-#include <windows.h>
+#include "classlib/HandleOwner.h"
 
 class CSyncObject {
 public:
@@ -19,10 +19,10 @@ public:
     // An abandoned mutex counts as acquired: its previous owner died, the data is ours now.
     BOOL Lock(DWORD timeout = INFINITE) override;
     BOOL Unlock() override;
-    HANDLE GetHandle() const { return handle_; }
+    HANDLE GetHandle() const { return handle_.Get(); }
 
 private:
-    HANDLE handle_;
+    ScopedHandle handle_;
 };
 
 class CCriticalSection : public CSyncObject {

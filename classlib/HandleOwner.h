@@ -93,6 +93,34 @@ struct GdiObject {
     static bool IsValid(T h) noexcept { return h != nullptr; }
     static void Close(T h) noexcept { DeleteObject(h); }
 };
+
+// A DC borrowed from a window with GetDC or GetWindowDC: given back with ReleaseDC.
+struct WindowDcHandle {
+    HWND window;
+    HDC dc;
+    bool operator==(const WindowDcHandle& o) const { return window == o.window && dc == o.dc; }
+    bool operator!=(const WindowDcHandle& o) const { return !(*this == o); }
+};
+struct WindowDc {
+    typedef WindowDcHandle Handle;
+    static Handle Invalid() noexcept { return Handle{nullptr, nullptr}; }
+    static bool IsValid(const Handle& h) noexcept { return h.dc != nullptr; }
+    static void Close(Handle h) noexcept { ReleaseDC(h.window, h.dc); }
+};
+
+// A paint session of BeginPaint: ended with EndPaint.
+struct PaintHandle {
+    HWND window;
+    PAINTSTRUCT paint;
+    bool operator==(const PaintHandle& o) const { return window == o.window && paint.hdc == o.paint.hdc; }
+    bool operator!=(const PaintHandle& o) const { return !(*this == o); }
+};
+struct Paint {
+    typedef PaintHandle Handle;
+    static Handle Invalid() noexcept { return Handle{nullptr, PAINTSTRUCT{}}; }
+    static bool IsValid(const Handle& h) noexcept { return h.paint.hdc != nullptr; }
+    static void Close(Handle h) noexcept { EndPaint(h.window, &h.paint); }
+};
 }  // namespace handle_traits
 
 typedef HandleOwner<handle_traits::Kernel> ScopedHandle;
@@ -105,6 +133,9 @@ typedef HandleOwner<handle_traits::NullIsInvalid<HCURSOR, BOOL, DestroyCursor>> 
 typedef HandleOwner<handle_traits::NullIsInvalid<HIMAGELIST, BOOL, ImageList_Destroy>> ScopedImageList;
 // A DC made with CreateCompatibleDC or CreateDC (never one from GetDC: that one is released).
 typedef HandleOwner<handle_traits::NullIsInvalid<HDC, BOOL, DeleteDC>> ScopedDC;
+typedef HandleOwner<handle_traits::NullIsInvalid<HMENU, BOOL, DestroyMenu>> ScopedMenu;
+typedef HandleOwner<handle_traits::WindowDc> ScopedWindowDC;
+typedef HandleOwner<handle_traits::Paint> ScopedPaint;
 template <class T>
 using ScopedGdiObject = HandleOwner<handle_traits::GdiObject<T>>;
 typedef ScopedGdiObject<HBITMAP> ScopedBitmap;

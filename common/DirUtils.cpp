@@ -12,6 +12,11 @@ const char* const kTempNameMutex = "Brellix.DirUtils.CreateTempFileOrDir";
 
 bool IsSeparator(char c) { return c == '\\' || c == '/'; }
 
+bool IsLink(const char* path) {
+    DWORD attributes = GetFileAttributesA(path);
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+}
+
 bool IsFolder(const char* path) {
     DWORD attributes = GetFileAttributesA(path);
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
@@ -114,6 +119,8 @@ CString DirUtils::CreateTempFolder(const CString& folder) { return CreateTempEnt
 
 bool DirUtils::DeleteFolderTree(const CString& path) {
     if (path.IsEmpty()) return false;
+    // A junction or directory link is removed itself: what it points to lies outside the tree.
+    if (IsLink(path)) return RemoveDirectoryA(path) != FALSE || DeleteFileA(path) != FALSE;
     try {
         CFileFind find;
         if (!find.FindFile(JoinPath(path, "*.*"))) return RemoveDirectoryA(path) != FALSE;

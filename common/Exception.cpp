@@ -1,4 +1,5 @@
 #include "common/Exception.h"
+#include "classlib/ExceptionBarrier.h"
 
 Exception::Exception(const char* message) : std::runtime_error(message ? message : "") {}
 
@@ -19,3 +20,18 @@ const char* Exception::GetFullMessage() const {
     }
     return full_.c_str();
 }
+
+namespace {
+// The class library's last-resort handler shows our exceptions with their causes.
+bool DescribeException(std::exception_ptr error, CString& text) {
+    try {
+        std::rethrow_exception(error);
+    } catch (const Exception& e) {
+        text = e.GetFullMessage();
+        return true;
+    } catch (...) {
+        return false;
+    }
+}
+const bool g_described = (AfxAddExceptionDescriber(DescribeException), true);
+}  // namespace

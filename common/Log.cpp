@@ -3,6 +3,7 @@
 #include "common/AppData.h"
 #include "common/Clock.h"
 #include "common/DirUtils.h"
+#include "common/Exception.h"
 #include <cstdlib>
 #include <ctime>
 
@@ -66,4 +67,15 @@ bool Log::ParseLogFileName(const CString& name, int& year, int& month) {
 
 bool Log::IsLogFileExpired(int currentYear, int currentMonth, int fileYear, int fileMonth, int limit) {
     return (currentYear * 12 + currentMonth) - (fileYear * 12 + fileMonth) > limit;
+}
+
+void Log::GetPreviousMonth(int& year, int& month) {
+    if (year < 1970 || year > 2038 || month < 1 || month > 12)
+        throw Exception("Log::GetPreviousMonth: Incorrect year or month value passed.");
+    if (month == 1) {
+        --year;
+        month = 12;
+    } else {
+        --month;
+    }
 }

@@ -15,4 +15,7 @@ public:
     static bool ParseLogFileName(const CString& name, int& year, int& month);
     // True when the file's month lies more than `limit` months before the current one.
     static bool IsLogFileExpired(int currentYear, int currentMonth, int fileYear, int fileMonth, int limit);
+    // Steps the year and month back by one month (January to December of the year before);
+    // throws Exception for a year outside 1970 to 2038 or a month outside 1 to 12.
+    static void GetPreviousMonth(int& year, int& month);
 };

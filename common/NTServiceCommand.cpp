@@ -1,5 +1,6 @@
 // The service program's command line: parsing and carrying out the command.
 #include "common/NTService.h"
+#include "common/CommandLineWord.h"
 #include "common/NTServiceRes.h"
 #include <cstdlib>
 
@@ -16,27 +17,10 @@ void CNTService::ParseArguments(CNTServiceCommandLineInfo& info, int count, cons
 }
 
 namespace {
-// Appends ` "<prefix><value>"` so that the program's own command-line parsing gives the value
-// back unchanged at every start: a quote in the value, or backslashes before a quote or before
-// the closing quote, would otherwise end the word early or swallow the words after it.
+// Appends ` "<prefix><value>"`, quoted so that the program's own parsing gives the value back
+// unchanged at every start.
 void AppendQuotedWord(CString& commandLine, const char* prefix, const CString& value) {
-    CString word = " \"";
-    word += prefix;
-    int backslashes = 0;
-    for (int i = 0; i < value.GetLength(); ++i) {
-        char c = value[i];
-        if (c == '\\') {
-            ++backslashes;
-            continue;
-        }
-        // Backslashes count as escapes only in front of a quote.
-        word += CString('\\', c == '"' ? backslashes * 2 + 1 : backslashes);
-        word += c;
-        backslashes = 0;
-    }
-    word += CString('\\', backslashes * 2);
-    word += '"';
-    commandLine += word;
+    commandLine += " " + QuoteCommandLineWord(CString(prefix) + value);
 }
 }  // namespace
 

@@ -4,7 +4,7 @@ set -euo pipefail
 need=()
 have() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok installed'; }
 for p in g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix binutils-mingw-w64-i686 \
-         binutils-mingw-w64-x86-64 wine64 wine libboost-dev googletest cmake make xvfb; do
+         binutils-mingw-w64-x86-64 wine64 wine libboost-dev googletest cmake make xvfb imagemagick xdotool; do
   have "$p" || need+=("$p")
 done
 if [ ${#need[@]} -gt 0 ]; then

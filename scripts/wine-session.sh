@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # Wine prefix life cycle for one run: wine-session.sh start|stop PREFIX
 # start: creates the prefix once (stdio detached: Wine's daemons otherwise hold callers' pipes
-# open), selects the null graphics driver so windows and timers work without a display, turns
-# off the crash debugger, and keeps one persistent wineserver for the run (without it every
-# program waits ~3 s at exit).
+# open), selects the null graphics driver so windows and timers work without a display (unless
+# ORV_GRAPHICS=x11: screenshots), gives GUI programs Wine's fonts, turns off the crash debugger,
+# and keeps one persistent wineserver for the run (without it every program waits ~3 s at exit).
 set -euo pipefail
 cmd="$1"; export WINEPREFIX="$2"
 export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" WINEARCH=win64
@@ -14,7 +14,9 @@ case "$cmd" in
     mkdir -p "$WINEPREFIX"
     if [ ! -f "$WINEPREFIX/.orv-ready" ]; then
       "$WINE" wineboot -i </dev/null >/dev/null 2>&1 || true
-      "$WINE" reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f </dev/null >/dev/null 2>&1
+      if [ "${ORV_GRAPHICS:-null}" = null ]; then
+        "$WINE" reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f </dev/null >/dev/null 2>&1
+      fi
       "$SERVER" -w </dev/null >/dev/null 2>&1 || true
       touch "$WINEPREFIX/.orv-ready"
     fi
@@ -24,6 +26,18 @@ case "$cmd" in
       "$SERVER" -p </dev/null >/dev/null 2>&1 && break
       sleep 1
     done
+    # GUI programs: Wine's own fonts (else every face falls back to a proportional one), a
+    # fixed-pitch stand-in for "Courier New", and no crash dialog (an unhandled exception would
+    # otherwise leave an invisible dialog and a hung program).
+    if [ ! -f "$WINEPREFIX/.orv-gui" ]; then
+      fonts="$WINEPREFIX/drive_c/windows/Fonts"
+      mkdir -p "$fonts"
+      cp -n /usr/share/wine/fonts/* "$fonts/" 2>/dev/null || true
+      "$WINE" reg add 'HKCU\Software\Wine\Fonts\Replacements' /v 'Courier New' /d 'Liberation Mono' /f \
+        </dev/null >/dev/null 2>&1 &&
+      "$WINE" reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f \
+        </dev/null >/dev/null 2>&1 && touch "$WINEPREFIX/.orv-gui"
+    fi
     # A crashing program ends at once with its exit code instead of hanging in Wine's crash
     # debugger, which would also hold the caller's pipes open.
     if [ ! -f "$WINEPREFIX/.orv-nodebugger" ]; then

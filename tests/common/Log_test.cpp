@@ -1,6 +1,7 @@
 #include "common/AppData.h"
 #include "common/Clock.h"
 #include "common/DirUtils.h"
+#include "common/Exception.h"
 #include "common/Log.h"
 #include "support/TestSupport.h"
 #include <gtest/gtest.h>
@@ -54,6 +55,21 @@ TEST(LogNameTest, ExpiryCountsWholeMonthsStrictlyAboveTheLimit) {
     EXPECT_FALSE(Log::IsLogFileExpired(2024, 3, 2024, 5, 2));  // a file from the future stays
     EXPECT_TRUE(Log::IsLogFileExpired(2024, 1, 2023, 10, 2));
     EXPECT_FALSE(Log::IsLogFileExpired(2024, 1, 2023, 11, 2));
+}
+
+TEST(LogNameTest, PreviousMonthStepsOverTheYearAndRefusesDatesOutOfRange) {
+    const int cases[][4] = {{2024, 1, 2023, 12}, {2024, 3, 2024, 2}, {2038, 12, 2038, 11}, {1970, 1, 1969, 12}};
+    for (const auto& c : cases) {
+        int year = c[0], month = c[1];
+        Log::GetPreviousMonth(year, month);
+        EXPECT_EQ(c[2], year);
+        EXPECT_EQ(c[3], month);
+    }
+    const int refused[][2] = {{1969, 12}, {2039, 1}, {2024, 0}, {2024, 13}};
+    for (const auto& r : refused) {
+        int year = r[0], month = r[1];
+        EXPECT_THROW(Log::GetPreviousMonth(year, month), Exception) << r[0] << "-" << r[1];
+    }
 }
 
 TEST_F(LogTest, LinesHaveTheTimeTwoBlanksTheMessageAndCrLf) {

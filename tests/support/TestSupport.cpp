@@ -100,6 +100,10 @@ std::string ReadFileBytes(const char* path) {
     return s.str();
 }
 
+ScopedHandle HoldExclusively(const char* path) {
+    return ScopedHandle(CreateFileA(path, GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+}
+
 TimeZoneScope::TimeZoneScope(const char* tz) : hadOld_(false) {
     const char* old = std::getenv("TZ");
     hadOld_ = old != nullptr;

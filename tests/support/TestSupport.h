@@ -1,6 +1,7 @@
 // Helpers shared by the tests: scratch folders, the folder of the helper programs.
 #pragma once
 #include "classlib/CString.h"
+#include "classlib/HandleOwner.h"
 #include <string>
 #include <utility>
 #include <vector>
@@ -46,6 +47,10 @@ bool InstallStandInGenerator(const CString& folder);
 // Writes bytes to a file, replacing it.
 void WriteFileBytes(const char* path, const std::string& bytes);
 std::string ReadFileBytes(const char* path);
+// Opens an existing file without sharing, so that other opens of it fail while the handle lives:
+// the way to make a file refuse writes, since the tests run as root and under Wine a read-only
+// attribute refuses nothing.
+ScopedHandle HoldExclusively(const char* path);
 
 // Sets the C runtime's TZ for the life of the object and puts the previous value back. The
 // runtime then takes the zone's offset from TZ, but its daylight-saving rules still come from the

@@ -1,0 +1,167 @@
+// The manager's model of one task section of the task file, with its three kinds; the Tasks
+// page lists them and the task editor builds them.
+#pragma once
+#include "classlib/CString.h"
+#include "classlib/CTime.h"
+#include "common/IniFile.h"
+#include <boost/shared_ptr.hpp>
+#include <vector>
+
+// Hours between two runs of a Periodical task: 2 to 48.
+int ClampInterval(int hours);
+
+// The manager's writes to the task file: each throws Exception when the platform did not store
+// it (a read-only file, a folder refusing writes, a file held open by another program).
+void WriteTaskFileString(const IniFile& file, const char* section, const char* key, const char* value);
+void WriteTaskFileInt(const IniFile& file, const char* section, const char* key, int value);
+void EmptyTaskFileSection(const IniFile& file, const char* section);
+// The Exception of a refused write to the task file at the path, with the last error.
+[[noreturn]] void ThrowTaskFileWriteFailure(const CString& path);
+
+class EditableTask {
+public:
+    virtual ~EditableTask() {}
+
+    // The kind as the user sees it.
+    virtual CString GetDisplayName() const = 0;
+    // One line on the schedule, shown in the task list.
+    virtual CString GetSummary() const = 0;
+    // The value of the key Type.
+    virtual CString GetTypeId() const = 0;
+    // A new object of the same kind with equal values; the caller owns it.
+    virtual EditableTask* Clone() const = 0;
+    // Writes the task into the section; throws Exception when a write is refused, and before
+    // writing anything when the task could not be loaded again.
+    virtual void Save(const IniFile& file, const CString& section) const = 0;
+    // The long description of the kind, shown by the New Task and Task Properties dialogs.
+    virtual CString GetTypeDescription() const = 0;
+
+    const CString& GetPriority() const { return priority_; }
+    void SetPriority(const CString& priority) { priority_ = priority; }
+    const CString& GetOrvPath() const { return orvPath_; }
+    void SetOrvPath(const CString& path) { orvPath_ = path; }
+    const CTime& GetLastRun() const { return lastRun_; }
+    void SetLastRun(const CTime& time) {
+        lastRun_ = time;
+        lastRunCleared_ = false;
+    }
+    // "%b %d, %H:%M" in local time; empty when the task never ran.
+    CString GetLastRunText() const;
+
+    // The user cleared the last run in the editor: the next save stores "never run" even when
+    // the service noted a run in the section meanwhile.
+    void ClearLastRun() {
+        lastRun_ = CTime();
+        lastRunCleared_ = true;
+    }
+    bool IsLastRunCleared() const { return lastRunCleared_; }
+
+    // The number n of the section "Task<n>" the task was loaded from or last saved to; 0 for a
+    // task not in the file yet.
+    int GetSectionNumber() const { return sectionNumber_; }
+    // The task is what the section of that number holds now.
+    void MarkStored(int sectionNumber) {
+        sectionNumber_ = sectionNumber;
+        lastRunCleared_ = false;
+    }
+
+    // Takes over what the service may have written into the section since the task was loaded
+    // (LastRun, and a Watch task's LastEvent), so that a save does not put older values back.
+    virtual void TakeServiceValues(const IniFile& file, const CString& section);
+
+protected:
+    // A new task: normal priority, no document, never run.
+    EditableTask();
+    // Reads Priority (anything but /s1, /s2 and /s3 becomes /s2), OrvPath (trimmed) and LastRun
+    // (the zero time when it does not parse); never fails.
+    EditableTask(const IniFile& file, const CString& section);
+    EditableTask(const EditableTask&) = default;
+    EditableTask& operator=(const EditableTask&) = delete;
+
+    // Priority, OrvPath and LastRun, written last by every kind.
+    void SaveCommonKeys(const IniFile& file, const CString& section) const;
+
+private:
+    CString priority_;
+    CString orvPath_;
+    CTime lastRun_;
+    bool lastRunCleared_ = false;
+    int sectionNumber_ = 0;
+};
+
+typedef boost::shared_ptr<EditableTask> EditableTaskPtr;
+typedef std::vector<EditableTaskPtr> EditableTaskList;
+
+// Type "Periodical": runs every N hours.
+class EditableHourScheduledTask : public EditableTask {
+public:
+    EditableHourScheduledTask() : interval_(24) {}
+    // The interval read with ClampInterval; a missing key gives 2.
+    EditableHourScheduledTask(const IniFile& file, const CString& section);
+
+    CString GetDisplayName() const override;
+    CString GetSummary() const override;
+    CString GetTypeId() const override;
+    EditableTask* Clone() const override { return new EditableHourScheduledTask(*this); }
+    void Save(const IniFile& file, const CString& section) const override;
+    CString GetTypeDescription() const override;
+
+    int GetInterval() const { return interval_; }
+    void SetInterval(int hours) { interval_ = hours; }
+
+private:
+    int interval_;
+};
+
+// Type "DayScheduled": runs at a time of day on chosen week days (1 = Sunday to 7 = Saturday).
+class EditableDayScheduledTask : public EditableTask {
+public:
+    EditableDayScheduledTask() : hour_(12), minutes_(0) {}
+    // The week days as the service reads them (their errors pass to the caller), then Hour and
+    // Minutes, which are not range-checked.
+    EditableDayScheduledTask(const IniFile& file, const CString& section);
+
+    CString GetDisplayName() const override;
+    CString GetSummary() const override;
+    CString GetTypeId() const override;
+    EditableTask* Clone() const override { return new EditableDayScheduledTask(*this); }
+    // Refuses a day list that neither program would load again (no day, more than seven, or a
+    // number outside 1 to 7).
+    void Save(const IniFile& file, const CString& section) const override;
+    CString GetTypeDescription() const override;
+
+    int GetHour() const { return hour_; }
+    void SetHour(int hour) { hour_ = hour; }
+    int GetMinutes() const { return minutes_; }
+    void SetMinutes(int minutes) { minutes_ = minutes; }
+    const std::vector<int>& GetDays() const { return days_; }
+    void SetDays(const std::vector<int>& days) { days_ = days; }
+
+private:
+    int hour_;
+    int minutes_;
+    std::vector<int> days_;
+};
+
+// Type "Watch": runs when the folders of its document change. LastEvent is kept as the text
+// read and never parsed.
+class EditableEventTrigeredTask : public EditableTask {
+public:
+    EditableEventTrigeredTask() {}
+    EditableEventTrigeredTask(const IniFile& file, const CString& section);
+
+    CString GetDisplayName() const override;
+    CString GetSummary() const override;
+    CString GetTypeId() const override;
+    EditableTask* Clone() const override { return new EditableEventTrigeredTask(*this); }
+    // Does not empty the section first: keys this kind does not write stay.
+    void Save(const IniFile& file, const CString& section) const override;
+    CString GetTypeDescription() const override;
+    void TakeServiceValues(const IniFile& file, const CString& section) override;
+
+    const CString& GetLastEvent() const { return lastEvent_; }
+    void SetLastEvent(const CString& text) { lastEvent_ = text; }
+
+private:
+    CString lastEvent_;
+};

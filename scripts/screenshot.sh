@@ -1,0 +1,65 @@
+#!/usr/bin/env bash
+# Saves a picture of a Windows program's window: runs a program of the x86_64 tree under Xvfb in
+# a prefix of its own (real X11 graphics, Wine's fonts) and saves its window as a PNG.
+#   scripts/screenshot.sh PROGRAM OUT.png [CAPTION [ARGS...]]
+# PROGRAM is a name in build-x86_64/bin (WidgetGallery) or a path to an .exe; CAPTION is the
+# window's title (default: the first window the program shows). For example:
+#   scripts/screenshot.sh WidgetGallery gallery.png "Widget Gallery" --close-after 8000
+set -euo pipefail
+here=$(cd "$(dirname "$0")/.." && pwd)
+build="$here/build-x86_64"
+program="$1"; out="$2"; caption="${3:-}"; shift $(( $# < 3 ? $# : 3 ))
+case "$program" in
+  */*|*.exe) ;;
+  *) program="$build/bin/$program.exe" ;;
+esac
+"$here/scripts/setup.sh"
+[ -f "$program" ] || { "$here/scripts/configure.sh" x86_64 "$build"; cmake --build "$build" -j"$(nproc)" >/dev/null; }
+[ -f "$program" ] || { echo "no program $program" >&2; exit 1; }
+prefix="$build/screenshot-prefix"
+case "$out" in /*) ;; *) out="$PWD/$out" ;; esac
+
+# A display nobody uses.
+display=""
+for n in $(seq 90 140); do
+  if [ ! -e "/tmp/.X$n-lock" ] && [ ! -e "/tmp/.X11-unix/X$n" ]; then display=$n; break; fi
+done
+[ -n "$display" ] || { echo "no free X display" >&2; exit 1; }
+Xvfb ":$display" -screen 0 1280x1024x24 -nolisten tcp -noreset >/dev/null 2>&1 &
+xvfb_pid=$!
+app_pid=""
+cleanup() {
+  set +e
+  [ -n "$app_pid" ] && kill "$app_pid" 2>/dev/null
+  "$here/scripts/wine-session.sh" stop "$prefix"
+  kill "$xvfb_pid" 2>/dev/null
+  wait "$xvfb_pid" 2>/dev/null
+}
+trap cleanup EXIT
+export DISPLAY=":$display"
+for _ in $(seq 50); do xdotool getmouselocation >/dev/null 2>&1 && break; sleep 0.1; done
+
+# Wine draws the caption itself (no window manager here), and closing windows stays quick.
+ORV_GRAPHICS=x11 "$here/scripts/wine-session.sh" start "$prefix"
+if [ ! -f "$prefix/.orv-x11" ]; then
+  WINEPREFIX="$prefix" WINEDEBUG=-all /usr/lib/wine/wine64 reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /d N /f >/dev/null 2>&1
+  WINEPREFIX="$prefix" WINEDEBUG=-all /usr/lib/wine/wine64 reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+  touch "$prefix/.orv-x11"
+fi
+
+"$here/scripts/wine-run.sh" "$prefix" "$program" "$@" </dev/null >/dev/null 2>&1 &
+app_pid=$!
+window=""
+for _ in $(seq 100); do
+  if [ -n "$caption" ]; then
+    window=$(xdotool search --onlyvisible --name "^$caption\$" 2>/dev/null | head -1 || true)
+  else
+    window=$(xdotool search --onlyvisible --name '.+' 2>/dev/null | head -1 || true)
+  fi
+  [ -n "$window" ] && break
+  sleep 0.2
+done
+[ -n "$window" ] || { echo "the program showed no window${caption:+ \"$caption\"}" >&2; exit 1; }
+sleep 1.5  # lets it paint
+import -window "$window" "$out"
+echo "saved $out"

@@ -1,0 +1,234 @@
+// TEST_LOCK: registry
+// The manager's task file, also against the service's own loader (whose Watch tasks load only
+// with the stand-in generator registered as the product's program folder).
+#include "OrvService/DayScheduledTask.h"
+#include "OrvService/PeriodicalTask.h"
+#include "OrvService/TaskExamination.h"
+#include "OrvServiceManager/TaskFile.h"
+#include "common/AppData.h"
+#include "common/Exception.h"
+#include "support/TestSupport.h"
+#include <gtest/gtest.h>
+#include <cstring>
+#include <functional>
+
+using testing_support::ReadFileBytes;
+
+namespace {
+
+// The section's "key=value" lines exactly as the file holds them, in file order.
+std::vector<std::string> Lines(const CString& path, const char* section) {
+    std::vector<char> buffer(16384, '\0');
+    DWORD n = GetPrivateProfileSectionA(section, buffer.data(), static_cast<DWORD>(buffer.size()), path);
+    std::vector<std::string> lines;
+    for (const char* p = buffer.data(); p < buffer.data() + n && *p; p += std::strlen(p) + 1) lines.push_back(p);
+    return lines;
+}
+
+std::string Failure(const std::function<void()>& action) {
+    try {
+        action();
+    } catch (const Exception& e) {
+        return e.GetFullMessage();
+    }
+    return "<no failure>";
+}
+
+const CTime kRun(2024, 3, 7, 9, 5, 0);
+
+class TaskFileTest : public ::testing::Test {
+protected:
+    CString Path() const { return scratch_.File("tasks.ini"); }
+    // Sections "Task1" and on from lines given as "key=value\0key=value\0", and their count.
+    void WriteTasks(std::initializer_list<const char*> sections) {
+        int n = 0;
+        for (const char* lines : sections)
+            ASSERT_TRUE(WritePrivateProfileSectionA(CString("Task") + CString(std::to_string(++n)), lines, Path()));
+        ASSERT_TRUE(IniFile(Path()).WriteInt(n, "General", "TasksCount"));
+    }
+    int Count() const { return IniFile(Path()).ReadInt("General", "TasksCount", -1); }
+    // A task as the manager loads it from the lines, with another document path when given.
+    EditableTaskPtr Make(const char* lines, const CString& orvPath = CString()) const {
+        const CString other = scratch_.File("made.ini");
+        WritePrivateProfileSectionA("Made", lines, other);
+        EditableTaskPtr task = CreateTaskFromIni(IniFile(other), "Made");
+        if (!orvPath.IsEmpty()) task->SetOrvPath(orvPath);
+        return task;
+    }
+    EditableTaskList Load() const {
+        EditableTaskList tasks;
+        LoadTasks(Path(), tasks);
+        return tasks;
+    }
+
+    testing_support::ScratchFolder scratch_;
+};
+
+}  // namespace
+
+TEST_F(TaskFileTest, LoadingMendsBadValuesAndSkipsSectionsThatCannotLoad) {
+    struct Case {
+        const char* lines;
+        const char* priority;  // null: the section fails to load
+        const char* path;
+        CTime lastRun;
+        const char* summary;
+    } cases[] = {
+        {"Type=Periodical\0Priority=/S1\0OrvPath=  C:/a b.orv \0LastRun=garbage\0", "/s2", "C:/a b.orv", CTime(),
+         "Runs every 2 hour(s)."},
+        {"Type=Periodical\0Priority=/s3\0Interval=100\0LastRun=2024:3:7;9:5\0", "/s3", "", kRun,
+         "Runs every 48 hour(s)."},
+        {"Type=Periodical\0Priority=\0Interval=1\0", "/s2", "", CTime(), "Runs every 2 hour(s)."},
+        {"Type=DayScheduled\0Priority=fast\0Hour=30\0Minutes=0\0DaysCount=1\0Day1=3\0", "/s2", "", CTime(),
+         "Runs at 30:00 on 1 selected day(s)."},
+        {"Type=DayScheduled\0Priority=/s1\0Hour=9\0Minutes=5\0DaysCount=2\0Day1=2\0Day2=6\0", "/s1", "", CTime(),
+         "Runs at 9:05 on 2 selected day(s)."},
+        {"Type=DayScheduled\0Hour=9\0DaysCount=0\0", nullptr, nullptr, CTime(), nullptr},
+        {"Type=DayScheduled\0DaysCount=1\0Day1=9\0", nullptr, nullptr, CTime(), nullptr},
+        {"Type=periodical\0Interval=5\0", nullptr, nullptr, CTime(), nullptr},
+        {"Type=Watch\0Priority=/s2\0LastEvent=not a time;\0", "/s2", "", CTime(),
+         "Runs when content being watched is modified."},
+    };
+    WriteTasks({cases[0].lines, cases[1].lines, cases[2].lines, cases[3].lines, cases[4].lines, cases[5].lines,
+                cases[6].lines, cases[7].lines, cases[8].lines});
+    EditableTaskList tasks = Load();
+    size_t next = 0;
+    for (size_t i = 0; i < sizeof(cases) / sizeof(cases[0]); ++i) {
+        if (!cases[i].priority) continue;
+        ASSERT_LT(next, tasks.size());
+        const EditableTask& task = *tasks[next++];
+        SCOPED_TRACE(cases[i].lines);
+        EXPECT_EQ(static_cast<int>(i + 1), task.GetSectionNumber());
+        EXPECT_EQ(CString(cases[i].priority), task.GetPriority());
+        EXPECT_EQ(CString(cases[i].path), task.GetOrvPath());
+        EXPECT_TRUE(cases[i].lastRun == task.GetLastRun());
+        EXPECT_EQ(CString(cases[i].summary), task.GetSummary());
+    }
+    EXPECT_EQ(next, tasks.size());
+    EXPECT_EQ(CString("not a time;"), static_cast<EditableEventTrigeredTask&>(*tasks.back()).GetLastEvent());
+}
+
+TEST_F(TaskFileTest, EachKindWritesItsKeysInOrderAndOnlyWatchKeepsOtherKeys) {
+    const char* const sources[] = {
+        "Type=Periodical\0Interval=24\0OrvPath=C:/d/a.orv\0LastRun=2024:3:7;9:5\0",
+        "Type=DayScheduled\0Priority=/s1\0Hour=9\0Minutes=5\0DaysCount=2\0Day1=2\0Day2=6\0",
+        "Type=Watch\0LastEvent=2024:3:7;9:30\0",
+    };
+    const std::vector<std::string> expected[] = {
+        {"Type=Periodical", "Interval=24", "Priority=/s2", "OrvPath=C:/d/a.orv", "LastRun=2024:3:7;9:5"},
+        {"Type=DayScheduled", "Hour=9", "Minutes=5", "DaysCount=2", "Day1=2", "Day2=6", "Priority=/s1", "OrvPath=",
+         "LastRun=" + FormatIniTime(CTime()).str()},
+        {"Interval=7", "Stale=1", "LastEvent=2024:3:7;9:30", "Type=Watch", "Priority=/s2", "OrvPath=",
+         "LastRun=" + FormatIniTime(CTime()).str()},
+    };
+    for (int i = 0; i < 3; ++i) {
+        WriteTasks({"Interval=7\0Stale=1\0"});
+        Make(sources[i])->Save(IniFile(Path()), "Task1");
+        EXPECT_EQ(expected[i], Lines(Path(), "Task1"));
+    }
+}
+
+// Edit, New and Remove as the Tasks page runs them, with the service's runs noted in between.
+TEST_F(TaskFileTest, EditNewAndRemoveKeepBadSectionsAndWhatTheServiceStoredSinceTheLoad) {
+    WriteTasks({"Type=Periodical\0Interval=3\0OrvPath=a.orv\0", "Type=DayScheduled\0DaysCount=0\0Mine=kept\0",
+                "Type=Watch\0OrvPath=b.orv\0LastEvent=2024:3:7;9:30\0", "Type=Periodical\0Interval=5\0OrvPath=c.orv\0"});
+    const std::vector<std::string> bad = Lines(Path(), "Task2");
+    EditableTaskList tasks = Load();
+    ASSERT_EQ(3u, tasks.size());
+    for (const char* section : {"Task1", "Task3", "Task4"})
+        SafeIniReader(Path(), section).WriteString("2024:3:8;10:0", "LastRun");
+    SafeIniReader(Path(), "Task3").WriteString("2024:3:8;11:0", "LastEvent");
+    const CTime serviceRun(2024, 3, 8, 10, 0, 0);
+
+    EditableTaskPtr edited(tasks[2]->Clone());
+    static_cast<EditableHourScheduledTask&>(*edited).SetInterval(6);
+    SaveTaskAt(tasks[2]->GetSectionNumber(), *edited, Path());
+    tasks[2] = edited;
+    EditableTaskPtr fromFile = CreateTaskFromIni(IniFile(Path()), "Task4");
+    EXPECT_EQ(CString("Runs every 6 hour(s)."), fromFile->GetSummary());
+    EXPECT_TRUE(serviceRun == fromFile->GetLastRun());
+    EditableTaskPtr cleared(tasks[0]->Clone());
+    cleared->ClearLastRun();
+    SaveTaskAt(1, *cleared, Path());
+    EXPECT_TRUE(CTime() == CreateTaskFromIni(IniFile(Path()), "Task1")->GetLastRun());
+
+    EditableTaskPtr added = Make("Type=Periodical\0OrvPath=d.orv\0");
+    EXPECT_EQ(5, AppendTask(*added, Path()));
+    tasks.push_back(added);
+    EXPECT_EQ(5, Count());
+    EXPECT_EQ(bad, Lines(Path(), "Task2"));
+
+    tasks.erase(tasks.begin());
+    SaveAllTasks(tasks, Path());
+    EXPECT_EQ((std::vector<std::string>{"TasksCount=4"}), Lines(Path(), "General"));
+    EXPECT_EQ(bad, Lines(Path(), "Task1"));
+    EditableTaskList reloaded = Load();
+    ASSERT_EQ(3u, reloaded.size());
+    const char* const paths[] = {"b.orv", "c.orv", "d.orv"};
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(i + 2, tasks[i]->GetSectionNumber());
+        EXPECT_EQ(CString(paths[i]), reloaded[i]->GetOrvPath());
+    }
+    EXPECT_TRUE(serviceRun == reloaded[0]->GetLastRun());
+    EXPECT_EQ(CString("2024:3:8;11:0"), static_cast<EditableEventTrigeredTask&>(*reloaded[0]).GetLastEvent());
+}
+
+TEST_F(TaskFileTest, RefusedWritesAreReportedAndLeaveTheFileAsItWas) {
+    WriteTasks({"Type=Periodical\0Interval=3\0OrvPath=a.orv\0", "Type=Periodical\0Interval=5\0OrvPath=b.orv\0"});
+    const std::string before = ReadFileBytes(Path());
+    EditableTaskList tasks = Load();
+    ASSERT_EQ(2u, tasks.size());
+
+    // A task that no program could load again fails the rewrite half-way.
+    EditableTaskList withBadTask = {tasks[0], EditableTaskPtr(new EditableDayScheduledTask), tasks[1]};
+    const std::string noDay = "Select at least one day on which the task runs.";
+    EXPECT_EQ(noDay, Failure([&] { SaveAllTasks(withBadTask, Path()); }));
+    EXPECT_EQ(noDay, Failure([&] { AppendTask(*withBadTask[1], Path()); }));
+    EXPECT_EQ(before, ReadFileBytes(Path()));
+    {
+        ScopedHandle held = testing_support::HoldExclusively(Path());
+        ASSERT_TRUE(held.IsValid());
+        const std::string refused = "Unable to write to the task file " + Path().str();
+        EXPECT_EQ(0u, Failure([&] { SaveAllTasks(tasks, Path()); }).find(refused));
+        EXPECT_EQ(0u, Failure([&] { AppendTask(*tasks[0], Path()); }).find(refused));
+        EXPECT_EQ(0u, Failure([&] { SaveTaskAt(1, *tasks[0], Path()); }).find(refused));
+    }
+    EXPECT_EQ(before, ReadFileBytes(Path()));
+    WIN32_FIND_DATAA found;
+    EXPECT_FALSE(ScopedFindHandle(FindFirstFileA(scratch_.File("*.tmp"), &found)).IsValid());
+}
+
+TEST_F(TaskFileTest, EveryFileTheManagerWritesLoadsInTheServiceWithTheSameValues) {
+    ASSERT_TRUE(testing_support::InstallStandInGenerator(scratch_.File("gen")));
+    testing_support::SavedRegistryValue savedPath(testing_support::kProductSettingsKey, "ProgramPath");
+    AppData::SetDataFolderForTesting(scratch_.File("data"));
+    CreateDirectoryA(scratch_.File("new"), nullptr);
+    const CString doc = scratch_.File("new\\report.orv");  // "\n" and "\r" inside the path
+    testing_support::WriteFileBytes(doc, "folder=" + scratch_.File("new").str() + "\r\n");
+    EditableTaskList tasks = {
+        Make("Type=Periodical\0Interval=5\0Priority=/s1\0LastRun=2024:3:7;9:5\0", doc),
+        Make("Type=DayScheduled\0Hour=23\0Minutes=59\0DaysCount=3\0Day1=1\0Day2=7\0Day3=4\0Priority=/s3\0", doc),
+        Make("Type=Watch\0LastEvent=2024:3:7;9:30\0", doc)};
+    for (auto& task : tasks) AppendTask(*task, Path());
+    for (const char* pass : {"appended", "rewritten"}) {
+        SCOPED_TRACE(pass);
+        TaskList loaded;
+        int failures = -1;
+        LoadTaskList(Path(), loaded, failures);
+        ASSERT_EQ(0, failures);
+        ASSERT_EQ(3u, loaded.size());
+        for (size_t i = 0; i < 3; ++i) {
+            EXPECT_EQ(tasks[i]->GetPriority(), loaded[i]->GetPriority());
+            EXPECT_EQ(doc, loaded[i]->GetOrvPath());
+            EXPECT_TRUE(tasks[i]->GetLastRun() == loaded[i]->GetLastRun());
+            loaded[i]->Stop();
+        }
+        EXPECT_EQ(5, static_cast<PeriodicalTask&>(*loaded[0]).GetInterval().GetTotalHours());
+        const auto& day = static_cast<DayScheduledTask&>(*loaded[1]);
+        EXPECT_EQ(23 * 60 + 59, day.GetHour() * 60 + day.GetMinutes());
+        EXPECT_EQ((std::vector<int>{1, 7, 4}), day.GetDays());
+        EXPECT_EQ(CString("2024:3:7;9:30"), IniFile(Path()).ReadString("Task3", "LastEvent", ""));
+        SaveAllTasks(tasks, Path());
+    }
+    AppData::SetDataFolderForTesting("");
+}

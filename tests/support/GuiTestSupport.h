@@ -1,0 +1,92 @@
+// Helpers for tests with windows: in-memory dialog templates, a message pump with a deadline, a
+// watchdog for stuck test programs, and answerers for message boxes and modal dialogs, so that
+// no test waits on a window nobody closes.
+#pragma once
+#include "classlib/CString.h"
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace testing_support {
+// A dialog template built in memory ("MS Shell Dlg" 8 pt). Controls name their window class.
+class DialogTemplate {
+public:
+    DialogTemplate(DWORD style, int cx, int cy, const char* caption = "");
+    DialogTemplate& Add(const char* windowClass, const char* text, WORD id, DWORD style, int x, int y, int cx, int cy);
+    const DLGTEMPLATE* Get() const { return reinterpret_cast<const DLGTEMPLATE*>(words_.data()); }
+
+private:
+    void Text(const char* text);
+    void Align();
+    std::vector<WORD> words_;
+};
+
+// Dispatches this thread's messages until done() answers true or the time is up; answers done().
+bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs = 5000);
+// Dispatches this thread's messages for the given time.
+void PumpFor(DWORD ms);
+
+// Ends the test program (exit code 3) when it still runs after the time, printing its open
+// windows (class, text, visibility) to stderr first. One per test program is enough.
+class Watchdog {
+public:
+    explicit Watchdog(DWORD seconds);
+    ~Watchdog();
+    Watchdog(const Watchdog&) = delete;
+    Watchdog& operator=(const Watchdog&) = delete;
+
+private:
+    HANDLE stop_;
+    HANDLE thread_;
+};
+// The windows of this process, one line each, indented by depth.
+std::string DescribeOpenWindows();
+
+// Takes the place of the application's message-box function while it lives: records each box
+// and answers it with the next queued answer (IDOK when none is queued).
+class MessageBoxRecorder {
+public:
+    struct Box {
+        HWND owner;
+        CString text;
+        CString caption;
+        UINT type;
+    };
+    MessageBoxRecorder();
+    ~MessageBoxRecorder();
+    MessageBoxRecorder(const MessageBoxRecorder&) = delete;
+    MessageBoxRecorder& operator=(const MessageBoxRecorder&) = delete;
+    void Answer(int answer) { answers_.push_back(answer); }
+    const std::vector<Box>& Boxes() const { return boxes_; }
+    // Runs while a box is "shown" (before it is answered), for tests of what happens under one.
+    std::function<void()> whileShown;
+
+private:
+    static int Show(HWND owner, const char* text, const char* caption, UINT type);
+    std::vector<Box> boxes_;
+    std::vector<int> answers_;
+    void* previous_;
+};
+
+// Acts on the next modal window of this thread (a dialog of ours or a system message box) once
+// it is shown and enabled: every 20 ms, from this thread's timer, until action answers true
+// once.
+// Caption "" matches any window other than `except`.
+class ModalAnswerer {
+public:
+    ModalAnswerer(const char* caption, std::function<bool(HWND)> action);
+    // The common action: the command of the button id (IDOK, IDCANCEL, IDYES, ...).
+    ModalAnswerer(const char* caption, int commandId);
+    ~ModalAnswerer();
+    ModalAnswerer(const ModalAnswerer&) = delete;
+    ModalAnswerer& operator=(const ModalAnswerer&) = delete;
+    int Answered() const { return answered_; }
+
+private:
+    static void CALLBACK Tick(HWND, UINT, UINT_PTR id, DWORD);
+    CString caption_;
+    std::function<bool(HWND)> action_;
+    UINT_PTR timer_;
+    int answered_ = 0;
+};
+}  // namespace testing_support
