@@ -20,7 +20,6 @@ cmake --build "$build" -j"$(nproc)" \
                OrvServiceManager ManagerBenchmark StandInOrvanti \
       >/dev/null
 
-rm -rf "$bench/Orvanti Service"
 service_session_begin "$bench/Orvanti Service" $((seconds + 120))
 
 echo "== One examination (COrvService::ManageTasks), Periodical tasks not due"

@@ -136,6 +136,44 @@ TimeZoneScope::~TimeZoneScope() {
     _tzset();
 }
 
+RunResult RunProgram(const std::string& program, const std::string& arguments, const std::string& outputFile) {
+    RunResult result;
+    SECURITY_ATTRIBUTES inherit = {sizeof(inherit), nullptr, TRUE};
+    HANDLE output = CreateFileA(outputFile.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit,
+                                CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (output == INVALID_HANDLE_VALUE) {
+        result.exitCode = GetLastError();
+        result.output = "cannot create the output file";
+        return result;
+    }
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof(startup);
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+    startup.hStdOutput = output;
+    startup.hStdError = output;
+    PROCESS_INFORMATION process = {};
+    std::string commandLine = "\"" + program + "\"" + (arguments.empty() ? "" : " " + arguments);
+    if (!CreateProcessA(program.c_str(), &commandLine[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup,
+                        &process)) {
+        result.exitCode = GetLastError();
+        result.output = "cannot start " + commandLine;
+        CloseHandle(output);
+        return result;
+    }
+    CloseHandle(output);
+    CloseHandle(process.hThread);
+    if (WaitForSingleObject(process.hProcess, 30000) != WAIT_OBJECT_0) {
+        TerminateProcess(process.hProcess, WAIT_TIMEOUT);
+        WaitForSingleObject(process.hProcess, 5000);
+        result.output = "timed out: ";
+    }
+    GetExitCodeProcess(process.hProcess, &result.exitCode);
+    CloseHandle(process.hProcess);
+    result.output += ReadFileBytes(outputFile.c_str());
+    return result;
+}
+
 DWORD RunSelf(const char* arguments, const std::vector<std::pair<std::string, std::string>>& environment) {
     char self[MAX_PATH * 2] = "";
     GetModuleFileNameA(nullptr, self, sizeof(self));

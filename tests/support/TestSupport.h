@@ -74,6 +74,17 @@ private:
     std::string old_;
 };
 
+// A program run to its end: its exit code as Windows gives it (a Unix shell would see only the
+// low 8 bits), and what it wrote to its standard output and error.
+struct RunResult {
+    DWORD exitCode = 0;
+    std::string output;
+};
+// Runs PROGRAM (quoted) with ARGUMENTS, its output caught in OUTPUTFILE, for at most 30 s (then
+// it is ended and the output begins "timed out: "). A program that cannot start gives the
+// Win32 error as its exit code.
+RunResult RunProgram(const std::string& program, const std::string& arguments, const std::string& outputFile);
+
 // Runs this test program again with the given arguments and the environment variables set
 // (name, value pairs), waits for it and gives its exit code (or a Win32 error code when it cannot
 // start).
