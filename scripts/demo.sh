@@ -83,6 +83,7 @@ else echo "   the service's registry key is gone"; fi
 say "The manager: a tour of its pages (pictures in demo/screens)"
 # The same three tasks, none run yet, and a document for the task the tour adds.
 service_session_task_file
+rm -f "$docs"/*.runs
 printf 'run_ms=3000\r\n' >"$docs/news.orv"
 cp "$build/bin/OrvServiceManager.exe" "$program_dir/"
 # Wine lists no members of "Administrators" at the level the manager's check asks for: beside the

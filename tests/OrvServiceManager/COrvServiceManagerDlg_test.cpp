@@ -4,6 +4,7 @@
 #include "OrvServiceManager/COrvServiceManagerDlg.h"
 #include "OrvServiceManager/OrvServiceManagerRes.h"
 #include "support/GuiTestSupport.h"
+#include "support/ManagerDriver.h"
 #include "support/ManagerTestSupport.h"
 #include <gtest/gtest.h>
 
@@ -11,29 +12,6 @@ using namespace testing_support;
 
 namespace {
 Watchdog watchdog(100);
-
-std::string Text(HWND hwnd) {
-    char text[256] = "";
-    GetWindowTextA(hwnd, text, sizeof(text));
-    return text;
-}
-
-// The tab titles, the selected one in brackets.
-std::string Tabs(HWND tabs) {
-    std::string shown;
-    const int count = static_cast<int>(SendMessageA(tabs, TCM_GETITEMCOUNT, 0, 0));
-    const int selected = static_cast<int>(SendMessageA(tabs, TCM_GETCURSEL, 0, 0));
-    for (int i = 0; i < count; ++i) {
-        char title[64] = "";
-        TCITEMA item = {};
-        item.mask = TCIF_TEXT;
-        item.pszText = title;
-        item.cchTextMax = sizeof(title);
-        SendMessageA(tabs, TCM_GETITEMA, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&item));
-        shown += (i ? " " : "") + (i == selected ? "[" + std::string(item.pszText) + "]" : std::string(item.pszText));
-    }
-    return shown;
-}
 
 std::string g_helpTopic;
 HWND WINAPI RecordHelp(HWND, LPCSTR file, UINT command, DWORD_PTR) {
@@ -63,48 +41,6 @@ protected:
     MessageBoxRecorder boxes_;
 };
 }  // namespace
-
-TEST_F(MainDialogTest, OpensOnSetUpWithTheAboutBoxOnTheSystemMenuAndTheLink) {
-    COrvServiceManagerDlg dialog;
-    std::string tabs, close, menu;
-    int abouts = 0;
-    HWND lastAbout = nullptr;
-    ModalAnswerer about("About", [&](HWND box) {
-        if (box != lastAbout) {
-            lastAbout = box;
-            ++abouts;
-            PostCommand(box, IDOK);
-        }
-        return false;  // every About box that comes
-    });
-    ModalAnswerer look("Orvanti Service Manager", [&](HWND main) {
-        tabs = Tabs(GetDlgItem(main, IDC_PAGES));
-        close = Text(GetDlgItem(main, IDCANCEL));
-        HMENU system = GetSystemMenu(main, FALSE);
-        const int count = GetMenuItemCount(system);
-        char entry[64] = "";
-        GetMenuStringA(system, count - 1, entry, sizeof(entry), MF_BYPOSITION);
-        menu = std::string(GetMenuState(system, count - 2, MF_BYPOSITION) & MF_SEPARATOR ? "separator, " : "") + entry +
-               (GetMenuItemID(system, count - 1) == IDM_ABOUTBOX ? "" : " (another id)");
-        PostMessageA(main, WM_SYSCOMMAND, IDM_ABOUTBOX, 0);
-        return true;
-    });
-    ModalAnswerer leave("Orvanti Service Manager", [&](HWND main) {
-        if (abouts == 0) return false;
-        if (abouts == 1) {
-            PostMessageA(main, WM_COMMAND, MAKEWPARAM(IDC_ABOUT, STN_CLICKED), 0);
-            return false;
-        }
-        PostCommand(main, IDCANCEL);
-        return true;
-    });
-    EXPECT_EQ(IDCANCEL, dialog.DoModal());
-    EXPECT_EQ("[Set-up] Tasks Logs", tabs);
-    EXPECT_EQ("&Close", close);
-    EXPECT_EQ("separator, &About OrvServiceManager...", menu);
-    EXPECT_EQ(2, abouts);  // one from the menu, one from the link
-    EXPECT_TRUE(boxes_.Boxes().empty());
-}
 
 TEST_F(MainDialogTest, TheProductSettingsAreCheckedAtOpeningAndTheHelpLinkUsesThem) {
     const CString generator = scratch_.File("generator");
@@ -148,7 +84,7 @@ TEST_F(MainDialogTest, TheAboutBoxShowsTheVersionAndIgnoresEnter) {
     CAboutDlg about;
     std::string version;
     ModalAnswerer keys("About", [&](HWND box) {
-        version = Text(GetDlgItem(box, IDC_VERSION));
+        version = ManagerDriver::TextOf(GetDlgItem(box, IDC_VERSION));
         HWND ok = GetDlgItem(box, IDOK);
         SetFocus(ok);
         PostMessageA(ok, WM_KEYDOWN, VK_RETURN, 0);
