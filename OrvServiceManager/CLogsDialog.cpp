@@ -13,25 +13,17 @@ BEGIN_MESSAGE_MAP(CLogsDialog, CTabPage)
     ON_WM_TIMER()
 END_MESSAGE_MAP()
 
-CLogsDialog::CLogsDialog(CWnd* parent) : CTabPage(IDD_LOGS, parent), m_nTimer(kTimerId) {}
+CLogsDialog::CLogsDialog(CWnd* parent) : CTabPage(IDD_LOGS, parent), m_timer(kTimerId, kTimerMs) {}
 
 BOOL CLogsDialog::OnInitDialog() {
     CTabPage::OnInitDialog();
     Refresh();
-    m_nTimer = SetTimer(kTimerId, kTimerMs);
-    if (!m_nTimer) MessageBox("Unable to set up logs updating.", kPageCaption, MB_ICONEXCLAMATION);
+    if (!m_timer.Start(*this)) MessageBox("Unable to set up logs updating.", kPageCaption, MB_ICONEXCLAMATION);
     return TRUE;
 }
 
 void CLogsDialog::OnTimer(UINT_PTR id) {
-    if (id == m_nTimer) {
-        KillTimer(m_nTimer);
-        try {
-            Refresh();
-        } catch (...) {
-        }
-        m_nTimer = SetTimer(kTimerId, kTimerMs);
-    }
+    m_timer.Tick(*this, id, [this] { Refresh(); });
     CTabPage::OnTimer(id);
 }
 

@@ -3,6 +3,7 @@
 #pragma once
 #include "OrvServiceManager/CTabPage.h"
 #include "OrvServiceManager/LogFollower.h"
+#include "OrvServiceManager/PageTimer.h"
 
 class CLogsDialog : public CTabPage {
     DECLARE_DYNAMIC(CLogsDialog)
@@ -25,5 +26,5 @@ private:
     void Show(const LogFollower::Change& change);
 
     LogFollower m_follower;
-    UINT_PTR m_nTimer;
+    PageTimer m_timer;
 };

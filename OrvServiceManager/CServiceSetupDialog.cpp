@@ -8,13 +8,7 @@
 
 namespace {
 const char* const kPageCaption = "Orvanti Service Manager";
-
-[[noreturn]] void ThrowExitCode(const char* format, int code) {
-    CString text;
-    text.Format(format, code);
-    throw Exception(text);
 }
-}  // namespace
 
 IMPLEMENT_DYNAMIC(CServiceSetupDialog, CTabPage)
 
@@ -29,7 +23,7 @@ BEGIN_MESSAGE_MAP(CServiceSetupDialog, CTabPage)
 END_MESSAGE_MAP()
 
 CServiceSetupDialog::CServiceSetupDialog(CWnd* parent)
-    : CTabPage(IDD_SERVICE_SETUP, parent), m_nAccount(0), m_nTimer(kTimerId) {}
+    : CTabPage(IDD_SERVICE_SETUP, parent), m_nAccount(0), m_timer(kTimerId, kTimerMs) {}
 
 void CServiceSetupDialog::DoDataExchange(CDataExchange* dx) {
     CTabPage::DoDataExchange(dx);
@@ -61,8 +55,7 @@ BOOL CServiceSetupDialog::OnInitDialog() {
     m_start.SetWindowText("&Start");
     m_stop.SetWindowText("S&top");
     Refresh();
-    m_nTimer = SetTimer(kTimerId, kTimerMs);
-    if (!m_nTimer) MessageBox("Unable to set up the service status scan.", kPageCaption, MB_ICONEXCLAMATION);
+    if (!m_timer.Start(*this)) MessageBox("Unable to set up the service status scan.", kPageCaption, MB_ICONEXCLAMATION);
     return TRUE;
 }
 
@@ -104,11 +97,7 @@ void CServiceSetupDialog::EnableUserAccountRadio(BOOL enable) {
 }
 
 void CServiceSetupDialog::OnTimer(UINT_PTR id) {
-    if (id == m_nTimer) {
-        KillTimer(m_nTimer);
-        Refresh();
-        m_nTimer = SetTimer(kTimerId, kTimerMs);
-    }
+    m_timer.Tick(*this, id, [this] { Refresh(); });
     CTabPage::OnTimer(id);
 }
 
@@ -126,11 +115,13 @@ void CServiceSetupDialog::OnInstall() {
                 if (name.IsEmpty()) throw Exception("You should specify a valid user name for the account.");
                 if (!GrantServiceLogonRight(name)) throw Exception("Cannot set the specified account to use services.");
                 arguments = GetInstallArguments(TRUE, name, password);
-                password.SecureEmpty();
             }
             const int code = RunServiceCommand(arguments);
-            arguments.SecureEmpty();
-            if (code != 0) ThrowExitCode("Error when running install command. Exit code: %d", code);
+            if (code != 0) {
+                CString text;
+                text.Format("Error when running install command. Exit code: %d", code);
+                throw Exception(text);
+            }
         }
     } catch (const Exception& e) {
         AfxMessageBox(CString("Problem when installing the service. ") + e.GetFullMessage(), MB_OK, 0);

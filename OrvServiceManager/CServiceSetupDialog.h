@@ -2,6 +2,7 @@
 // and stops it, and enables only what the service's state allows, re-read every 5000 ms.
 #pragma once
 #include "OrvServiceManager/CTabPage.h"
+#include "OrvServiceManager/PageTimer.h"
 #include "classlib/Controls.h"
 
 class CServiceSetupDialog : public CTabPage {
@@ -53,5 +54,5 @@ private:
     CButton m_userAccount;
     CButton m_accountGroup;
     CStatic m_accountHint;
-    UINT_PTR m_nTimer;
+    PageTimer m_timer;
 };

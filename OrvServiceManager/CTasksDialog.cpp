@@ -50,7 +50,7 @@ BEGIN_MESSAGE_MAP(CTasksDialog, CTabPage)
     ON_NOTIFY(NM_DBLCLK, IDC_TASK_LIST, OnDoubleClick)
 END_MESSAGE_MAP()
 
-CTasksDialog::CTasksDialog(CWnd* parent) : CTabPage(IDD_TASKS, parent), m_nTimer(kTimerId) {}
+CTasksDialog::CTasksDialog(CWnd* parent) : CTabPage(IDD_TASKS, parent), m_timer(kTimerId, kTimerMs) {}
 
 void CTasksDialog::DoDataExchange(CDataExchange* dx) {
     CTabPage::DoDataExchange(dx);
@@ -82,23 +82,14 @@ BOOL CTasksDialog::OnInitDialog() {
         UpdateControls(TRUE);
         m_firstRefreshDone = true;
     }
-    m_nTimer = SetTimer(kTimerId, kTimerMs);
-    if (!m_nTimer) MessageBox("Unable to set up the service status updates for tasks.", kPageCaption, MB_ICONEXCLAMATION);
+    if (!m_timer.Start(*this)) MessageBox("Unable to set up the service status updates for tasks.", kPageCaption, MB_ICONEXCLAMATION);
     return TRUE;
 }
 
 void CTasksDialog::ShowReadFailure() { ShowCommandFailure("Problem when reading tasks: %s", "Unknown problem when reading tasks."); }
 
 void CTasksDialog::OnTimer(UINT_PTR id) {
-    if (id == m_nTimer) {
-        KillTimer(m_nTimer);
-        try {
-            RefreshStatus();
-        } catch (...) {
-            // The next tick tries again; the list and the buttons stay meanwhile.
-        }
-        m_nTimer = SetTimer(kTimerId, kTimerMs);
-    }
+    m_timer.Tick(*this, id, [this] { RefreshStatus(); });
     CTabPage::OnTimer(id);
 }
 

@@ -5,6 +5,7 @@
 #pragma once
 #include "OrvServiceManager/CTabPage.h"
 #include "OrvServiceManager/EditableTask.h"
+#include "OrvServiceManager/PageTimer.h"
 #include "classlib/Controls.h"
 
 class CTasksDialog : public CTabPage {
@@ -71,7 +72,7 @@ private:
     CButton m_remove;
     EditableTaskList m_tasks;
     FileStamp m_loaded;
-    UINT_PTR m_nTimer;
+    PageTimer m_timer;
     bool m_filling = false;         // list notifications during a fill are the fill's own
     bool m_firstRefreshDone = false;
     int m_lastState = 0;            // of the last applied refresh

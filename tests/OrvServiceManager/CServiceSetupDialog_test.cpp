@@ -157,6 +157,10 @@ TEST_F(SetupPageTest, StopAsksWhileTasksRunAndNoLeavesTheServiceAlone) {
 TEST_F(SetupPageTest, UninstallStartAndStopRunOnlyInTheirStateAndShowTheExitCodeAlone) {
     // The real service program, with no service installed: each command fails with 1060.
     StopAndDeleteService(GetServiceName());
+    SavedRegistryValue saved(kProductSettingsKey, "ServiceRunningTasks");
+    ScopedRegKey key;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kProductSettingsKey, 0, KEY_SET_VALUE, key.Receive()) == ERROR_SUCCESS)
+        RegDeleteValueA(key.Get(), "ServiceRunningTasks");  // no question before the stop
     const struct {
         int state;
         int button;
