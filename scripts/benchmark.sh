@@ -48,10 +48,15 @@ installed=1
 run "$service" -start
 sleep 5   # past the start and the first examination
 # The same figure from the host's side, for the process of this prefix only.
-unix_pid=""
-for pid in $(pgrep -f 'OrvService.exe' || true); do
-  if tr '\0' '\n' <"/proc/$pid/environ" 2>/dev/null | grep -qx "WINEPREFIX=$prefix"; then unix_pid=$pid; fi
-done
+# host_pid PROGRAM: the host's process id of the program running in this prefix.
+host_pid() {
+  local pid found=""
+  for pid in $(pgrep -f "$1" || true); do
+    if tr '\0' '\n' <"/proc/$pid/environ" 2>/dev/null | grep -qx "WINEPREFIX=$prefix"; then found=$pid; fi
+  done
+  echo "$found"
+}
+unix_pid=$(host_pid 'OrvService.exe')
 ticks() { awk '{print $14 + $15}' "/proc/$1/stat"; }
 [ -n "$unix_pid" ] && before=$(ticks "$unix_pid")
 run "$(win "$build/bin/ServiceCpuTime.exe")" BrellixOrvService "$seconds"
@@ -71,4 +76,14 @@ mkdir -p "$data" "$bench/generator"
 cp "$build/bin/StandInOrvanti.exe" "$bench/generator/Orvanti.exe"
 run reg add 'HKLM\Software\Brellix\Orvanti\Settings' /v ProgramPath /d "$(win "$bench/generator")" /f >/dev/null 2>&1
 cp "$build/bin/OrvServiceManager.exe" "$bench/Orvanti Service/"
-run "$(win "$build/bin/ManagerBenchmark.exe")" "$(win "$bench/Orvanti Service/OrvServiceManager.exe")" "$seconds"
+# The idle minute from the host's side too: the tool says when it begins and ends.
+run "$(win "$build/bin/ManagerBenchmark.exe")" "$(win "$bench/Orvanti Service/OrvServiceManager.exe")" "$seconds" \
+    </dev/null | while IFS= read -r line; do
+  line=${line%$'\r'}
+  echo "$line"
+  case "$line" in
+    "idle from now"*) manager_pid=$(host_pid 'OrvServiceManager.exe'); [ -n "$manager_pid" ] && before=$(ticks "$manager_pid") ;;
+    "CPU time idle"*)
+      [ -n "${manager_pid:-}" ] && echo "host view of the same process: $(( ($(ticks "$manager_pid") - before) * 1000 / $(getconf CLK_TCK) )) ms of CPU time" ;;
+  esac
+done

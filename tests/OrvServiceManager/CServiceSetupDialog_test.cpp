@@ -171,7 +171,6 @@ TEST_F(SetupPageTest, UninstallStartAndStopRunOnlyInTheirStateAndShowTheExitCode
         {1, IDC_STOP, "Error when running stop command. Exit code: 1060"},
         {1, IDC_START, nullptr},
         {0, IDC_UNINSTALL, nullptr},
-        {2, IDC_STOP, nullptr},
     };
     for (const auto& c : cases) {
         state_.Set(c.state);

@@ -20,11 +20,10 @@ const char kTasks[] =
     "[Task2]\nType=Periodical\nInterval=12\nPriority=/s1\nOrvPath=C:\\\\docs\\\\report.orv\nLastRun=2024:1:5;10:0\n"
     "[Task3]\nType=Watch\nPriority=/s3\nOrvPath=\nLastEvent=2024:1:6;8:0\n";
 // The same with Task1 mended.
-const char kMended[] =
-    "[General]\nTasksCount=3\n"
-    "[Task1]\nType=DayScheduled\nDaysCount=1\nDay1=2\nHour=9\nMinutes=5\n"
-    "[Task2]\nType=Periodical\nInterval=12\nPriority=/s1\nOrvPath=C:\\\\docs\\\\report.orv\nLastRun=2024:1:5;10:0\n"
-    "[Task3]\nType=Watch\nPriority=/s3\nOrvPath=\nLastEvent=2024:1:6;8:0\n";
+std::string Mended() {
+    std::string tasks = kTasks;
+    return tasks.replace(tasks.find("DaysCount=0"), 11, "DaysCount=1\nDay1=2");
+}
 
 FILETIME WriteTime(const CString& path) {
     WIN32_FILE_ATTRIBUTE_DATA data = {};
@@ -140,7 +139,7 @@ TEST_F(TasksPageTest, TheFileIsReadAgainWhenItsTimeOrSizeDiffersFromTheLastLoad)
 
     // Hidden, the page waits until it is shown again.
     page_->ShowWindow(SW_HIDE);
-    data_.WriteTasks(kMended);
+    data_.WriteTasks(Mended().c_str());
     Tick();
     EXPECT_EQ(2u, Rows().size());
     page_->ShowWindow(SW_SHOW);
@@ -167,7 +166,7 @@ TEST_F(TasksPageTest, FillingTheListNeverRefreshesFromItsOwnNotifications) {
     Open(kTasks);
     g_listProc = reinterpret_cast<WNDPROC>(
         SetWindowLongPtrA(Item(IDC_TASK_LIST), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&NotifyingList)));
-    data_.WriteTasks(kMended);
+    data_.WriteTasks(Mended().c_str());
     const int before = state_.Queries();
     Tick();
     EXPECT_EQ(3u, Rows().size());
@@ -188,7 +187,7 @@ TEST_F(TasksPageTest, AnEditWritesTheSectionItCameFromAndOnlyWhileTheServiceIsSt
         ModalAnswerer editor("Task Properties", [&](HWND dialog) {
             // While the editor is open, Task1 is mended and the timer reloads the list, so the
             // edited task moves to the second row; the service may be started too.
-            data_.WriteTasks(kMended);
+            data_.WriteTasks(Mended().c_str());
             Tick();
             state_.Set(c.stateMeanwhile);
             SetWindowTextA(FindControl(dialog, IDC_INTERVAL), "30");

@@ -35,11 +35,9 @@ double CpuMs(HANDLE process) {
 void WriteLog(const CString& path, int year, int month, int lines) {
     std::ofstream out(path.GetString(), std::ios::binary);
     for (int i = 0; i < lines; ++i) {
-        const int day = 1 + i * 28 / lines;
-        char line[128];
-        std::snprintf(line, sizeof(line), "%d %s %02d, %02d:%02d  Task%d %s\r\n", year, month == 1 ? "Jan" : "Feb", day,
-                      (i / 60) % 24, i % 60, 1 + i % 100, i % 3 ? "finished successfully." : "started.");
-        out << line;
+        const CTime time(year, month, 1 + i * 28 / lines, (i / 60) % 24, i % 60, 0);
+        out << time.Format("%Y %b %d, %H:%M").str() << "  Task" << 1 + i % 100
+            << (i % 3 ? " finished successfully." : " started.") << "\r\n";
     }
 }
 
@@ -103,10 +101,13 @@ int main(int argc, char** argv) {
     std::printf("a Logs refresh with 50 new lines (median of 10): %.2f ms\n", logs);
 
     manager.ShowPage(1);
+    std::printf("idle from now for %lu s\n", static_cast<unsigned long>(seconds));
+    std::fflush(stdout);
     const double cpuBefore = CpuMs(process.hProcess);
     Sleep(seconds * 1000);
     std::printf("CPU time idle on the three timers, Tasks page shown, over %lu s: %.0f ms\n",
                 static_cast<unsigned long>(seconds), CpuMs(process.hProcess) - cpuBefore);
+    std::fflush(stdout);
 
     manager.CloseAll();
     WaitForSingleObject(process.hProcess, 20000);
