@@ -123,6 +123,21 @@ TEST(FolderWatcherTest, ChangesArriveOnTheNotificationThreadWithFullPaths) {
     EXPECT_EQ(nullptr, handler.GetWatcher());
 }
 
+TEST(FolderWatcherTest, AWatchedFolderCanBeRenamedOrDeletedAndTheWatchStillEnds) {
+    ScratchFolder dir;
+    CreateDirectoryA(dir.File("moved"), nullptr);
+    CreateDirectoryA(dir.File("deleted"), nullptr);
+    Recorder handler;
+    FolderWatcher watcher;
+    ASSERT_EQ(0u, watcher.WatchDirectory(dir.File("moved"), kFilter, &handler, true));
+    ASSERT_EQ(0u, watcher.WatchDirectory(dir.File("deleted"), kFilter, &handler, true));
+    EXPECT_TRUE(MoveFileA(dir.File("moved"), dir.File("renamed"))) << GetLastError();
+    EXPECT_TRUE(RemoveDirectoryA(dir.File("deleted"))) << GetLastError();
+    EXPECT_TRUE(watcher.UnwatchAll());
+    EXPECT_TRUE(handler.Has("stopped " + dir.File("moved").str()));
+    EXPECT_TRUE(handler.Has("stopped " + dir.File("deleted").str()));
+}
+
 TEST(FolderWatcherTest, RewatchingUnderAnotherLetterCaseRestartsTheWatch) {
     ScratchFolder dir;
     Recorder handler;
@@ -168,8 +183,11 @@ TEST(FolderWatcherTest, AHundredQuickChangesAreAllDelivered) {
         name.Format("file%03d.txt", i);
         WriteFileBytes(dir.File(name), "x");
     }
-    EXPECT_TRUE(WaitFor([&] { return handler.CountPrefix("added ") == 100; }, 20000))
-        << handler.CountPrefix("added ") << " of 100";
+    // Under a heavily loaded machine the change buffer can overflow: then the lost records must
+    // come as a change of the folder itself, so that nothing is lost unnoticed.
+    const std::string overflow = "modified " + dir.Path().str();
+    EXPECT_TRUE(WaitFor([&] { return handler.CountPrefix("added ") == 100 || handler.Has(overflow); }, 20000))
+        << handler.CountPrefix("added ") << " of 100, " << handler.Calls().size() << " calls";
 }
 
 TEST(FolderWatcherTest, UnwatchEndsPromptlyWhileChangesStreamIn) {
