@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Benchmark (x86_64 build, under Wine, in a private prefix): the time of one examination with
 # 10, 100 and 1,000 Periodical tasks that are not due, building the text editor's buffer from a
-# two-month log, then the installed service's CPU time over one idle minute with 100 such tasks.
+# two-month log, the HTML label's measuring and drawing passes, then the installed service's CPU time over one idle minute with 100 such tasks.
 #   scripts/benchmark.sh [SECONDS]
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
@@ -14,7 +14,8 @@ work="$bench"
 
 "$here/scripts/configure.sh" x86_64 "$build"
 cmake --build "$build" -j"$(nproc)" \
-      --target OrvService OrvServiceMessages ExaminationBenchmark TextBufferBenchmark ServiceCpuTime KeepAlive \
+      --target OrvService OrvServiceMessages ExaminationBenchmark TextBufferBenchmark HtmlLabelBenchmark ServiceCpuTime \
+               KeepAlive \
       >/dev/null
 
 service_session_begin "$bench/Orvanti Service" $((seconds + 120))
@@ -25,6 +26,10 @@ run "$(win "$build/bin/ExaminationBenchmark.exe")"
 echo
 echo "== The text editor's buffer built from a service log, beside splitting it into strings"
 run "$(win "$build/bin/TextBufferBenchmark.exe")"
+
+echo
+echo "== The HTML label: the Tasks page's status texts and a 100 x 5 table, measured and drawn"
+run "$(win "$build/bin/HtmlLabelBenchmark.exe")"
 
 echo
 echo "== The installed service idle for $seconds s with 100 tasks that are not due"

@@ -290,6 +290,9 @@ private:
     void PopNamedStyle(const char* name);
     // The next "<name" of this table, not of a table nested in it.
     static bool FindAtTableLevel(const CString& text, int& position, const char* name);
+    // The start of the "</close" that matches the "<open" at the position, nested ones counted
+    // (and tables skipped whole when asked); the end of the text without one.
+    static int FindClosingTag(const CString& text, int position, const char* open, const char* close, bool skipTables);
     static int FindTableEnd(const CString& text, int position);
     static int FindRowEnd(const CString& text, int position);
     static int FindCellEnd(const CString& text, int position);

@@ -6,6 +6,7 @@
 // is looked for inside the piece of text that holds the table, row or cell.
 #include "controls/htmllabel/HtmlDrawer.h"
 #include <algorithm>
+#include <cstring>
 
 namespace {
 // A grid larger than this is no table a label shows: spans and rows beyond it are dropped.
@@ -84,45 +85,34 @@ bool CHtmlDrawer::FindAtTableLevel(const CString& text, int& position, const cha
     }
 }
 
-int CHtmlDrawer::FindTableEnd(const CString& text, int position) {
+int CHtmlDrawer::FindClosingTag(const CString& text, int position, const char* open, const char* close,
+                                bool skipTables) {
     const int length = text.GetLength();
+    const int openLength = static_cast<int>(std::strlen(open)) + 1, closeLength = static_cast<int>(std::strlen(close)) + 1;
     int level = 1;
-    int at = position + 7;
+    int at = position + openLength;
     while (at < length) {
-        const int found = NextTagOf(text, at, {"table", "/table"});
-        if (found < 0) break;
-        if (found == 0) {
-            ++level;
-            at += 6;
-        } else if (--level == 0) {
-            return at;
-        } else {
-            at += 7;
-        }
-    }
-    return length;
-}
-
-int CHtmlDrawer::FindRowEnd(const CString& text, int position) {
-    const int length = text.GetLength();
-    int level = 1;
-    int at = position + 3;
-    while (at < length) {
-        const int found = NextTagOf(text, at, {"tr", "/tr", "table"});
+        const int found = skipTables ? NextTagOf(text, at, {open, close, "table"}) : NextTagOf(text, at, {open, close});
         if (found < 0) break;
         if (found == 2) {
             at = FindTableEnd(text, at);
         } else if (found == 0) {
             ++level;
-            at += 3;
+            at += openLength;
         } else if (--level == 0) {
             return at;
         } else {
-            at += 4;
+            at += closeLength;
         }
     }
     return length;
 }
+
+int CHtmlDrawer::FindTableEnd(const CString& text, int position) {
+    return FindClosingTag(text, position, "table", "/table", false);
+}
+
+int CHtmlDrawer::FindRowEnd(const CString& text, int position) { return FindClosingTag(text, position, "tr", "/tr", true); }
 
 int CHtmlDrawer::FindCellEnd(const CString& text, int position) {
     const int length = text.GetLength();

@@ -140,6 +140,9 @@ void CHtmlStatic::OnPaint() {
                                                     bkColors_[2], granularity_, 5);
         }
     }
+    // Without a background (no room, or no GDI objects left) there is nothing to draw over; a
+    // new invalidation from here would only bring the same paint back at once.
+    if (!background_) return;
 
     CString text = text_;
     if (!imageMode_ && textColor_ != static_cast<COLORREF>(-1)) {
