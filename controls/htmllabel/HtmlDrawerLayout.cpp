@@ -137,7 +137,11 @@ SIZE CHtmlDrawer::LayOutPieces(const CString& text, RECT rect, int wrapWidth) {
 }
 
 SIZE CHtmlDrawer::LayOutMarkup(const CString& piece, const RECT& rect, int wrapWidth) {
-    const CString body = "<body>" + piece + "</body>";
+    // A lone "<" ending the piece stands for itself; before the closing "</body>" it would
+    // instead turn that tag into text.
+    int lessThans = 0;
+    while (lessThans < piece.GetLength() && piece[piece.GetLength() - 1 - lessThans] == '<') ++lessThans;
+    const CString body = "<body>" + piece + (lessThans % 2 ? "<" : "") + "</body>";
     outputRect_ = rect;
     usableWidth_ = rect.right - rect.left;
     wrapWidth_ = wrapWidth;

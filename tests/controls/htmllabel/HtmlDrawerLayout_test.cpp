@@ -33,6 +33,7 @@ TEST(CHtmlDrawerLayout, EquivalentMarkupMeasuresAlike) {
         {"a<<b", "a&lt;b"},
         {"a<>b", "a&gt;b"},   // the ">" of an empty tag is text
         {"x<B>y", "xy"},      // no tag in capitals: dropped with its brackets
+        {"ab<", "ab&lt;"},    // a "<" at the very end is text
         {"<b><b>x</b></b>y", "<font weight=900>x</font>y"},
         {"<i>x</b>y", "<i>xy</i>"},  // a closing tag that did not open the style on top is ignored
         {"a<br=2>b", "a<br><br>b"},
