@@ -108,7 +108,7 @@ void CTextView::ResetView() {
     }
     m_parseStates.clear();
     m_lineColumns.clear();
-    if (m_hWnd) SetCaretPos(TextPosToPoint(m_ptCursorPos));
+    if (m_hWnd && m_bFocused) SetCaretPos(TextPosToPoint(m_ptCursorPos));  // the thread's caret is ours only then
 }
 
 // ---- Window life ------------------------------------------------------------------------------

@@ -13,6 +13,12 @@
 // Positions are CPoint(char, line), both from 0. A column is a display column: a tab runs to the
 // next multiple of the tab size, every other byte takes one.
 //
+// Life: construct, create the window (Create with a null class name: the view registers its
+// own), AttachBuffer; the window's WM_DESTROY detaches the buffer, and the owner detaches it
+// before deleting a buffer that the view outlives. Without a buffer the view shows one empty line.
+// Derived views (the edit view, the control) override the virtual operations below and reach
+// the state in the protected members.
+//
 // A program that shows a view links TextEditor.rc: without it there are no keys, icons or cursors.
 #pragma once
 #include "classlib/CGdiObject.h"
@@ -38,7 +44,6 @@ public:
     static const DWORD FlagInvalidBreak = 0x00040000;
     static const DWORD FlagBookmark = 0x00080000;      // the flag bookmark, on any number of lines
     static const DWORD FlagDisabledBreak = 0x00100000; // olive line
-    static const DWORD FlagNumberedBookmarks = 0x000003FF;
     enum { DragSelectTimer = 1001 };
 
     CTextView();
@@ -98,7 +103,8 @@ public:
     void UpdateView(TextBufferView* source, CUpdateContext* context, DWORD flags, int line) override;
     void OnTextEdited(int action, const char* text) override;
     virtual void NotifyModified();
-    // Printing, driven by a host of the print protocol; the view itself starts none.
+    // Printing, driven by a host of the print protocol; the view itself starts none. Until the
+    // page layout fills these in they do nothing, and OnPreparePrinting declines with FALSE.
     virtual void OnPrepareDC(CDC* dc, CPrintInfo* info);
     virtual BOOL OnPreparePrinting(CPrintInfo* info);
     virtual void OnBeginPrinting(CDC* dc, CPrintInfo* info);
@@ -275,6 +281,8 @@ protected:
     void ExpandTabsForDisplay(int line, int firstChar, int count, CString& out);
     // The common end of every cursor move.
     void FinishMove(BOOL extend, BOOL keepColumn = FALSE);
+    // One line up (-1) or down (1) in the column vertical moves keep.
+    void MoveVertically(int step, BOOL extend);
     void OrderSelection();
     void InvalidateSelection();
     // The text position under a client point rounded to the nearer char edge.
@@ -356,6 +364,8 @@ protected:
     HCURSOR LoadViewCursor(UINT id);
 
 private:
+    // The bar over `total` lines or columns of which `visible` are shown from `first` on.
+    void UpdateScrollBar(int bar, int total, int visible, int& first, BOOL positionOnly);
     // Sets a scroll bar unless it shows these values already: a redrawn bar costs a repaint.
     void SetScrollBar(int bar, const SCROLLINFO& info);
 

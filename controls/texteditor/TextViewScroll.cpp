@@ -59,44 +59,33 @@ void CTextView::ScrollIntoView(CPoint position) {
 }
 
 void CTextView::UpdateVertScrollBar(BOOL positionOnly) {
-    if (!m_hWnd) return;
-    SCROLLINFO info = {};
-    if (positionOnly) {
-        info.fMask = SIF_POS;
-    } else {
-        const int visible = GetVisibleLineCount(), count = GetLineCount();
-        if (visible >= count && m_nTopLine > 0) {
-            m_nTopLine = 0;
-            Invalidate(FALSE);
-            RefreshCaret();
-        }
-        info.fMask = SIF_DISABLENOSCROLL | SIF_PAGE | SIF_POS | SIF_RANGE;
-        info.nMax = count - 1;
-        info.nPage = static_cast<UINT>(visible);
-    }
-    info.nPos = m_nTopLine;
-    SetScrollBar(SB_VERT, info);
+    UpdateScrollBar(SB_VERT, positionOnly ? 0 : GetLineCount(), positionOnly ? 0 : GetVisibleLineCount(), m_nTopLine,
+                    positionOnly);
 }
 
 void CTextView::UpdateHorzScrollBar(BOOL positionOnly) {
+    UpdateScrollBar(SB_HORZ, positionOnly ? 0 : GetMaxLineColumns(), positionOnly ? 0 : GetVisibleColumnCount(),
+                    m_nOffsetChar, positionOnly);
+}
+
+void CTextView::UpdateScrollBar(int bar, int total, int visible, int& first, BOOL positionOnly) {
     if (!m_hWnd) return;
     SCROLLINFO info = {};
     if (positionOnly) {
         info.fMask = SIF_POS;
     } else {
-        const int visible = GetVisibleColumnCount(), widest = GetMaxLineColumns();
-        if (visible >= widest && m_nOffsetChar > 0) {
-            m_nOffsetChar = 0;
+        // All fits: back to the start.
+        if (visible >= total && first > 0) {
+            first = 0;
             Invalidate(FALSE);
             RefreshCaret();
         }
         info.fMask = SIF_DISABLENOSCROLL | SIF_PAGE | SIF_POS | SIF_RANGE;
-        // An empty range would hide the bar for good (Wine shows it no more).
-        info.nMax = std::max(0, widest - 1);
+        info.nMax = std::max(0, total - 1);  // an empty range would hide the bar
         info.nPage = static_cast<UINT>(visible);
     }
-    info.nPos = m_nOffsetChar;
-    SetScrollBar(SB_HORZ, info);
+    info.nPos = first;
+    SetScrollBar(bar, info);
 }
 
 void CTextView::SetScrollBar(int bar, const SCROLLINFO& info) {

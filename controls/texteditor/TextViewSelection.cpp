@@ -160,24 +160,17 @@ void CTextView::MoveWordRight(BOOL extend) {
     FinishMove(extend);
 }
 
-void CTextView::MoveUp(BOOL extend) {
-    OrderSelection();
-    if (HasSelection() && !extend) m_ptCursorPos = m_ptDrawSelStart;
-    if (m_ptCursorPos.y > 0) {
-        if (m_nIdealColumn == -1) m_nIdealColumn = ColumnOfChar(m_ptCursorPos.y, m_ptCursorPos.x);
-        --m_ptCursorPos.y;
-        m_ptCursorPos.x = std::min(CharOfColumn(m_ptCursorPos.y, m_nIdealColumn), GetLineLength(m_ptCursorPos.y));
-    }
-    FinishMove(extend, TRUE);
-}
+void CTextView::MoveUp(BOOL extend) { MoveVertically(-1, extend); }
 
-void CTextView::MoveDown(BOOL extend) {
+void CTextView::MoveDown(BOOL extend) { MoveVertically(1, extend); }
+
+void CTextView::MoveVertically(int step, BOOL extend) {
     OrderSelection();
-    if (HasSelection() && !extend) m_ptCursorPos = m_ptDrawSelEnd;
-    if (m_ptCursorPos.y < GetLineCount() - 1) {
+    if (HasSelection() && !extend) m_ptCursorPos = step < 0 ? m_ptDrawSelStart : m_ptDrawSelEnd;
+    const int line = m_ptCursorPos.y + step;
+    if (line >= 0 && line < GetLineCount()) {
         if (m_nIdealColumn == -1) m_nIdealColumn = ColumnOfChar(m_ptCursorPos.y, m_ptCursorPos.x);
-        ++m_ptCursorPos.y;
-        m_ptCursorPos.x = std::min(CharOfColumn(m_ptCursorPos.y, m_nIdealColumn), GetLineLength(m_ptCursorPos.y));
+        m_ptCursorPos = CPoint(std::min(CharOfColumn(line, m_nIdealColumn), GetLineLength(line)), line);
     }
     FinishMove(extend, TRUE);
 }

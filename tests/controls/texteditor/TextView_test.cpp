@@ -1,3 +1,4 @@
+#include "classlib/CDialog.h"
 #include "classlib/CWinApp.h"
 #include "controls/texteditor/TextView.h"
 #include "controls/texteditor/TextEditorRes.h"
@@ -431,6 +432,55 @@ TEST(TextViewTest, KeysReachTheViewThroughItsTable) {
     EXPECT_EQ(CPoint(0, 1), host.view.GetCursorPos());
     MSG letter = {host.view.m_hWnd, WM_KEYDOWN, 'Q', 0x00100001, 0, {0, 0}};
     EXPECT_FALSE(host.view.PreTranslateMessage(&letter));
+}
+
+namespace {
+// A modal dialog holding a view, directly or on a modeless page; a key posted to the view, then
+// Cancel. The cursor shows whether the key arrived.
+class KeyDialog : public CDialog {
+public:
+    explicit KeyDialog(bool onPage)
+        : onPage_(onPage), dialog_(DS_MODALFRAME | WS_POPUP | WS_CAPTION, 200, 100, "keys"),
+          page_(WS_CHILD | WS_VISIBLE | DS_CONTROL, 180, 80) {
+        InitModalIndirect(dialog_.Get());
+        buffer_.LoadFromString("ab\r\ncd", -1);
+    }
+    ~KeyDialog() override { buffer_.ReleaseAll(); }
+    CPoint cursor;
+
+protected:
+    BOOL OnInitDialog() override {
+        CDialog::OnInitDialog();
+        if (onPage_) pageWnd_.CreateIndirect(page_.Get(), this);
+        view_.Create(nullptr, "view", WS_CHILD | WS_VISIBLE, CRect(0, 0, 200, 100), onPage_ ? &pageWnd_ : this, 1);
+        view_.AttachBuffer(&buffer_);
+        view_.SetFocus();
+        view_.PostMessage(WM_KEYDOWN, VK_END, 0x014F0001);
+        PostMessage(WM_COMMAND, IDCANCEL);
+        return FALSE;
+    }
+    void OnCancel() override {
+        cursor = view_.GetCursorPos();
+        view_.DestroyWindow();
+        CDialog::OnCancel();
+    }
+
+private:
+    bool onPage_;
+    testing_support::DialogTemplate dialog_, page_;
+    CDialog pageWnd_;
+    CTextBuffer buffer_;
+    CTextView view_;
+};
+}  // namespace
+
+TEST(TextViewTest, KeysWorkInOurModalLoopAndOnAModelessPage) {
+    testing_support::Watchdog watchdog(60);
+    for (bool onPage : {false, true}) {
+        KeyDialog dialog(onPage);
+        EXPECT_EQ(IDCANCEL, dialog.DoModal());
+        EXPECT_EQ(CPoint(2, 0), dialog.cursor) << (onPage ? "on a page" : "in the dialog");
+    }
 }
 
 TEST(TextViewTest, FocusIndicatorsAndAppending) {
