@@ -58,10 +58,9 @@ DelayedFolderChangeHandler::DelayedFolderChangeHandler(FolderChangeHandler* clie
         notifier_.reset(new DelayedThreadNotifier());
 }
 
-DelayedFolderChangeHandler::~DelayedFolderChangeHandler() {
-    notifier_.reset();
-    if (stoppedEvent_) CloseHandle(stoppedEvent_);
-}
+// The notifier ends first (its last use waits for the notification thread) while the event is
+// still there.
+DelayedFolderChangeHandler::~DelayedFolderChangeHandler() { notifier_.reset(); }
 
 void DelayedFolderChangeHandler::SetFolderPath(const CString& folder) {
     nameOffset_ = 0;
@@ -109,10 +108,10 @@ void DelayedFolderChangeHandler::OnWatchStarted(DWORD error, const CString& fold
 
 void DelayedFolderChangeHandler::OnWatchStopped(const CString& folder) {
     if (filterFlags_ & kFilterNoStopped) return;
-    ResetEvent(stoppedEvent_);
+    ResetEvent(stoppedEvent_.Get());
     // A record that could not be queued is already freed: nobody would ever answer.
     if (!Post(kWatchStopped, folder, CString(), 0)) return;
-    while (WaitForSingleObject(stoppedEvent_, 5000) == WAIT_TIMEOUT) {
+    while (WaitForSingleObject(stoppedEvent_.Get(), 5000) == WAIT_TIMEOUT) {
     }
 }
 

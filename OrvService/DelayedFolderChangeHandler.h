@@ -4,6 +4,7 @@
 #include "OrvService/DelayedNotifier.h"
 #include "OrvService/FolderChangeHandler.h"
 #include "OrvService/FolderChangeNotification.h"
+#include "classlib/HandleOwner.h"
 #include <memory>
 #include <vector>
 
@@ -43,7 +44,7 @@ public:
     void Dispatch(FolderChangeNotification* record);
     bool PassesFilter(const FolderChangeNotification& record, FolderChangeHandler* client) const;
     // Set when a watch-stopped record has been dispatched or dropped.
-    HANDLE GetStoppedEvent() const { return stoppedEvent_; }
+    HANDLE GetStoppedEvent() const { return stoppedEvent_.Get(); }
 
     DWORD GetNameOffset() const { return nameOffset_; }
 
@@ -57,7 +58,7 @@ private:
     FolderChangeHandler* client_;
     DWORD filterFlags_;
     DWORD nameOffset_;
-    HANDLE stoppedEvent_;
+    ScopedHandle stoppedEvent_;
     std::vector<CString> include_;
     std::vector<CString> exclude_;
 };

@@ -3,6 +3,7 @@
 #include "OrvService/FolderChangeNotification.h"
 #include "classlib/CSync.h"
 #include <process.h>
+#include <utility>
 
 void DispatchFolderChangeRecord(FolderChangeNotification* record) {
     if (!record) return;
@@ -24,7 +25,7 @@ CCriticalSection& ThreadLock() {
     return lock;
 }
 LONG g_threadUsers = 0;
-HANDLE g_thread = nullptr;
+ScopedHandle g_thread;
 volatile LONG g_threadId = 0;
 
 CCriticalSection& WindowLock() {
@@ -42,33 +43,27 @@ DelayedThreadNotifier::DelayedThreadNotifier() : startEvent_(CreateEventA(nullpt
     // The first user starts the thread; so does a later one when an earlier start failed.
     if (++g_threadUsers != 1 && g_thread) return;
     unsigned id = 0;
-    HANDLE thread = reinterpret_cast<HANDLE>(_beginthreadex(nullptr, 0, NotificationThreadProc, this, 0, &id));
-    if (!thread) return;
-    g_thread = thread;
+    g_thread.Reset(reinterpret_cast<HANDLE>(_beginthreadex(nullptr, 0, NotificationThreadProc, this, 0, &id)));
+    if (!g_thread) return;
     InterlockedExchange(&g_threadId, static_cast<LONG>(id));
-    WaitForSingleObject(startEvent_, INFINITE);
+    WaitForSingleObject(startEvent_.Get(), INFINITE);
 }
 
 DelayedThreadNotifier::~DelayedThreadNotifier() {
-    HANDLE thread = nullptr;
+    ScopedHandle thread;
     DWORD id = 0;
     {
         CSingleLock lock(&ThreadLock(), TRUE);
         if (--g_threadUsers <= 0) {
             g_threadUsers = 0;
-            thread = g_thread;
+            thread = std::move(g_thread);
             id = static_cast<DWORD>(g_threadId);
-            g_thread = nullptr;
             InterlockedExchange(&g_threadId, 0);
             if (thread) PostThreadMessageA(id, WM_QUIT, 0, 0);
         }
     }
-    if (thread) {
-        // Waiting for ourselves would never end; the thread leaves its loop once we return.
-        if (id != GetCurrentThreadId()) WaitForSingleObject(thread, INFINITE);
-        CloseHandle(thread);
-    }
-    if (startEvent_) CloseHandle(startEvent_);
+    // Waiting for ourselves would never end; the thread leaves its loop once we return.
+    if (thread && id != GetCurrentThreadId()) WaitForSingleObject(thread.Get(), INFINITE);
 }
 
 bool DelayedThreadNotifier::Post(FolderChangeNotification* record) {
@@ -91,7 +86,7 @@ unsigned __stdcall DelayedThreadNotifier::NotificationThreadProc(void* argument)
     // The queue must exist before the starter learns we run, or its first posts would be lost.
     PeekMessageA(&msg, nullptr, WM_USER, WM_USER, PM_NOREMOVE);
     PostThreadMessageA(GetCurrentThreadId(), WM_NULL, 0, 0);
-    SetEvent(static_cast<DelayedThreadNotifier*>(argument)->startEvent_);
+    SetEvent(static_cast<DelayedThreadNotifier*>(argument)->startEvent_.Get());
     for (;;) {
         BOOL got = GetMessageA(&msg, nullptr, 0, 0);
         if (got == 0) return 0;  // WM_QUIT

@@ -1,6 +1,7 @@
 // Carriers of change records to the receiving side: the process-wide notification thread, or the
 // process-wide hidden window of the thread that created it.
 #pragma once
+#include "classlib/HandleOwner.h"
 #include <windows.h>
 
 class FolderChangeNotification;
@@ -36,7 +37,7 @@ public:
 
 private:
     static unsigned __stdcall NotificationThreadProc(void* argument);
-    HANDLE startEvent_;
+    ScopedHandle startEvent_;
 };
 
 class DelayedWindowNotifier : public DelayedNotifier {

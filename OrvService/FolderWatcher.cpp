@@ -3,6 +3,7 @@
 #include "OrvService/DelayedNotifier.h"
 #include "OrvService/NotifyBufferWalker.h"
 #include <new>
+#include <utility>
 #include <process.h>
 
 namespace {
@@ -13,15 +14,14 @@ DWORD Result(DWORD error) {
 }
 
 void EnablePrivilege(const char* name) {
-    HANDLE token = nullptr;
-    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES, &token)) return;
+    ScopedHandle token;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES, token.Receive())) return;
     TOKEN_PRIVILEGES privileges = {};
     if (LookupPrivilegeValueA(nullptr, name, &privileges.Privileges[0].Luid)) {
         privileges.PrivilegeCount = 1;
         privileges.Privileges[0].Attributes = SE_PRIVILEGE_ENABLED;
-        AdjustTokenPrivileges(token, FALSE, &privileges, 0, nullptr, nullptr);
+        AdjustTokenPrivileges(token.Get(), FALSE, &privileges, 0, nullptr, nullptr);
     }
-    CloseHandle(token);
 }
 
 }  // namespace
@@ -36,12 +36,12 @@ void EnableWatchPrivileges() {
 
 // ---------------------------------------------------------------------------------------------
 
-WatchInfo::WatchInfo(const CString& folder, HANDLE folderHandle, DWORD notifyFilter, bool subtree,
+WatchInfo::WatchInfo(const CString& folder, ScopedHandle&& folderHandle, DWORD notifyFilter, bool subtree,
                      FolderChangeHandler* client, bool gui, const char* include, const char* exclude,
                      DWORD filterFlags)
     : handler_(new DelayedFolderChangeHandler(client, gui, include, exclude, filterFlags)),
       client_(client),
-      folder_(folderHandle),
+      folder_(std::move(folderHandle)),
       notifyFilter_(notifyFilter),
       subtree_(subtree),
       path_(folder),
@@ -65,15 +65,9 @@ WatchInfo::~WatchInfo() {
     CloseFolderHandle();
     // Records still queued hold their own references; the last one frees the handler.
     handler_->Release();
-    if (event_) CloseHandle(event_);
 }
 
-void WatchInfo::CloseFolderHandle() {
-    if (folder_ != INVALID_HANDLE_VALUE) {
-        CloseHandle(folder_);
-        folder_ = INVALID_HANDLE_VALUE;
-    }
-}
+void WatchInfo::CloseFolderHandle() { folder_.Reset(); }
 
 LONG WatchInfo::GetState() {
     CSingleLock lock(&lock_, TRUE);
@@ -87,9 +81,9 @@ DWORD WatchInfo::Start(HANDLE port) {
         if (!PostQueuedCompletionStatus(port, sizeof(DWORD), reinterpret_cast<ULONG_PTR>(this), &overlapped_))
             return GetLastError();
     }
-    while (WaitForSingleObject(event_, 10000) == WAIT_TIMEOUT) {
+    while (WaitForSingleObject(event_.Get(), 10000) == WAIT_TIMEOUT) {
     }
-    ResetEvent(event_);
+    ResetEvent(event_.Get());
     return error_;
 }
 
@@ -106,8 +100,9 @@ void WatchInfo::Stop(HANDLE port) {
     // has dispatched the watch-stopped record, which may be queued for this very thread.
     bool quit = false;
     WPARAM quitCode = 0;
+    HANDLE event = event_.Get();
     for (;;) {
-        DWORD wait = MsgWaitForMultipleObjects(1, &event_, FALSE, 5000, QS_ALLINPUT);
+        DWORD wait = MsgWaitForMultipleObjects(1, &event, FALSE, 5000, QS_ALLINPUT);
         if (wait == WAIT_OBJECT_0) break;
         if (wait != WAIT_OBJECT_0 + 1) continue;
         MSG msg;
@@ -122,13 +117,13 @@ void WatchInfo::Stop(HANDLE port) {
             DispatchMessageA(&msg);
         }
     }
-    ResetEvent(event_);
+    ResetEvent(event_.Get());
     if (quit) PostQuitMessage(static_cast<int>(quitCode));
 }
 
 bool WatchInfo::IssueRead() {
     bytesReturned_ = 0;
-    if (ReadDirectoryChangesW(folder_, buffer_, sizeof(buffer_), subtree_ ? TRUE : FALSE, notifyFilter_,
+    if (ReadDirectoryChangesW(folder_.Get(), buffer_, sizeof(buffer_), subtree_ ? TRUE : FALSE, notifyFilter_,
                               &bytesReturned_, &overlapped_, nullptr))
         return true;
     return false;
@@ -169,20 +164,20 @@ void WatchInfo::HandlePacket(DWORD bytes) {
             error_ = GetLastError();
             handler_->OnWatchStarted(error_, path_);
         }
-        SetEvent(event_);
+        SetEvent(event_.Get());
         break;
     case kStopRequested: {
         bool closed;
         {
             CSingleLock lock(&lock_, TRUE);
-            closed = folder_ == INVALID_HANDLE_VALUE;
+            closed = !folder_.IsValid();
             if (!closed) {
                 CloseFolderHandle();  // cancels the pending read
                 state_ = kStopping;
             }
         }
         if (closed) {
-            SetEvent(event_);
+            SetEvent(event_.Get());
         } else {
             handler_->OnWatchStopped(path_);
         }
@@ -192,10 +187,10 @@ void WatchInfo::HandlePacket(DWORD bytes) {
         bool closed;
         {
             CSingleLock lock(&lock_, TRUE);
-            closed = folder_ == INVALID_HANDLE_VALUE;
+            closed = !folder_.IsValid();
             if (!closed) CloseFolderHandle();
         }
-        if (closed) SetEvent(event_);
+        if (closed) SetEvent(event_.Get());
         break;
     }
     case kWatching:
@@ -213,12 +208,10 @@ void WatchInfo::HandlePacket(DWORD bytes) {
 // ---------------------------------------------------------------------------------------------
 
 FolderWatcher::FolderWatcher(bool gui, DWORD filterFlags)
-    : port_(nullptr), thread_(nullptr), threadId_(0), gui_(gui), filterFlags_(filterFlags ? filterFlags : 8) {}
+    : threadId_(0), gui_(gui), filterFlags_(filterFlags ? filterFlags : 8) {}
 
-FolderWatcher::~FolderWatcher() {
-    UnwatchAll();
-    if (port_) CloseHandle(port_);
-}
+// A port whose thread never started is closed with the watcher.
+FolderWatcher::~FolderWatcher() { UnwatchAll(); }
 
 DWORD FolderWatcher::SetFilterFlags(DWORD flags) {
     CSingleLock lock(&lock_, TRUE);
@@ -256,9 +249,13 @@ DWORD FolderWatcher::WatchDirectory(const CString& folder, DWORD notifyFilter, F
     UnwatchDirectory(folder);
 
     EnableWatchPrivileges();
-    HANDLE folderHandle = CreateFileA(folder, FILE_LIST_DIRECTORY, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                      OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OVERLAPPED, nullptr);
-    if (folderHandle == INVALID_HANDLE_VALUE) return Result(GetLastError());
+    // Shared for deletion too: an administrator may rename or remove a watched folder while the
+    // service runs.
+    ScopedHandle folderHandle(CreateFileA(folder, FILE_LIST_DIRECTORY,
+                                          FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                          OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OVERLAPPED, nullptr));
+    if (!folderHandle) return Result(GetLastError());
+    const HANDLE boundFolder = folderHandle.Get();
 
     WatchInfo* info = nullptr;
     HANDLE port;
@@ -268,25 +265,27 @@ DWORD FolderWatcher::WatchDirectory(const CString& folder, DWORD notifyFilter, F
             CSingleLock lock(&lock_, TRUE);
             flags = filterFlags_;
         }
-        info = new WatchInfo(folder, folderHandle, notifyFilter, subtree, handler, gui_, include, exclude, flags);
+        // The handle stays with whichever of the two owns it when a failure comes.
+        info = new WatchInfo(folder, std::move(folderHandle), notifyFilter, subtree, handler, gui_, include, exclude,
+                             flags);
     } catch (...) {
-        CloseHandle(folderHandle);
         return Result(ERROR_OUTOFMEMORY);
     }
 
     {
         CSingleLock lock(&lock_, TRUE);
-        HANDLE bound = CreateIoCompletionPort(folderHandle, port_, reinterpret_cast<ULONG_PTR>(info), 0);
+        HANDLE bound = CreateIoCompletionPort(boundFolder, port_.IsValid() ? port_.Get() : nullptr,
+                                              reinterpret_cast<ULONG_PTR>(info), 0);
         if (!bound) {
             DWORD error = GetLastError();
             lock.Unlock();
             delete info;
             return Result(error);
         }
-        port_ = bound;
+        port_.Reset(bound);
         if (!thread_) {
             unsigned id = 0;
-            thread_ = reinterpret_cast<HANDLE>(_beginthreadex(nullptr, 0, ThreadProc, this, 0, &id));
+            thread_.Reset(reinterpret_cast<HANDLE>(_beginthreadex(nullptr, 0, ThreadProc, this, 0, &id)));
             if (!thread_) {
                 DWORD error = GetLastError();
                 lock.Unlock();
@@ -295,7 +294,7 @@ DWORD FolderWatcher::WatchDirectory(const CString& folder, DWORD notifyFilter, F
             }
             threadId_ = id;
         }
-        port = port_;
+        port = port_.Get();
     }
 
     DWORD error = info->Start(port);
@@ -324,25 +323,21 @@ DWORD FolderWatcher::WatchDirectory(const CString& folder, DWORD notifyFilter, F
 
 bool FolderWatcher::UnwatchAll() {
     std::vector<WatchInfo*> watches;
-    HANDLE thread;
-    HANDLE port;
+    ScopedHandle thread;
+    ScopedHandle port;
     {
         CSingleLock lock(&lock_, TRUE);
         if (!thread_) return false;
         for (WatchInfo* info : watches_)
             if (info) watches.push_back(info);
         watches_.clear();
-        thread = thread_;
-        port = port_;
-        thread_ = nullptr;
+        thread = std::move(thread_);
+        port = std::move(port_);
         threadId_ = 0;
-        port_ = nullptr;
     }
-    RemoveWatches(watches, port);
-    PostQueuedCompletionStatus(port, 0, 0, nullptr);
-    WaitForSingleObject(thread, INFINITE);
-    CloseHandle(thread);
-    CloseHandle(port);
+    RemoveWatches(watches, port.Get());
+    PostQueuedCompletionStatus(port.Get(), 0, 0, nullptr);
+    WaitForSingleObject(thread.Get(), INFINITE);
     return true;
 }
 
@@ -377,7 +372,7 @@ bool FolderWatcher::RemoveWhere(const std::function<bool(const WatchInfo&)>& mat
             }
         }
         found = watches.size() > dead;
-        port = port_;
+        port = port_.Get();
     }
     RemoveWatches(watches, port);
     return found;
@@ -392,7 +387,7 @@ int FolderWatcher::CountWhere(const std::function<bool(const WatchInfo&)>& match
         TakeDeadWatches(dead);
         for (WatchInfo* info : watches_)
             if (info && match(*info)) ++count;
-        port = port_;
+        port = port_.Get();
     }
     RemoveWatches(dead, port);
     return count;
@@ -404,7 +399,7 @@ unsigned __stdcall FolderWatcher::ThreadProc(void* argument) {
     HANDLE port;
     {
         CSingleLock lock(&watcher->lock_, TRUE);
-        port = watcher->port_;
+        port = watcher->port_.Get();
     }
     for (;;) {
         DWORD bytes = 0;

@@ -4,6 +4,7 @@
 #pragma once
 #include "OrvService/FolderChangeHandler.h"
 #include "classlib/CSync.h"
+#include "classlib/HandleOwner.h"
 #include <functional>
 #include <vector>
 
@@ -19,7 +20,8 @@ class WatchInfo {
 public:
     enum State { kNew = 0, kStartRequested = 1, kStopRequested = 2, kStopping = 3, kWatching = 5, kDead = 6 };
 
-    WatchInfo(const CString& folder, HANDLE folderHandle, DWORD notifyFilter, bool subtree,
+    // Takes the folder handle over: it is closed with the watch, also when construction fails.
+    WatchInfo(const CString& folder, ScopedHandle&& folderHandle, DWORD notifyFilter, bool subtree,
               FolderChangeHandler* client, bool gui, const char* include, const char* exclude, DWORD filterFlags);
     ~WatchInfo();
     WatchInfo(const WatchInfo&) = delete;
@@ -43,7 +45,7 @@ private:
 
     DelayedFolderChangeHandler* handler_;
     FolderChangeHandler* client_;
-    HANDLE folder_;
+    ScopedHandle folder_;
     DWORD notifyFilter_;
     bool subtree_;
     CString path_;
@@ -53,7 +55,7 @@ private:
     OVERLAPPED overlapped_;
     DWORD error_;
     CCriticalSection lock_;
-    HANDLE event_;
+    ScopedHandle event_;
     LONG state_;
     // A rename's old name whose new name will come with the next read.
     CString pendingOldPath_;
@@ -93,8 +95,8 @@ private:
     // Counts the matching live watches, removing dead ones on the way.
     int CountWhere(const std::function<bool(const WatchInfo&)>& match);
 
-    HANDLE port_;
-    HANDLE thread_;
+    ScopedHandle port_;
+    ScopedHandle thread_;
     unsigned threadId_;
     std::vector<WatchInfo*> watches_;
     CCriticalSection lock_;

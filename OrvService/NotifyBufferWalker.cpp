@@ -46,9 +46,10 @@ bool ReadRecord(const BYTE* base, DWORD bytes, DWORD offset, const CString& fold
 void WalkNotifyBuffer(const void* buffer, DWORD bytes, const CString& folder, CString& pendingOldPath,
                       FolderChangeHandler& handler) {
     if (bytes == 0) {
-        // The system's buffer overflowed: the records in between are lost, so a kept old name
-        // would be paired with an unrelated change.
+        // The system's buffer overflowed: the changes are lost, so the folder as a whole has
+        // changed. A kept old name would be paired with an unrelated change.
         pendingOldPath.Empty();
+        handler.OnFileModified(folder);
         return;
     }
     const BYTE* base = static_cast<const BYTE*>(buffer);

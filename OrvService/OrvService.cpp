@@ -1,5 +1,7 @@
 #include "OrvService/OrvService.h"
+#include "OrvService/StopSignal.h"
 #include "common/Clock.h"
+#include "common/Exception.h"
 #include "common/Log.h"
 #include "common/ServiceName.h"
 #include <cstdio>
@@ -24,6 +26,8 @@ COrvService::COrvService()
     // The base installs demand-start services; this one must come up with the machine, with or
     // without "-auto" on the install command.
     m_dwStartType = SERVICE_AUTO_START;
+    // A stop asked of an earlier service object of this process is not this one's.
+    StopSignal::Lower();
 }
 
 COrvService::~COrvService() {
@@ -31,9 +35,15 @@ COrvService::~COrvService() {
     m_Tasks.clear();
 }
 
-void COrvService::OnStop() { InterlockedExchange(&m_lStop, 1); }
+void COrvService::OnStop() { RequestStop(); }
 
-void COrvService::OnShutdown() { InterlockedExchange(&m_lStop, 1); }
+void COrvService::OnShutdown() { RequestStop(); }
+
+void COrvService::RequestStop() {
+    InterlockedExchange(&m_lStop, 1);
+    // Also for the waits of the start, which do not read the flag.
+    StopSignal::Raise();
+}
 
 void COrvService::OnPause() { InterlockedExchange(&m_lPause, 1); }
 
@@ -60,9 +70,9 @@ void COrvService::ServiceMain(DWORD, LPSTR*) {
     WriteEvent(EVENTLOG_INFORMATION_TYPE, EventStarted, m_sDisplayName);
     Log::Write("Service started successfully.");
 
-    LoadTasks();
+    RunStartStep(&COrvService::LoadTasks, "Unable to load tasks: %s");
     SetRunningTasksCount(0);
-    DeleteOldLogs();
+    RunStartStep(&COrvService::DeleteOldLogs, "Unable to delete old log files: %s");
 
     // Compared with what was last reported, not with the start of the pass: a request that
     // arrives between two passes would otherwise never be reported, and the service control
@@ -95,6 +105,26 @@ void COrvService::ServiceMain(DWORD, LPSTR*) {
     ReportStatus(SERVICE_STOP_PENDING, 1, 200, keep);
     WriteEvent(EVENTLOG_INFORMATION_TYPE, EventStopping, m_sDisplayName);
     Log::Write("Service stopped successfully.");
+}
+
+// A data folder that cannot be made, or a file where the logs folder belongs, must not end the
+// service right after "running": it goes on with what it could load.
+void COrvService::RunStartStep(void (COrvService::*step)(), const char* failureFormat) {
+    CString reason;
+    try {
+        (this->*step)();
+        return;
+    } catch (const CNTServiceTerminateException&) {
+        throw;
+    } catch (const Exception& e) {
+        reason = e.GetFullMessage();
+    } catch (...) {
+        reason = "Unknown problem occurred.";
+    }
+    CString text;
+    text.Format(failureFormat, reason.GetString());
+    WriteEvent(EVENTLOG_ERROR_TYPE, EventTaskFailure, text);
+    Log::Write(text);
 }
 
 void COrvService::ShowHelp() {

@@ -55,6 +55,10 @@ public:
     void SetSleepForTesting(DWORD milliseconds) { m_dwSleep = milliseconds; }
 
 private:
+    void RequestStop();
+    // Runs one step of the start; a failure is reported as an error event and a log line.
+    void RunStartStep(void (COrvService::*step)(), const char* failureFormat);
+
     volatile LONG m_lStop;
     volatile LONG m_lPause;
     DWORD m_dwSleep;

@@ -98,7 +98,7 @@ void COrvService::LoadTasks() {
 
 // ---- Generator runs ----
 
-void StartTask(Task& task) {
+bool StartTask(Task& task) {
     if (ProcessRunner::IsValidHandle(task.GetProcessHandle()))
         throw Exception("Unable to start. The task is already running.");
     CString generator = Generator::GetExecutablePath();
@@ -106,11 +106,26 @@ void StartTask(Task& task) {
     CString commandLine;
     commandLine.Format("\"%s\" \"%s\" /g /q /r %s /exitbroadcast", generator.GetString(),
                        task.GetOrvPath().GetString(), task.GetPriority().GetString());
+    // The run goes on record before it starts: one the task file does not know of would be due
+    // again, and started again, at every examination.
+    const CString previousLastRun = task.GetReader()->ReadString("LastRun", "");
+    const bool reported = task.IsLastRunStoreFailing();
+    if (!task.SetLastRun(Clock::Now())) {
+        if (reported) return false;
+        CString message;
+        message.Format("Unable to start %s: its last run cannot be stored in the task file.",
+                       task.GetName().GetString());
+        throw WinLogException(message);
+    }
     HANDLE process = INVALID_HANDLE_VALUE;
-    if (!ProcessRunner::Start(commandLine, process)) throw WinLogException("Unable to start process.");
+    if (!ProcessRunner::Start(commandLine, process)) {
+        // No run took place: the task stays due as it was.
+        task.GetReader()->WriteString(previousLastRun, "LastRun");
+        throw WinLogException("Unable to start process.");
+    }
     task.SetProcessHandle(process);
-    task.SetLastRun(Clock::Now());
     LogFormatted("%s started.", task.GetName());
+    return true;
 }
 
 void FinishTask(Task& task) {
@@ -118,8 +133,7 @@ void FinishTask(Task& task) {
     if (!ProcessRunner::IsValidHandle(process)) throw Exception("Unable to finish task. Process handle invalid.");
     DWORD code = 0;
     if (!ProcessRunner::QueryExitCode(process, code)) throw Exception("Unable to finish task. Process is still running.");
-    CloseHandle(process);
-    task.SetProcessHandle(INVALID_HANDLE_VALUE);
+    task.SetProcessHandle(INVALID_HANDLE_VALUE);  // closes the run's handle
     if (code == 0) {
         LogFormatted("%s finished successfully.", task.GetName());
         return;
@@ -153,8 +167,7 @@ void COrvService::ManageTasks() {
                     FinishTask(*task);
                 else
                     ++running;
-            } else if (task->IsDue()) {
-                StartTask(*task);
+            } else if (task->IsDue() && StartTask(*task)) {
                 ++running;
             }
         } catch (const WinLogException& e) {
@@ -175,18 +188,26 @@ void COrvService::TerminateTasks() {
         Task* task = it->get();
         if (!task) continue;
         try {
-            if (!ProcessRunner::IsValidHandle(task->GetProcessHandle())) continue;
-            if (ProcessRunner::IsFinished(task->GetProcessHandle())) {
-                FinishTask(*task);
-            } else {
-                // The interrupted run counts as never done, so the task is due at the next start.
-                task->SetLastRun(CTime());
-                ++count;
+            if (ProcessRunner::IsValidHandle(task->GetProcessHandle())) {
+                if (ProcessRunner::IsFinished(task->GetProcessHandle())) {
+                    FinishTask(*task);
+                } else {
+                    ++count;
+                    // The interrupted run counts as never done, so the task is due at the next start.
+                    if (!task->SetLastRun(CTime()))
+                        LogFormatted("Unable to store the interrupted run of %s in the task file.", task->GetName());
+                }
             }
-            task->Stop();
         } catch (const Exception& e) {
             // A run that failed just before the stop must still be reported.
             Log::Write(e.GetFullMessage());
+        } catch (...) {
+            Log::Write(DescribeForFailure(*task));
+        }
+        // Every task stops before "stopped" is reported, idle ones too: a Watch task would
+        // otherwise go on writing LastEvent into a task file that is the manager's from then on.
+        try {
+            task->Stop();
         } catch (...) {
             Log::Write(DescribeForFailure(*task));
         }

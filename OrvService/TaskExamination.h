@@ -14,7 +14,9 @@ boost::shared_ptr<Task> CreateTask(const IniFile& file, const CString& section);
 typedef boost::shared_ptr<Task> (*TaskFactory)(const IniFile& file, const CString& section);
 TaskFactory SetTaskFactoryForTesting(TaskFactory factory);
 // Runs the generator for the task and keeps the process; throws Exception or WinLogException.
-void StartTask(Task& task);
+// A run whose start cannot be stored in the task file is not started: the first such failure
+// throws WinLogException, later ones give false until a store succeeds again.
+bool StartTask(Task& task);
 // Collects the task's ended generator run; throws Exception, or WinLogException when the run
 // failed.
 void FinishTask(Task& task);

@@ -1,4 +1,5 @@
 #include "OrvService/WatchTask.h"
+#include "OrvService/StopSignal.h"
 #include "classlib/CFile.h"
 #include "common/AppData.h"
 #include "common/Clock.h"
@@ -13,6 +14,10 @@ namespace {
 const DWORD kWatchNotifyFilter = FILE_NOTIFY_CHANGE_FILE_NAME | FILE_NOTIFY_CHANGE_DIR_NAME |
                                  FILE_NOTIFY_CHANGE_LAST_WRITE | FILE_NOTIFY_CHANGE_CREATION;
 const LONGLONG kIgnoredWithinSeconds = 2;
+// How long the service waits for the generator's folder query; the process is never ended.
+const DWORD kQueryTimeLimit = 5 * 60 * 1000;
+DWORD g_queryTimeLimit = kQueryTimeLimit;
+const char* const kQueryGivenUp = "The folder query was given up: the service is stopping.";
 }  // namespace
 
 WatchTask::WatchTask(const CString& tasksIniPath, const CString& section)
@@ -58,14 +63,30 @@ void WatchTask::StartWatching() {
     }
 }
 
+DWORD SetFolderQueryTimeLimitForTesting(DWORD milliseconds) {
+    DWORD previous = g_queryTimeLimit;
+    g_queryTimeLimit = milliseconds ? milliseconds : kQueryTimeLimit;
+    return previous;
+}
+
 void RunFolderQuery(const CString& orvPath, const CString& listPath) {
     CString generator = Generator::GetExecutablePath();
     if (orvPath.IsEmpty() || generator.IsEmpty()) return;
+    // No generator is started for a load the service is giving up.
+    if (StopSignal::IsRaised()) throw Exception(kQueryGivenUp);
     DeleteFileA(listPath);
     CString commandLine;
     commandLine.Format("\"%s\" \"%s\" \"/f%s\"", static_cast<LPCSTR>(generator), static_cast<LPCSTR>(orvPath),
                        static_cast<LPCSTR>(listPath));
-    if (ProcessRunner::RunAndWait(commandLine) != 0) throw Exception("Unable to retrieve folders from Orv document.");
+    // A generator that shows a dialog (the query has no /q) would otherwise hold the service in
+    // its start for ever: not examining anything, and deaf to stop requests.
+    DWORD code = 0;
+    switch (ProcessRunner::RunAndWait(commandLine, g_queryTimeLimit, StopSignal::Get(), code)) {
+    case ProcessRunner::TimedOut: throw Exception("The folder query did not finish in time.");
+    case ProcessRunner::Stopped: throw Exception(kQueryGivenUp);
+    case ProcessRunner::Ended: break;
+    }
+    if (code != 0) throw Exception("Unable to retrieve folders from Orv document.");
 }
 
 void WatchTask::QueryFolders(const CString& orvPath, CStringArray& folders) {
@@ -102,24 +123,45 @@ void WatchTask::OnFileRemoved(const CString&) { OnChange(); }
 void WatchTask::OnFileNameChanged(const CString&, const CString&) { OnChange(); }
 void WatchTask::OnFileModified(const CString&) { OnChange(); }
 
+void WatchTask::OnReadDirectoryChangesError(DWORD error, const CString& folder) {
+    CSingleLock lock(&endedLock_, TRUE);
+    endedWatches_.emplace_back(folder, error);
+}
+
+void WatchTask::LogEndedWatches() {
+    std::vector<std::pair<CString, DWORD>> ended;
+    {
+        CSingleLock lock(&endedLock_, TRUE);
+        ended.swap(endedWatches_);
+    }
+    for (const auto& watch : ended) {
+        CString line;
+        line.Format("Stopped watching folder %s (%s): error %d.", watch.first.GetString(), GetName().GetString(),
+                    static_cast<int>(watch.second));
+        Log::Write(line);
+    }
+}
+
 CTime WatchTask::GetLastEvent() {
     CSingleLock lock(&lastEventLock_, TRUE);
     return lastEvent_;
 }
 
-void WatchTask::OnChange() {
+bool WatchTask::OnChange() {
     CTime now = Clock::Now();
     {
         CSingleLock lock(&lastEventLock_, TRUE);
         // A negative difference means the clock was set back: that change is noted.
         LONGLONG seconds = (now - lastEvent_).GetTotalSeconds();
-        if (seconds >= 0 && seconds <= kIgnoredWithinSeconds) return;
+        if (seconds >= 0 && seconds <= kIgnoredWithinSeconds) return true;
         lastEvent_ = now;
     }
-    GetReader()->WriteString(FormatIniTime(now), "LastEvent");
+    return GetReader()->WriteString(FormatIniTime(now), "LastEvent") != FALSE;
 }
 
 bool WatchTask::IsDue() {
+    // The log is written on this thread only.
+    LogEndedWatches();
     CTime lastEvent = GetLastEvent();
     if (lastEvent == CTime()) return false;
     if (GetLastRun() >= lastEvent) return false;

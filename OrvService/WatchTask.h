@@ -6,6 +6,8 @@
 #include "classlib/CSync.h"
 #include "classlib/CTime.h"
 #include "common/Task.h"
+#include <utility>
+#include <vector>
 
 class WatchTask : public Task, public FolderChangeHandler {
 public:
@@ -24,10 +26,12 @@ public:
     void OnFileRemoved(const CString& path) override;
     void OnFileNameChanged(const CString& oldPath, const CString& newPath) override;
     void OnFileModified(const CString& path) override;
+    // A watch the watcher had to give up: noted here, logged by the worker thread.
+    void OnReadDirectoryChangesError(DWORD error, const CString& folder) override;
 
     // On the notification thread: notes the change unless it follows the last noted one within
-    // two seconds.
-    void OnChange();
+    // two seconds. False when the task file did not store it (it is still noted in memory).
+    bool OnChange();
     CTime GetLastEvent();
 
     // Runs the generator's folder query and gives the document's folders, one per list line.
@@ -35,14 +39,22 @@ public:
 
 private:
     void StartWatching();
+    // On the worker thread: one log line for each watch that ended since the last call.
+    void LogEndedWatches();
 
     int quietPeriod_;
     FolderWatcher watcher_;
     // Written on the notification thread, read on the worker thread.
     CCriticalSection lastEventLock_;
     CTime lastEvent_;
+    CCriticalSection endedLock_;
+    std::vector<std::pair<CString, DWORD>> endedWatches_;
 };
 
 // Has the generator write the document's folders into the list file; throws Exception when it
-// cannot be run or reports a failure. Runs nothing when either path is unknown.
+// cannot be run, reports a failure, does not finish within the time limit (five minutes) or the
+// service is asked to stop meanwhile; the generator is left running then. Runs nothing when
+// either path is unknown.
 void RunFolderQuery(const CString& orvPath, const CString& listPath);
+// Tests shorten the time limit; 0 restores five minutes. Gives the previous limit.
+DWORD SetFolderQueryTimeLimitForTesting(DWORD milliseconds);

@@ -1,6 +1,7 @@
 // Owner of one platform handle of any kind: releases it with its kind's function when it goes.
 // Every handle the programs keep (kernel objects, registry keys, service-manager handles,
-// modules, GDI objects, icons, cursors, image lists, memory DCs, find handles) is held by one of
+// modules, GDI objects, icons, cursors, image lists, memory DCs, find handles, the service
+// database lock, event-log handles) is held by one of
 // the aliases below, so there is one way to own a handle and none is closed by hand.
 #pragma once
 #include <windows.h>
@@ -127,6 +128,10 @@ typedef HandleOwner<handle_traits::Kernel> ScopedHandle;
 typedef HandleOwner<handle_traits::RegKey> ScopedRegKey;
 typedef HandleOwner<handle_traits::FindFile> ScopedFindHandle;
 typedef HandleOwner<handle_traits::NullIsInvalid<SC_HANDLE, BOOL, CloseServiceHandle>> ScopedServiceHandle;
+// The service database lock and the event-log handles, each released by its own function.
+typedef HandleOwner<handle_traits::NullIsInvalid<SC_LOCK, BOOL, UnlockServiceDatabase>> ScopedServiceLock;
+typedef HandleOwner<handle_traits::NullIsInvalid<HANDLE, BOOL, DeregisterEventSource>> ScopedEventSource;
+typedef HandleOwner<handle_traits::NullIsInvalid<HANDLE, BOOL, CloseEventLog>> ScopedEventLog;
 typedef HandleOwner<handle_traits::NullIsInvalid<HMODULE, BOOL, FreeLibrary>> ScopedModule;
 typedef HandleOwner<handle_traits::NullIsInvalid<HICON, BOOL, DestroyIcon>> ScopedIcon;
 typedef HandleOwner<handle_traits::NullIsInvalid<HCURSOR, BOOL, DestroyCursor>> ScopedCursor;

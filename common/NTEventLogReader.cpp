@@ -40,53 +40,50 @@ CNTEventLogEntry::CNTEventLogEntry(const EVENTLOGRECORD& record)
     }
 }
 
-CNTEventLogReader::CNTEventLogReader() : handle_(nullptr) {}
+CNTEventLogReader::CNTEventLogReader(){}
 
 CNTEventLogReader::~CNTEventLogReader() { Close(); }
 
 void CNTEventLogReader::Attach(HANDLE handle) {
-    if (handle_ != handle) Close();
-    handle_ = handle;
+    if (handle_.Get() != handle) Close();
+    handle_.Reset(handle);
 }
 
-HANDLE CNTEventLogReader::Detach() {
-    HANDLE h = handle_;
-    handle_ = nullptr;
-    return h;
-}
+HANDLE CNTEventLogReader::Detach() { return handle_.Release(); }
 
 BOOL CNTEventLogReader::Open(const char* serverName, const char* logName) {
     Close();
-    handle_ = OpenEventLogA(NullIfEmpty(serverName), logName);
-    return handle_ != nullptr;
+    handle_.Reset(OpenEventLogA(NullIfEmpty(serverName), logName));
+    return handle_.IsValid();
 }
 
 BOOL CNTEventLogReader::OpenBackup(const char* serverName, const char* fileName) {
     Close();
-    handle_ = OpenBackupEventLogA(NullIfEmpty(serverName), fileName);
-    return handle_ != nullptr;
+    handle_.Reset(OpenBackupEventLogA(NullIfEmpty(serverName), fileName));
+    return handle_.IsValid();
 }
 
 BOOL CNTEventLogReader::Close() {
-    BOOL ok = TRUE;
-    if (handle_) {
-        ok = CloseEventLog(handle_);
-        handle_ = nullptr;
-    }
-    return ok;
+    // Released by hand here only to hand the platform's answer on.
+    if (!handle_.IsValid()) return TRUE;
+    return CloseEventLog(handle_.Release());
 }
 
-BOOL CNTEventLogReader::Backup(const char* fileName) { return BackupEventLogA(handle_, fileName); }
+BOOL CNTEventLogReader::Backup(const char* fileName) { return BackupEventLogA(handle_.Get(), fileName); }
 
-BOOL CNTEventLogReader::Clear(const char* backupFileName) { return ClearEventLogA(handle_, backupFileName); }
+BOOL CNTEventLogReader::Clear(const char* backupFileName) {
+    return ClearEventLogA(handle_.Get(), backupFileName);
+}
 
-BOOL CNTEventLogReader::GetNumberOfRecords(DWORD& count) { return GetNumberOfEventLogRecords(handle_, &count); }
+BOOL CNTEventLogReader::GetNumberOfRecords(DWORD& count) {
+    return GetNumberOfEventLogRecords(handle_.Get(), &count);
+}
 
 BOOL CNTEventLogReader::GetOldestRecord(DWORD& recordNumber) {
-    return GetOldestEventLogRecord(handle_, &recordNumber);
+    return GetOldestEventLogRecord(handle_.Get(), &recordNumber);
 }
 
-BOOL CNTEventLogReader::NotifyChange(HANDLE event) { return NotifyChangeEventLog(handle_, event); }
+BOOL CNTEventLogReader::NotifyChange(HANDLE event) { return NotifyChangeEventLog(handle_.Get(), event); }
 
 BOOL CNTEventLogReader::ReadNext(CNTEventLogEntry& entry) { return Read(EVENTLOG_FORWARDS_READ, entry); }
 
@@ -96,10 +93,11 @@ BOOL CNTEventLogReader::Read(DWORD direction, CNTEventLogEntry& entry) {
     const DWORD flags = EVENTLOG_SEQUENTIAL_READ | direction;
     std::vector<BYTE> buffer(sizeof(EVENTLOGRECORD));
     DWORD read = 0, needed = 0;
-    BOOL ok = ReadEventLogA(handle_, flags, 0, buffer.data(), static_cast<DWORD>(buffer.size()), &read, &needed);
+    BOOL ok =
+        ReadEventLogA(handle_.Get(), flags, 0, buffer.data(), static_cast<DWORD>(buffer.size()), &read, &needed);
     if (!ok && GetLastError() == ERROR_INSUFFICIENT_BUFFER && needed > buffer.size()) {
         buffer.assign(needed, 0);
-        ok = ReadEventLogA(handle_, flags, 0, buffer.data(), needed, &read, &needed);
+        ok = ReadEventLogA(handle_.Get(), flags, 0, buffer.data(), needed, &read, &needed);
     }
     if (!ok) return FALSE;
     if (read < sizeof(EVENTLOGRECORD)) {

@@ -1,6 +1,7 @@
 // Reads records of a Windows event log, and backs up or clears a log.
 #pragma once
 #include "classlib/CString.h"
+#include "classlib/HandleOwner.h"
 #include "classlib/CTime.h"
 #include <vector>
 
@@ -30,7 +31,7 @@ public:
     CNTEventLogReader(const CNTEventLogReader&) = delete;
     CNTEventLogReader& operator=(const CNTEventLogReader&) = delete;
 
-    HANDLE GetHandle() const { return handle_; }
+    HANDLE GetHandle() const { return handle_.Get(); }
     void Attach(HANDLE handle);
     HANDLE Detach();
 
@@ -56,5 +57,5 @@ public:
 private:
     BOOL Read(DWORD direction, CNTEventLogEntry& entry);
 
-    HANDLE handle_;
+    ScopedEventLog handle_;
 };

@@ -21,41 +21,34 @@ CString FormatNumber(DWORD number, BOOL hex) {
 
 }  // namespace
 
-CNTEventLogSource::CNTEventLogSource() : handle_(nullptr), log_("Application") {}
+CNTEventLogSource::CNTEventLogSource() : log_("Application") {}
 
 CNTEventLogSource::CNTEventLogSource(const char* serverName, const char* sourceName, const char* logName)
-    : handle_(nullptr), server_(serverName), source_(sourceName), log_(logName) {}
+    : server_(serverName), source_(sourceName), log_(logName) {}
 
 CNTEventLogSource::CNTEventLogSource(const char* serverName, const char* sourceName)
-    : handle_(nullptr), server_(serverName), source_(sourceName), log_("Application") {}
+    : server_(serverName), source_(sourceName), log_("Application") {}
 
 CNTEventLogSource::~CNTEventLogSource() { Deregister(); }
 
 BOOL CNTEventLogSource::Register() {
     Deregister();
-    handle_ = RegisterEventSourceA(server_.IsEmpty() ? nullptr : static_cast<LPCSTR>(server_), source_);
-    return handle_ != nullptr;
+    handle_.Reset(RegisterEventSourceA(server_.IsEmpty() ? nullptr : static_cast<LPCSTR>(server_), source_));
+    return handle_.IsValid();
 }
 
 BOOL CNTEventLogSource::Deregister() {
-    BOOL ok = TRUE;
-    if (handle_) {
-        ok = DeregisterEventSource(handle_);
-        handle_ = nullptr;
-    }
-    return ok;
+    // Released by hand here only to hand the platform's answer on.
+    if (!handle_.IsValid()) return TRUE;
+    return DeregisterEventSource(handle_.Release());
 }
 
 void CNTEventLogSource::Attach(HANDLE handle) {
-    if (handle_ != handle) Deregister();
-    handle_ = handle;
+    if (handle_.Get() != handle) Deregister();
+    handle_.Reset(handle);
 }
 
-HANDLE CNTEventLogSource::Detach() {
-    HANDLE h = handle_;
-    handle_ = nullptr;
-    return h;
-}
+HANDLE CNTEventLogSource::Detach() { return handle_.Release(); }
 
 EventLogSink* CNTEventLogSource::SetSink(EventLogSink* sink) { return g_sink.exchange(sink); }
 
@@ -69,7 +62,7 @@ BOOL CNTEventLogSource::Report(WORD type, WORD category, DWORD eventId, PSID use
         result = sink->Report(server_, source_, type, category, eventId, userSid, stringCount, dataSize, strings,
                               data);
     } else {
-        result = ReportEventA(handle_, type, category, eventId, userSid, stringCount, dataSize,
+        result = ReportEventA(handle_.Get(), type, category, eventId, userSid, stringCount, dataSize,
                               const_cast<LPCSTR*>(strings), data);
     }
     DWORD error = GetLastError();

@@ -1,6 +1,7 @@
 // Writes events to a Windows event log and registers or removes an event source.
 #pragma once
 #include "classlib/CString.h"
+#include "classlib/HandleOwner.h"
 #include "classlib/CSync.h"
 
 // Where reported events go. The default sends them to the event log; tests install their own
@@ -24,7 +25,7 @@ public:
 
     BOOL Register();
     BOOL Deregister();
-    HANDLE GetHandle() const { return handle_; }
+    HANDLE GetHandle() const { return handle_.Get(); }
     void Attach(HANDLE handle);
     HANDLE Detach();
 
@@ -61,7 +62,7 @@ public:
     static LONG WriteMultiString(HKEY key, const char* valueName, const CStringArray& values);
 
 private:
-    HANDLE handle_;
+    ScopedEventSource handle_;
     CString server_;
     CString source_;
     CString log_;

@@ -52,7 +52,7 @@ BOOL ReadTwoStep(T*& buffer, DWORD retryError, Call call) {
 // CNTServiceControlManager
 
 CNTServiceControlManager::CNTServiceControlManager()
-    : handle_(nullptr), lock_(nullptr), advapi_(GetModuleHandleA("ADVAPI32.DLL")),
+    : advapi_(GetModuleHandleA("ADVAPI32.DLL")),
       registerServiceCtrlHandlerEx_(Lookup(advapi_, "RegisterServiceCtrlHandlerExA")),
       enumServicesStatusEx_(Lookup(advapi_, "EnumServicesStatusExA")) {}
 
@@ -61,50 +61,36 @@ CNTServiceControlManager::~CNTServiceControlManager() {
     Close();
 }
 
-void CNTServiceControlManager::Attach(SC_HANDLE handle) {
-    if (handle_ != handle) Close();
-    handle_ = handle;
-}
+void CNTServiceControlManager::Attach(SC_HANDLE handle) { handle_.Reset(handle); }
 
-SC_HANDLE CNTServiceControlManager::Detach() {
-    SC_HANDLE h = handle_;
-    handle_ = nullptr;
-    return h;
-}
+SC_HANDLE CNTServiceControlManager::Detach() { return handle_.Release(); }
 
 BOOL CNTServiceControlManager::Open(const char* machineName, DWORD access) {
-    Close();
-    handle_ = OpenSCManagerA(machineName, SERVICES_ACTIVE_DATABASEA, access);
-    return handle_ != nullptr;
+    handle_.Reset(OpenSCManagerA(machineName, SERVICES_ACTIVE_DATABASEA, access));
+    return handle_.IsValid();
 }
 
 BOOL CNTServiceControlManager::Close() {
-    if (handle_) {
-        CloseServiceHandle(handle_);
-        handle_ = nullptr;
-    }
+    handle_.Reset();
     return TRUE;
 }
 
 BOOL CNTServiceControlManager::Lock() {
     // A second lock would lose the first one's handle.
     Unlock();
-    lock_ = LockServiceDatabase(handle_);
-    return lock_ != nullptr;
+    lock_.Reset(LockServiceDatabase(handle_.Get()));
+    return lock_.IsValid();
 }
 
 BOOL CNTServiceControlManager::Unlock() {
-    BOOL ok = TRUE;
-    if (lock_) {
-        ok = UnlockServiceDatabase(lock_);
-        lock_ = nullptr;
-    }
-    return ok;
+    // Released by hand here only to hand the platform's answer on.
+    if (!lock_.IsValid()) return TRUE;
+    return UnlockServiceDatabase(lock_.Release());
 }
 
 BOOL CNTServiceControlManager::QueryLockStatus(LPQUERY_SERVICE_LOCK_STATUSA& buffer) {
     return ReadTwoStep(buffer, ERROR_INSUFFICIENT_BUFFER, [this](BYTE* data, DWORD size, DWORD* needed) {
-        return QueryServiceLockStatusA(handle_, reinterpret_cast<LPQUERY_SERVICE_LOCK_STATUSA>(data), size, needed);
+        return QueryServiceLockStatusA(handle_.Get(), reinterpret_cast<LPQUERY_SERVICE_LOCK_STATUSA>(data), size, needed);
     });
 }
 
@@ -114,7 +100,7 @@ BOOL CNTServiceControlManager::EnumServices(DWORD serviceType, DWORD serviceStat
     ENUM_SERVICE_STATUSA* entries = nullptr;
     BOOL ok = ReadTwoStep(entries, ERROR_MORE_DATA, [&](BYTE* data, DWORD size, DWORD* needed) {
         DWORD resume = 0;
-        return EnumServicesStatusA(handle_, serviceType, serviceState, reinterpret_cast<ENUM_SERVICE_STATUSA*>(data),
+        return EnumServicesStatusA(handle_.Get(), serviceType, serviceState, reinterpret_cast<ENUM_SERVICE_STATUSA*>(data),
                                    size, needed, &count, &resume);
     });
     if (ok && callback) {
@@ -133,7 +119,7 @@ BOOL CNTServiceControlManager::EnumServicesEx(DWORD serviceType, DWORD serviceSt
     ENUM_SERVICE_STATUS_PROCESSA* entries = nullptr;
     BOOL ok = ReadTwoStep(entries, ERROR_MORE_DATA, [&](BYTE* data, DWORD size, DWORD* needed) {
         DWORD resume = 0;
-        return enumEx(handle_, SC_ENUM_PROCESS_INFO, serviceType, serviceState, data, size, needed, &count, &resume,
+        return enumEx(handle_.Get(), SC_ENUM_PROCESS_INFO, serviceType, serviceState, data, size, needed, &count, &resume,
                       groupName);
     });
     if (ok && callback) {
@@ -145,7 +131,7 @@ BOOL CNTServiceControlManager::EnumServicesEx(DWORD serviceType, DWORD serviceSt
 }
 
 BOOL CNTServiceControlManager::OpenService(const char* serviceName, DWORD access, CNTScmService& service) {
-    SC_HANDLE h = ::OpenServiceA(handle_, serviceName, access);
+    SC_HANDLE h = ::OpenServiceA(handle_.Get(), serviceName, access);
     if (!h) return FALSE;
     service.Attach(h);
     return TRUE;
@@ -155,29 +141,19 @@ BOOL CNTServiceControlManager::OpenService(const char* serviceName, DWORD access
 // CNTScmService
 
 CNTScmService::CNTScmService()
-    : handle_(nullptr), advapi_(GetModuleHandleA("ADVAPI32.DLL")),
+    : advapi_(GetModuleHandleA("ADVAPI32.DLL")),
       queryConfig2_(Lookup(advapi_, "QueryServiceConfig2A")),
       changeConfig2_(Lookup(advapi_, "ChangeServiceConfig2A")),
       queryStatusEx_(Lookup(advapi_, "QueryServiceStatusEx")) {}
 
 CNTScmService::~CNTScmService() { Close(); }
 
-void CNTScmService::Attach(SC_HANDLE handle) {
-    if (handle_ != handle) Close();
-    handle_ = handle;
-}
+void CNTScmService::Attach(SC_HANDLE handle) { handle_.Reset(handle); }
 
-SC_HANDLE CNTScmService::Detach() {
-    SC_HANDLE h = handle_;
-    handle_ = nullptr;
-    return h;
-}
+SC_HANDLE CNTScmService::Detach() { return handle_.Release(); }
 
 BOOL CNTScmService::Close() {
-    if (handle_) {
-        CloseServiceHandle(handle_);
-        handle_ = nullptr;
-    }
+    handle_.Reset();
     return TRUE;
 }
 
@@ -185,24 +161,23 @@ BOOL CNTScmService::Create(CNTServiceControlManager& manager, const char* name, 
                            DWORD access, DWORD serviceType, DWORD startType, DWORD errorControl,
                            const char* binaryPath, const char* loadOrderGroup, LPDWORD tagId,
                            const char* dependencies, const char* account, const char* password) {
-    Close();
-    handle_ = CreateServiceA(manager.GetHandle(), name, displayName, access, serviceType, startType, errorControl,
-                             binaryPath, loadOrderGroup, tagId, dependencies, account, password);
-    return handle_ != nullptr;
+    handle_.Reset(CreateServiceA(manager.GetHandle(), name, displayName, access, serviceType, startType,
+                                 errorControl, binaryPath, loadOrderGroup, tagId, dependencies, account, password));
+    return handle_.IsValid();
 }
 
-BOOL CNTScmService::Delete() { return DeleteService(handle_); }
+BOOL CNTScmService::Delete() { return DeleteService(handle_.Get()); }
 
 BOOL CNTScmService::ChangeConfig(DWORD serviceType, DWORD startType, DWORD errorControl, const char* binaryPath,
                                  const char* loadOrderGroup, LPDWORD tagId, const char* dependencies,
                                  const char* account, const char* password, const char* displayName) {
-    return ChangeServiceConfigA(handle_, serviceType, startType, errorControl, binaryPath, loadOrderGroup, tagId,
+    return ChangeServiceConfigA(handle_.Get(), serviceType, startType, errorControl, binaryPath, loadOrderGroup, tagId,
                                 dependencies, account, password, displayName);
 }
 
 BOOL CNTScmService::Control(DWORD code) {
     SERVICE_STATUS status = {};
-    return ControlService(handle_, code, &status);
+    return ControlService(handle_.Get(), code, &status);
 }
 
 BOOL CNTScmService::Stop() { return Control(SERVICE_CONTROL_STOP); }
@@ -211,15 +186,15 @@ BOOL CNTScmService::Continue() { return Control(SERVICE_CONTROL_CONTINUE); }
 BOOL CNTScmService::Interrogate() { return Control(SERVICE_CONTROL_INTERROGATE); }
 
 BOOL CNTScmService::Start(DWORD argc, const char** argv) {
-    return StartServiceA(handle_, argc, const_cast<LPCSTR*>(argv));
+    return StartServiceA(handle_.Get(), argc, const_cast<LPCSTR*>(argv));
 }
 
-BOOL CNTScmService::QueryStatus(SERVICE_STATUS& status) { return QueryServiceStatus(handle_, &status); }
+BOOL CNTScmService::QueryStatus(SERVICE_STATUS& status) { return QueryServiceStatus(handle_.Get(), &status); }
 
 BOOL CNTScmService::QueryStatusEx(SERVICE_STATUS_PROCESS& status) {
     if (!queryStatusEx_) return Missing();
     DWORD needed = 0;
-    return Bound<QueryServiceStatusExFn>(queryStatusEx_)(handle_, SC_STATUS_PROCESS_INFO,
+    return Bound<QueryServiceStatusExFn>(queryStatusEx_)(handle_.Get(), SC_STATUS_PROCESS_INFO,
                                                          reinterpret_cast<LPBYTE>(&status), sizeof(status), &needed);
 }
 
@@ -246,18 +221,18 @@ BOOL CNTScmService::AcceptsShutdown(BOOL& accepts) {
 
 BOOL CNTScmService::QueryConfig(LPQUERY_SERVICE_CONFIGA& buffer) {
     return ReadTwoStep(buffer, ERROR_INSUFFICIENT_BUFFER, [this](BYTE* data, DWORD size, DWORD* needed) {
-        return QueryServiceConfigA(handle_, reinterpret_cast<LPQUERY_SERVICE_CONFIGA>(data), size, needed);
+        return QueryServiceConfigA(handle_.Get(), reinterpret_cast<LPQUERY_SERVICE_CONFIGA>(data), size, needed);
     });
 }
 
 BOOL CNTScmService::SetObjectSecurity(SECURITY_INFORMATION information, PSECURITY_DESCRIPTOR descriptor) {
-    return SetServiceObjectSecurity(handle_, information, descriptor);
+    return SetServiceObjectSecurity(handle_.Get(), information, descriptor);
 }
 
 BOOL CNTScmService::QueryObjectSecurity(SECURITY_INFORMATION information, PSECURITY_DESCRIPTOR& buffer) {
     BYTE* bytes = nullptr;
     BOOL ok = ReadTwoStep(bytes, ERROR_INSUFFICIENT_BUFFER, [&](BYTE* data, DWORD size, DWORD* needed) {
-        return QueryServiceObjectSecurity(handle_, information, data, size, needed);
+        return QueryServiceObjectSecurity(handle_.Get(), information, data, size, needed);
     });
     buffer = bytes;
     return ok;
@@ -267,7 +242,7 @@ BOOL CNTScmService::EnumDependents(DWORD serviceState, void* context, EnumDepend
     DWORD count = 0;
     ENUM_SERVICE_STATUSA* entries = nullptr;
     BOOL ok = ReadTwoStep(entries, ERROR_MORE_DATA, [&](BYTE* data, DWORD size, DWORD* needed) {
-        return EnumDependentServicesA(handle_, serviceState, reinterpret_cast<ENUM_SERVICE_STATUSA*>(data), size,
+        return EnumDependentServicesA(handle_.Get(), serviceState, reinterpret_cast<ENUM_SERVICE_STATUSA*>(data), size,
                                       needed, &count);
     });
     if (ok && callback) {
@@ -283,7 +258,7 @@ BOOL CNTScmService::QueryDescription(CString& description) {
     QueryServiceConfig2AFn query = Bound<QueryServiceConfig2AFn>(queryConfig2_);
     SERVICE_DESCRIPTIONA* info = nullptr;
     BOOL ok = ReadTwoStep(info, ERROR_INSUFFICIENT_BUFFER, [&](BYTE* data, DWORD size, DWORD* needed) {
-        return query(handle_, SERVICE_CONFIG_DESCRIPTION, data, size, needed);
+        return query(handle_.Get(), SERVICE_CONFIG_DESCRIPTION, data, size, needed);
     });
     if (ok) description = info && info->lpDescription ? info->lpDescription : "";
     delete[] reinterpret_cast<BYTE*>(info);
@@ -297,7 +272,7 @@ BOOL CNTScmService::QueryFailureActions(LPSERVICE_FAILURE_ACTIONSA& buffer) {
     }
     QueryServiceConfig2AFn query = Bound<QueryServiceConfig2AFn>(queryConfig2_);
     return ReadTwoStep(buffer, ERROR_INSUFFICIENT_BUFFER, [&](BYTE* data, DWORD size, DWORD* needed) {
-        return query(handle_, SERVICE_CONFIG_FAILURE_ACTIONS, data, size, needed);
+        return query(handle_.Get(), SERVICE_CONFIG_FAILURE_ACTIONS, data, size, needed);
     });
 }
 
@@ -307,12 +282,12 @@ BOOL CNTScmService::ChangeDescription(const char* description) {
     const char* source = description ? description : "";
     std::vector<char> text(source, source + strlen(source) + 1);
     SERVICE_DESCRIPTIONA info = {text.data()};
-    return Bound<ChangeServiceConfig2AFn>(changeConfig2_)(handle_, SERVICE_CONFIG_DESCRIPTION, &info);
+    return Bound<ChangeServiceConfig2AFn>(changeConfig2_)(handle_.Get(), SERVICE_CONFIG_DESCRIPTION, &info);
 }
 
 BOOL CNTScmService::ChangeFailureActions(LPSERVICE_FAILURE_ACTIONSA actions) {
     if (!changeConfig2_) return Missing();
-    return Bound<ChangeServiceConfig2AFn>(changeConfig2_)(handle_, SERVICE_CONFIG_FAILURE_ACTIONS, actions);
+    return Bound<ChangeServiceConfig2AFn>(changeConfig2_)(handle_.Get(), SERVICE_CONFIG_FAILURE_ACTIONS, actions);
 }
 
 BOOL CNTScmService::WaitForStatus(DWORD timeout, DWORD wantedState, DWORD pollInterval) {

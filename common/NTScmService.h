@@ -2,6 +2,7 @@
 // service. Functions older systems lack are bound at run time and answer 120 when missing.
 #pragma once
 #include "classlib/CString.h"
+#include "classlib/HandleOwner.h"
 
 class CNTScmService;
 
@@ -15,7 +16,7 @@ public:
     CNTServiceControlManager(const CNTServiceControlManager&) = delete;
     CNTServiceControlManager& operator=(const CNTServiceControlManager&) = delete;
 
-    SC_HANDLE GetHandle() const { return handle_; }
+    SC_HANDLE GetHandle() const { return handle_.Get(); }
     void Attach(SC_HANDLE handle);
     SC_HANDLE Detach();
 
@@ -34,8 +35,8 @@ public:
     void ForgetEnumServicesStatusEx() { enumServicesStatusEx_ = nullptr; }
 
 private:
-    SC_HANDLE handle_;
-    SC_LOCK lock_;
+    ScopedServiceHandle handle_;
+    ScopedServiceLock lock_;
     HMODULE advapi_;
     FARPROC registerServiceCtrlHandlerEx_;
     FARPROC enumServicesStatusEx_;
@@ -50,7 +51,7 @@ public:
     CNTScmService(const CNTScmService&) = delete;
     CNTScmService& operator=(const CNTScmService&) = delete;
 
-    SC_HANDLE GetHandle() const { return handle_; }
+    SC_HANDLE GetHandle() const { return handle_.Get(); }
     void Attach(SC_HANDLE handle);
     SC_HANDLE Detach();
     BOOL Close();
@@ -90,7 +91,7 @@ public:
     void ForgetOptionalFunctions() { queryConfig2_ = changeConfig2_ = queryStatusEx_ = nullptr; }
 
 private:
-    SC_HANDLE handle_;
+    ScopedServiceHandle handle_;
     HMODULE advapi_;
     FARPROC queryConfig2_;
     FARPROC changeConfig2_;

@@ -166,6 +166,13 @@ BOOL CNTService::SendLatestStatus(SERVICE_STATUS_HANDLE handle) {
                 if (m_dwLastSentNumber == m_dwReportNumber) break;
                 status = m_LatestStatus;
                 number = m_dwReportNumber;
+                if (status.dwCurrentState == SERVICE_STOPPED) m_dwLastSentNumber = number;
+            }
+            if (status.dwCurrentState == SERVICE_STOPPED) {
+                // Once "stopped" is out, the process may end and this object go with it: the
+                // bookkeeping is done first, and nothing of the object is touched afterwards.
+                InterlockedExchange(&m_lSending, 0);
+                return port->SetStatus(handle, status);
             }
             result = port->SetStatus(handle, status);
             CSingleLock lock(&m_StatusLock, TRUE);

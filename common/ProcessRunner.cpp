@@ -46,10 +46,26 @@ bool ProcessRunner::IsFinished(HANDLE process) {
 }
 
 DWORD ProcessRunner::RunAndWait(const char* commandLine) {
+    DWORD code = 0;
+    RunAndWait(commandLine, INFINITE, nullptr, code);
+    return code;
+}
+
+ProcessRunner::WaitOutcome ProcessRunner::RunAndWait(const char* commandLine, DWORD timeLimit, HANDLE stopEvent,
+                                                     DWORD& exitCode) {
     HANDLE started = INVALID_HANDLE_VALUE;
     if (!Start(commandLine, started)) throw Exception("Unable to run application.");
     ScopedHandle process(started);
+    const DWORD begin = GetTickCount();
     DWORD code = 0;
-    while (!QueryExitCode(process.Get(), code)) Sleep(20);
-    return code;
+    while (!QueryExitCode(process.Get(), code)) {
+        if (timeLimit != INFINITE && GetTickCount() - begin >= timeLimit) return TimedOut;
+        // The poll's pause is the wait for the stop event.
+        if (!stopEvent)
+            Sleep(20);
+        else if (WaitForSingleObject(stopEvent, 20) == WAIT_OBJECT_0)
+            return Stopped;
+    }
+    exitCode = code;
+    return Ended;
 }

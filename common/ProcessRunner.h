@@ -13,4 +13,10 @@ public:
     static bool IsFinished(HANDLE process);
     // Runs the command line to its end and gives its exit code; no time-out.
     static DWORD RunAndWait(const char* commandLine);
+
+    enum WaitOutcome { Ended, TimedOut, Stopped };
+    // The same, but the wait also ends once `timeLimit` milliseconds have passed (INFINITE: no
+    // limit) or the stop event (may be null) is set; the process is then left running and only
+    // its handle closed. `exitCode` is set when it ended.
+    static WaitOutcome RunAndWait(const char* commandLine, DWORD timeLimit, HANDLE stopEvent, DWORD& exitCode);
 };

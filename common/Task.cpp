@@ -2,20 +2,22 @@
 #include "common/Exception.h"
 
 Task::Task(const CString& tasksIniPath, const CString& section)
-    : reader_(new SafeIniReader(tasksIniPath, section)), process_(INVALID_HANDLE_VALUE) {
+    : reader_(new SafeIniReader(tasksIniPath, section)), lastRunStoreFailing_(false) {
     ReadPriority();
     ReadOrvPath();
 }
 
-Task::~Task() {
-    if (process_ != INVALID_HANDLE_VALUE && process_ != nullptr) CloseHandle(process_);
-}
+Task::~Task() {}
 
 CString Task::GetName() { return GetReader()->GetSection(); }
 
 CTime Task::GetLastRun() { return ParseIniTime(GetReader()->ReadString("LastRun", "")); }
 
-void Task::SetLastRun(const CTime& time) { GetReader()->WriteString(FormatIniTime(time), "LastRun"); }
+BOOL Task::SetLastRun(const CTime& time) {
+    BOOL stored = GetReader()->WriteString(FormatIniTime(time), "LastRun");
+    lastRunStoreFailing_ = !stored;
+    return stored;
+}
 
 IniReaderPtr Task::GetReader() const {
     if (!reader_) throw Exception("Reader is not initialized.");

@@ -3,13 +3,14 @@
 #pragma once
 #include "classlib/CString.h"
 #include "classlib/CTime.h"
+#include "classlib/HandleOwner.h"
 #include "common/IniFile.h"
 
 class Task {
 public:
     // Reads the priority, then the document path; either failure throws Exception.
     Task(const CString& tasksIniPath, const CString& section);
-    // Closes a generator process handle the task still holds.
+    // A generator process handle the task still holds is closed with it.
     virtual ~Task();
     Task(const Task&) = delete;
     Task& operator=(const Task&) = delete;
@@ -21,17 +22,20 @@ public:
     // Stops whatever the task runs in the background.
     virtual void Stop() {}
 
-    // INVALID_HANDLE_VALUE while no run is under way. Setting hands the handle over without
-    // closing the one held before: whoever finishes a run closes its handle first.
-    HANDLE GetProcessHandle() const { return process_; }
-    void SetProcessHandle(HANDLE handle) { process_ = handle; }
+    // INVALID_HANDLE_VALUE while no run is under way. Setting hands the handle to the task and
+    // closes the one it held before.
+    HANDLE GetProcessHandle() const { return process_.Get(); }
+    void SetProcessHandle(HANDLE handle) { process_.Reset(handle); }
 
     const CString& GetOrvPath() const { return orvPath_; }
     const CString& GetPriority() const { return priority_; }
     CString GetName();
     // The zero time when the task never ran; kept to the minute.
     CTime GetLastRun();
-    void SetLastRun(const CTime& time);
+    // FALSE when the task file did not store it. Whether the last write failed is kept, so a
+    // failure that lasts is reported once.
+    BOOL SetLastRun(const CTime& time);
+    bool IsLastRunStoreFailing() const { return lastRunStoreFailing_; }
     IniReaderPtr GetReader() const;
 
 private:
@@ -41,5 +45,6 @@ private:
     IniReaderPtr reader_;
     CString orvPath_;
     CString priority_;
-    HANDLE process_;
+    ScopedHandle process_;
+    bool lastRunStoreFailing_;
 };

@@ -18,7 +18,6 @@ cmake --build "$build" -j"$(nproc)" \
       --target OrvService OrvServiceMessages ExaminationBenchmark TextBufferBenchmark TextViewBenchmark ServiceCpuTime KeepAlive \
       >/dev/null
 
-rm -rf "$bench/Orvanti Service"
 service_session_begin "$bench/Orvanti Service" $((seconds + 120))
 
 echo "== One examination (COrvService::ManageTasks), Periodical tasks not due"

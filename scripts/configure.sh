@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
 # Installs what is missing, then configures a build tree: configure.sh i686|x86_64 BUILD_DIR
-# The i686 tree holds the deliverables; the x86_64 tree adds the tests, which run under Wine.
+# The i686 tree holds the deliverables (and, built only by name, the helper programs of its smoke
+# run); the x86_64 tree adds the tests, which run under Wine.
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 arch="$1"; build="$2"
 tests=OFF; [ "$arch" = x86_64 ] && tests=ON
 "$here/scripts/setup.sh"
 cmake -S "$here" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$here/cmake/toolchain-$arch-w64-mingw32.cmake" \
-      -DCMAKE_BUILD_TYPE=Release -DORV_BUILD_TESTS=$tests >/dev/null
+      -DCMAKE_BUILD_TYPE=Release -DORV_BUILD_TESTS=$tests -DORV_BUILD_TEST_TOOLS=ON >/dev/null

@@ -15,80 +15,18 @@ label() { awk -v name="$1" '{ print "   " name " | " $0 }'; }
 
 say "Building the 32-bit deliverables"
 "$here/scripts/build.sh" | tail -n 1
-# This machine's Wine runs 64-bit programs only, so the demonstration runs the x86_64 build of
-# the same code.
+# Wine runs the 32-bit programs here only under emulation (scripts/smoke-i686.sh does), so the
+# demonstration runs the x86_64 build of the same code.
 say "Building the x86_64 programs the demonstration runs"
 "$here/scripts/configure.sh" x86_64 "$build"
 cmake --build "$build" -j"$(nproc)" --target OrvService OrvServiceMessages StandInOrvanti KeepAlive >/dev/null
 echo "Programs in $build/bin"
 
 say "Preparing the Wine prefix $prefix"
-program_dir="$demo/Program Files/Orvanti Service"
-generator_dir="$demo/Orvanti Generator"
-site="$demo/site"
-docs="$demo/docs"
-rm -rf "$program_dir" "$generator_dir" "$site" "$docs"
-mkdir -p "$generator_dir" "$site" "$docs"
-cp "$build/bin/StandInOrvanti.exe" "$generator_dir/Orvanti.exe"
-echo "<p>first version</p>" >"$site/index.html"
-service_session_begin "$program_dir" 900
-
+service_session_begin "$demo/Program Files/Orvanti Service" 900
+service_session_tasks "$demo"
 run reg add 'HKLM\Software\Brellix\Orvanti\Settings' /v ProgramPath /d "$(win "$generator_dir")" /f >/dev/null 2>&1
 
-# The stand-in's documents: the Periodical run takes 5 s, the DayScheduled run lasts until the
-# stop broadcast, the Watch document names the watched folder.
-printf 'run_ms=5000\r\n' >"$docs/weekly-report.orv"
-printf 'wait_broadcast=1\r\nrun_ms=600000\r\n' >"$docs/catalogue.orv"
-printf 'folder=%s\r\n' "$(win "$site")" >"$docs/site.orv"
-
-# The task file: a Periodical task (never run, so due), a DayScheduled task whose start time was
-# two minutes ago today, and a Watch task. Backslashes are doubled in the task file.
-data="$prefix/drive_c/ProgramData/Brellix/OrvService"
-rm -rf "$data"
-mkdir -p "$data"
-esc() { local p; p="$(win "$1")"; echo "${p//\\/\\\\}"; }
-read -r day hour minute < <(date -d '-2 min' '+%w %-H %-M')
-cat >"$data/tasks.ini" <<EOF
-[General]
-TasksCount=3
-[Task1]
-Type=Periodical
-Interval=24
-Priority=/s2
-OrvPath=$(esc "$docs/weekly-report.orv")
-[Task2]
-Type=DayScheduled
-Priority=/s3
-OrvPath=$(esc "$docs/catalogue.orv")
-DaysCount=1
-Day1=$((day + 1))
-Hour=$hour
-Minutes=$minute
-[Task3]
-Type=Watch
-Priority=/s1
-OrvPath=$(esc "$docs/site.orv")
-EOF
-sed -i 's/$/\r/' "$data/tasks.ini"
-echo "Task file: Task1 Periodical (every 24 hours), Task2 DayScheduled (at $hour:$minute today), Task3 Watch ($site)"
-
-log="$data/Logs/$(date '+%Y-%m').log"
-shown=0
-show_log() {  # prints the log lines added since the last call, waiting up to $1 seconds for $2
-  local until=$((SECONDS + $1))
-  while :; do
-    if [ -f "$log" ]; then
-      local total; total=$(wc -l <"$log")
-      if [ "$total" -gt "$shown" ]; then
-        tail -n +"$((shown + 1))" "$log" | head -n "$((total - shown))" | tr -d '\r' | sed 's/^/   log | /'
-        shown=$total
-      fi
-      if grep -q "$2" "$log" 2>/dev/null; then return 0; fi
-    fi
-    [ "$SECONDS" -ge "$until" ] && return 0
-    sleep 0.5
-  done
-}
 svc() {
   local code=0
   run "$service" "$@" || code=$?

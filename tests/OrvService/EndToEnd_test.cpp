@@ -13,6 +13,9 @@
 #include <functional>
 #include <string>
 
+using testing_support::RunProgram;
+using testing_support::RunResult;
+
 namespace {
 
 const char kServiceName[] = "BrellixOrvService";
@@ -40,51 +43,6 @@ bool WaitFor(const std::function<bool()>& condition, DWORD timeoutMs = 10000) {
         if (GetTickCount() - start >= timeoutMs) return false;
         Sleep(100);
     }
-}
-
-struct RunResult {
-    DWORD exitCode = 0;
-    std::string output;
-};
-
-// Runs a program with its standard output caught in a file and gives its exit code as Windows
-// sees it (a Unix shell would only see the low 8 bits).
-RunResult RunProgram(const std::string& program, const std::string& arguments, const std::string& outputFile) {
-    RunResult result;
-    SECURITY_ATTRIBUTES inherit = {sizeof(inherit), nullptr, TRUE};
-    HANDLE output = CreateFileA(outputFile.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit,
-                                CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (output == INVALID_HANDLE_VALUE) {
-        result.exitCode = GetLastError();
-        result.output = "cannot create the output file";
-        return result;
-    }
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof(startup);
-    startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
-    startup.hStdOutput = output;
-    startup.hStdError = output;
-    PROCESS_INFORMATION process = {};
-    std::string commandLine = "\"" + program + "\"" + (arguments.empty() ? "" : " " + arguments);
-    if (!CreateProcessA(program.c_str(), &commandLine[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup,
-                        &process)) {
-        result.exitCode = GetLastError();
-        result.output = "cannot start " + commandLine;
-        CloseHandle(output);
-        return result;
-    }
-    CloseHandle(output);
-    CloseHandle(process.hThread);
-    if (WaitForSingleObject(process.hProcess, 30000) != WAIT_OBJECT_0) {
-        TerminateProcess(process.hProcess, WAIT_TIMEOUT);
-        WaitForSingleObject(process.hProcess, 5000);
-        result.output = "timed out: ";
-    }
-    GetExitCodeProcess(process.hProcess, &result.exitCode);
-    CloseHandle(process.hProcess);
-    result.output += testing_support::ReadFileBytes(outputFile.c_str());
-    return result;
 }
 
 DWORD QueryState() {

@@ -123,6 +123,21 @@ TEST(FolderWatcherTest, ChangesArriveOnTheNotificationThreadWithFullPaths) {
     EXPECT_EQ(nullptr, handler.GetWatcher());
 }
 
+TEST(FolderWatcherTest, AWatchedFolderCanBeRenamedOrDeletedAndTheWatchStillEnds) {
+    ScratchFolder dir;
+    CreateDirectoryA(dir.File("moved"), nullptr);
+    CreateDirectoryA(dir.File("deleted"), nullptr);
+    Recorder handler;
+    FolderWatcher watcher;
+    ASSERT_EQ(0u, watcher.WatchDirectory(dir.File("moved"), kFilter, &handler, true));
+    ASSERT_EQ(0u, watcher.WatchDirectory(dir.File("deleted"), kFilter, &handler, true));
+    EXPECT_TRUE(MoveFileA(dir.File("moved"), dir.File("renamed"))) << GetLastError();
+    EXPECT_TRUE(RemoveDirectoryA(dir.File("deleted"))) << GetLastError();
+    EXPECT_TRUE(watcher.UnwatchAll());
+    EXPECT_TRUE(handler.Has("stopped " + dir.File("moved").str()));
+    EXPECT_TRUE(handler.Has("stopped " + dir.File("deleted").str()));
+}
+
 TEST(FolderWatcherTest, RewatchingUnderAnotherLetterCaseRestartsTheWatch) {
     ScratchFolder dir;
     Recorder handler;

@@ -13,6 +13,7 @@ struct Status {
     DWORD checkPoint;
     DWORD waitHint;
     DWORD controls;
+    DWORD exitCode;
 };
 
 class RecordingPort : public ServiceStatusPort {
@@ -27,7 +28,8 @@ public:
     }
     BOOL SetStatus(SERVICE_STATUS_HANDLE, const SERVICE_STATUS& s) override {
         EnterCriticalSection(&lock_);
-        statuses_.push_back(Status{s.dwCurrentState, s.dwCheckPoint, s.dwWaitHint, s.dwControlsAccepted});
+        statuses_.push_back(
+            Status{s.dwCurrentState, s.dwCheckPoint, s.dwWaitHint, s.dwControlsAccepted, s.dwWin32ExitCode});
         LeaveCriticalSection(&lock_);
         if (onReport) onReport(s.dwCurrentState);
         return TRUE;
@@ -116,6 +118,21 @@ protected:
         for (const Status& s : port_.Statuses()) states.push_back(s.state);
         return states;
     }
+    // Runs the service until it has passed its start (and examined, when it has tasks), stops it,
+    // and expects it to have come through as usual with these error events.
+    void ExpectRunsOnAndReports(const std::vector<std::string>& errors, bool examines) {
+        Start();
+        ASSERT_TRUE(WaitFor([&] { return examines ? Examinations() > 0 : States().size() >= 2; }));
+        LetPassesGo();
+        Stop();
+        EXPECT_EQ((std::vector<DWORD>{SERVICE_START_PENDING, SERVICE_RUNNING, SERVICE_STOP_PENDING, SERVICE_STOPPED}),
+                  States());
+        EXPECT_EQ(0u, port_.Statuses().back().exitCode);
+        std::vector<std::string> reported;
+        for (const RecordedEvent& e : sink_.Events())
+            if (e.type == EVENTLOG_ERROR_TYPE) reported.push_back(e.strings.at(0));
+        EXPECT_EQ(errors, reported);
+    }
     std::vector<DWORD> EventIds() {
         std::vector<DWORD> ids;
         for (const RecordedEvent& e : sink_.Events()) ids.push_back(e.id);
@@ -162,6 +179,39 @@ TEST_F(WorkerLoopTest, ReportsStartAndStopInOrder) {
         previous = at;
     }
     EXPECT_EQ(0u, RunningTasksValue());
+}
+
+TEST_F(WorkerLoopTest, AFileWhereTheLogsFolderBelongsIsReportedAndTheTasksStillRun) {
+    testing_support::WriteFileBytes(scratch_.File("data\\Logs"), "not a folder");
+    ExpectRunsOnAndReports({"Unable to delete old log files: Error creating directory."}, true);
+}
+
+TEST_F(WorkerLoopTest, ADataFolderThatCannotBeMadeIsReportedAndTheServiceRunsOn) {
+    testing_support::WriteFileBytes(scratch_.File("blocker"), "a file, so no folder can be made under it");
+    AppData::SetDataFolderForTesting(scratch_.File("blocker\\data"));
+    ExpectRunsOnAndReports({"Unable to load tasks: Error creating directory.",
+                            "Unable to delete old log files: Error creating directory."},
+                           false);
+}
+
+TEST_F(WorkerLoopTest, AStopWhileAFolderQueryHangsIsHonouredWithinASecond) {
+    SetTaskFactoryForTesting(nullptr);
+    CString doc = scratch_.File("hanging.orv");
+    testing_support::WriteFileBytes(doc, "folder=" + scratch_.Path().str() + "\r\nquery_ms=4000\r\n");
+    IniFile ini(TasksIni());
+    ini.WriteString("Watch", "Task1", "Type");
+    ini.WriteString(doc, "Task1", "OrvPath");
+    Start();
+    ASSERT_TRUE(WaitFor([&] { return Runs(doc).find("query ") != std::string::npos; }));
+    DWORD before = GetTickCount();
+    Stop();
+    EXPECT_LT(GetTickCount() - before, 1000u);
+    EXPECT_NE(std::string::npos,
+              LinePos(LogText(), "Unable to load Task1: The folder query was given up: the service is stopping."));
+    EXPECT_EQ((std::vector<DWORD>{SERVICE_START_PENDING, SERVICE_RUNNING, SERVICE_STOP_PENDING, SERVICE_STOPPED}),
+              States());
+    // Left alone, the generator ends its query by itself.
+    EXPECT_TRUE(WaitFor([&] { return Runs(doc).find("query done") != std::string::npos; }));
 }
 
 TEST_F(WorkerLoopTest, StopDuringAnExaminationLetsItFinish) {

@@ -262,3 +262,68 @@ TEST_F(TaskExaminationTest, DeleteOldLogsKeepsTheCurrentAndTwoPreviousMonths) {
     EXPECT_TRUE(exists("notes.txt"));
     EXPECT_TRUE(exists("2021-01.log"));
 }
+
+TEST_F(TaskExaminationTest, NoRunStartsWhileItsStartCannotBeStoredAndEachSpellOfFailureIsReportedOnce) {
+    CString doc = AddPeriodicalTask(1, "");
+    service_.LoadTasks();
+    Task& task = *service_.GetTasks()[0];
+    const std::string failure = "Unable to start Task1: its last run cannot be stored in the task file.";
+    // The failure's log lines and error events, after some examinations with the file held.
+    auto reportsAfterHeldExaminations = [&](int rounds) {
+        ScopedHandle holder = testing_support::HoldWithoutSharing(TasksIni());
+        EXPECT_TRUE(holder.IsValid());
+        for (int i = 0; i < rounds; ++i) service_.ManageTasks();
+        std::string log = LogText();
+        size_t reports = 0;
+        for (size_t at = log.find(failure); at != std::string::npos; at = log.find(failure, at + 1)) ++reports;
+        for (const RecordedEvent& e : sink_.Events())
+            reports += e.type == EVENTLOG_ERROR_TYPE && e.strings == std::vector<std::string>{failure};
+        return reports;
+    };
+    const std::string firstRun = FormatIniTime(CTime(2024, 3, 7, 10, 0, 0)).str();
+
+    EXPECT_EQ(2u, reportsAfterHeldExaminations(3));
+    EXPECT_EQ("", Runs(doc));
+    EXPECT_EQ(0u, RunningTasksValue());
+    service_.ManageTasks();
+    EXPECT_EQ(firstRun, task.GetReader()->ReadString("LastRun", "").str());
+    WaitForEnd(task);
+    // The store that worked ends the spell: the next failure is reported again.
+    SetNow(CTime(2024, 3, 7, 12, 0, 0));
+    EXPECT_EQ(4u, reportsAfterHeldExaminations(2));
+
+    // A generator that cannot be started leaves the last run as it was, so the task stays due.
+    key_.SetStringValue("ProgramPath", scratch_.File("nowhere"));
+    service_.ManageTasks();
+    EXPECT_NE(std::string::npos, LinePos(LogText(), "Unable to start process."));
+    EXPECT_EQ(firstRun, task.GetReader()->ReadString("LastRun", "").str());
+}
+
+namespace {
+// Counts its stops; never due.
+class StopCountingTask : public Task {
+public:
+    StopCountingTask(const CString& path, const CString& section) : Task(path, section) {}
+    bool IsDue() override { return false; }
+    CString GetDescription() override { return "counting stops"; }
+    void Stop() override { ++stops; }
+    int stops = 0;
+};
+}  // namespace
+
+TEST_F(TaskExaminationTest, EveryTaskIsStoppedAtTerminationWithOrWithoutARun) {
+    AddPeriodicalTask(1, "");
+    AddPeriodicalTask(2, "");
+    boost::shared_ptr<StopCountingTask> idle(new StopCountingTask(TasksIni(), "Task1"));
+    boost::shared_ptr<StopCountingTask> failing(new StopCountingTask(TasksIni(), "Task2"));
+    // An event is no process: finishing the run fails on the way.
+    failing->SetProcessHandle(CreateEventA(nullptr, TRUE, FALSE, nullptr));
+    service_.GetTasks() = {idle, failing};
+
+    service_.TerminateTasks();
+
+    EXPECT_EQ(1, idle->stops);
+    EXPECT_EQ(1, failing->stops);
+    EXPECT_NE(std::string::npos,
+              LinePos(LogText(), "Unable to finish Task2 [counting stops] successfully (exit code -1)."));
+}

@@ -99,6 +99,19 @@ TEST_F(WatchTaskTest, QueryFailuresFailTheLoadAndLeaveNoListBehind) {
     EXPECT_EQ(0u, DelayedThreadNotifier::GetThreadId());
 }
 
+TEST_F(WatchTaskTest, AQueryThatDoesNotFinishInTimeFailsTheLoadAndTheGeneratorIsLeftAlone) {
+    WriteDoc("folder=" + scratch_.File("site").str() + "\r\nquery_ms=2000\r\n");
+    DWORD previous = SetFolderQueryTimeLimitForTesting(300);
+    std::string failure = LoadFailure();
+    SetFolderQueryTimeLimitForTesting(previous);
+    EXPECT_EQ("The folder query did not finish in time.", failure);
+    EXPECT_EQ(0u, DelayedThreadNotifier::GetThreadId());
+    // The service never ends a generator: this one finishes its query on its own.
+    DWORD start = GetTickCount();
+    while (Runs().find("query done") == std::string::npos && GetTickCount() - start < 20000) Sleep(50);
+    EXPECT_NE(std::string::npos, Runs().find("query done"));
+}
+
 TEST_F(WatchTaskTest, AStaleListIsNeverTakenForTheDocumentsFolders) {
     // An interrupted earlier query left its list; with no generator nothing is run at all.
     WriteFileBytes(ListFile(), scratch_.File("site").str() + "\r\n");
@@ -151,6 +164,30 @@ TEST_F(WatchTaskTest, ChangesWithinTwoSecondsOfTheLastNotedOneAreIgnored) {
     g_now = At(9, 0, 0);
     task->OnChange();
     EXPECT_EQ(At(9, 0, 0), task->GetLastEvent());
+}
+
+TEST_F(WatchTaskTest, AChangeTheTaskFileRefusesIsStillNotedAndSaysSo) {
+    WriteDoc("folder=" + scratch_.File("site").str() + "\r\n");
+    std::unique_ptr<WatchTask> task = Load();
+    ScopedHandle holder = testing_support::HoldWithoutSharing(ini_->GetPath());
+    ASSERT_TRUE(holder.IsValid());
+    EXPECT_FALSE(task->OnChange());
+    EXPECT_NE(CTime(), task->GetLastEvent());
+}
+
+TEST_F(WatchTaskTest, AWatchTheWatcherGaveUpIsLoggedOnceWithItsFolderAndTask) {
+    WriteDoc("folder=" + scratch_.File("site").str() + "\r\nfolder=" + scratch_.File("site2").str() + "\r\n");
+    std::unique_ptr<WatchTask> task = Load();
+    // What the watcher tells the task when a read cannot be issued again; Wine never fails one.
+    static_cast<FolderChangeHandler&>(*task).OnReadDirectoryChangesError(ERROR_ACCESS_DENIED, scratch_.File("site2"));
+    task->IsDue();
+    task->IsDue();
+    std::string line = "  Stopped watching folder " + scratch_.File("site2").str() + " (Task1): error 5.\r\n";
+    std::string log = LogText();
+    size_t at = log.find(line);
+    EXPECT_NE(std::string::npos, at);
+    EXPECT_EQ(std::string::npos, log.find(line, at + 1));
+    EXPECT_EQ(std::string::npos, log.find("Stopped watching folder " + scratch_.File("site").str() + " "));
 }
 
 TEST_F(WatchTaskTest, DueAfterElevenQuietMinutesWithoutARunSince) {

@@ -1,34 +1,18 @@
-#include "classlib/HandleOwner.h"
+// TEST_LOCK: scm
+// Started without a switch, the program connects to the service control manager's pipe for the
+// service start in progress, if any: under Wine a test that starts a service meanwhile would
+// have this program taken for its service.
 #include "support/TestSupport.h"
 #include <gtest/gtest.h>
 #include <string>
 
 namespace {
 
-// Runs the built service program with the words given and its standard output going to a file;
-// gives the exit code as Windows sees it.
+// Runs the built service program with the words given; its output goes to the file.
 DWORD RunServiceProgram(const char* words, const CString& outputPath) {
-    SECURITY_ATTRIBUTES inherit = {sizeof(inherit), nullptr, TRUE};
-    HANDLE output = CreateFileA(outputPath, GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS, 0, nullptr);
-    if (output == INVALID_HANDLE_VALUE) return GetLastError();
-    ScopedHandle outputOwner(output);
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof(startup);
-    startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdOutput = output;
-    startup.hStdError = output;
-    startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
-    CString line = "\"" + testing_support::BinFolder() + "\\OrvService.exe\" " + words;
-    std::string buffer = line.str();
-    PROCESS_INFORMATION info = {};
-    if (!CreateProcessA(nullptr, &buffer[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &info))
-        return GetLastError();
-    ScopedHandle process(info.hProcess);
-    ScopedHandle thread(info.hThread);
-    if (WaitForSingleObject(info.hProcess, 30000) != WAIT_OBJECT_0) return WAIT_TIMEOUT;
-    DWORD code = 0;
-    GetExitCodeProcess(info.hProcess, &code);
-    return code;
+    return testing_support::RunProgram((testing_support::BinFolder() + "\\OrvService.exe").str(), words,
+                                       outputPath.str())
+        .exitCode;
 }
 
 }  // namespace

@@ -1,4 +1,5 @@
 #include "classlib/CString.h"
+#include "support/TestSupport.h"
 #include <gtest/gtest.h>
 
 TEST(CStringTest, SubstringsClampOutOfRangeArguments) {
@@ -68,7 +69,11 @@ TEST(CStringTest, BufferRoundTrip) {
 }
 
 TEST(CStringTest, SecureEmptyLeavesNothing) {
-    CString secret("p4ssw0rd-that-is-longer-than-the-small-buffer");
+    const std::string text = "p4ssw0rd-that-is-longer-than-the-small-buffer";
+    CString secret(text.c_str());
+    const char* kept = secret.GetString();
+    ASSERT_TRUE(testing_support::SecretLeftAt(kept, text.size(), text));
     secret.SecureEmpty();
     EXPECT_TRUE(secret.IsEmpty());
+    EXPECT_FALSE(testing_support::SecretLeftAt(kept, text.size(), text));
 }

@@ -180,7 +180,8 @@ TEST_F(ScmServiceTest, ServiceRunsPausesContinuesStopsAndIsDeleted) {
     CreateTestService(otherName, other);
     SC_HANDLE held = other.GetHandle();
     other.Delete();
-    EXPECT_FALSE(manager_.OpenService(name, SERVICE_QUERY_STATUS, other));
+    // A name never created: a service just deleted may still be found while its process ends.
+    EXPECT_FALSE(manager_.OpenService(UniqueServiceName("Never"), SERVICE_QUERY_STATUS, other));
     EXPECT_EQ(static_cast<DWORD>(ERROR_SERVICE_DOES_NOT_EXIST), GetLastError());
     EXPECT_EQ(held, other.GetHandle());
 }

@@ -1,4 +1,5 @@
 #include "common/NTService.h"
+#include "support/TestSupport.h"
 #include <gtest/gtest.h>
 #include <shellapi.h>
 #include <string>
@@ -132,12 +133,18 @@ TEST(InstallPreparationTest, StartTypeFollowsAutoOnly) {
 
 TEST(InstallPreparationTest, AccountAndPasswordMoveToTheServiceAndAreWipedFromTheCommandLine) {
     InstallTarget service;
-    CNTServiceCommandLineInfo info = Parse({"-install", "-U:.\\orvuser", "-P:s3cret-password-longer-than-sso"});
+    const std::string account = ".\\orvuser-with-a-name-longer-than-sso";
+    const std::string password = "s3cret-password-longer-than-sso";
+    CNTServiceCommandLineInfo info = Parse({"-install", ("-U:" + account).c_str(), ("-P:" + password).c_str()});
+    const char* accountKept = info.m_sUserName.GetString();
+    const char* passwordKept = info.m_sPassword.GetString();
     service.PrepareInstall(info, "C:\\svc.exe");
-    EXPECT_EQ(CString(".\\orvuser"), service.m_sUserName);
-    EXPECT_EQ(CString("s3cret-password-longer-than-sso"), service.m_sPassword);
+    EXPECT_EQ(CString(account.c_str()), service.m_sUserName);
+    EXPECT_EQ(CString(password.c_str()), service.m_sPassword);
     EXPECT_TRUE(info.m_sUserName.IsEmpty());
     EXPECT_TRUE(info.m_sPassword.IsEmpty());
+    EXPECT_FALSE(testing_support::SecretLeftAt(accountKept, account.size(), account));
+    EXPECT_FALSE(testing_support::SecretLeftAt(passwordKept, password.size(), password));
 }
 
 namespace {

@@ -159,24 +159,31 @@ TEST(ScmTest, CredentialsAreWipedAfterInstallWhetherItSucceedsOrFails) {
     RemoveLeftovers(kName);
     InProcessService service;
     CNTServiceCommandLineInfo info;
-    info.m_sUserName = ".\\orvtestuser";
-    info.m_sPassword = "a-password-long-enough-to-live-on-the-heap";
-    service.PrepareInstall(info, ToolPath());
+    // The bytes that held each secret in the service object, as Install found them.
+    auto prepare = [&](const std::string& password) {
+        info.m_sUserName = ".\\orvtestuser";
+        info.m_sPassword = password.c_str();
+        service.PrepareInstall(info, ToolPath());
+        return service.m_sPassword.GetString();
+    };
+    const std::string first = "a-password-long-enough-to-live-on-the-heap";
+    const char* kept = prepare(first);
     CString text;
     DWORD error = 0;
     ASSERT_TRUE(service.Install(text, error)) << text.GetString();
     EXPECT_EQ(0u, error);
     EXPECT_TRUE(service.m_sUserName.IsEmpty());
     EXPECT_TRUE(service.m_sPassword.IsEmpty());
+    EXPECT_FALSE(testing_support::SecretLeftAt(kept, first.size(), first));
 
-    info.m_sUserName = ".\\orvtestuser";
-    info.m_sPassword = "another-password-long-enough-to-live-on-the-heap";
-    service.PrepareInstall(info, ToolPath());
+    const std::string second = "another-password-long-enough-to-live-on-the-heap";
+    kept = prepare(second);
     EXPECT_FALSE(service.Install(text, error));
     EXPECT_EQ(static_cast<DWORD>(ERROR_SERVICE_EXISTS), error);
     EXPECT_EQ(0, text.Find("CNTService::Install, Failed call to CreateService, Error:1073, ")) << text.GetString();
     EXPECT_TRUE(service.m_sUserName.IsEmpty());
     EXPECT_TRUE(service.m_sPassword.IsEmpty());
+    EXPECT_FALSE(testing_support::SecretLeftAt(kept, second.size(), second));
 
     EXPECT_TRUE(service.Uninstall(text, error, 5000)) << text.GetString();
     EXPECT_TRUE(WaitUntilGone(kName));

@@ -1,6 +1,7 @@
 #include "common/NTService.h"
 #include "common/NTServiceRes.h"
 #include <gtest/gtest.h>
+#include <algorithm>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -229,6 +230,34 @@ TEST(StatusTest, RepeatedCurrentStateNeverUndoesAReportMadeMeanwhile) {
         for (size_t i = 1; i < port.reports.size(); ++i)
             EXPECT_EQ(c[1], port.reports[i].dwCurrentState) << "report " << i;
     }
+}
+
+namespace {
+// Keeps the bytes of the service object as its stopped report goes out: from then on the process
+// may end and the object go, so none of them may change afterwards.
+class SnapshotPort : public RecordingPort {
+public:
+    BOOL SetStatus(SERVICE_STATUS_HANDLE handle, const SERVICE_STATUS& status) override {
+        RecordingPort::SetStatus(handle, status);
+        const BYTE* bytes = reinterpret_cast<const BYTE*>(service);
+        if (status.dwCurrentState == SERVICE_STOPPED) atStop.assign(bytes, bytes + sizeof(TestService));
+        return TRUE;
+    }
+    const TestService* service = nullptr;
+    std::vector<BYTE> atStop;
+};
+}  // namespace
+
+TEST(StatusTest, TheStoppedReportIsTheLastTouchOfTheServiceObject) {
+    TestService service;
+    SnapshotPort port;
+    port.service = &service;
+    service.SetStatusPort(&port);
+    char name[] = "OrvTestSvc";
+    LPSTR argv[] = {name, nullptr};
+    CNTService::StaticServiceMain(1, argv);
+    ASSERT_EQ(sizeof(TestService), port.atStop.size());
+    EXPECT_TRUE(std::equal(port.atStop.begin(), port.atStop.end(), reinterpret_cast<const BYTE*>(&service)));
 }
 
 TEST(StatusTest, NothingIsSentWithoutARegisteredHandle) {

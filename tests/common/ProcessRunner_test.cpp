@@ -19,6 +19,10 @@ TEST(ProcessRunnerTest, RunAndWaitGivesTheExitCode) {
     EXPECT_EQ(0u, ProcessRunner::RunAndWait(ExitWith("0")));
 }
 
+TEST(ProcessRunnerTest, TheProcessIsAskedToHideItsWindow) {
+    EXPECT_EQ(static_cast<DWORD>(SW_HIDE), ProcessRunner::RunAndWait(ExitWith("show")));
+}
+
 TEST(ProcessRunnerTest, AProcessThatEndsWith259IsSeenToHaveEnded) {
     EXPECT_EQ(259u, ProcessRunner::RunAndWait(ExitWith("259")));
 }

@@ -2,6 +2,7 @@
 #pragma once
 #include "classlib/CString.h"
 #include "classlib/HandleOwner.h"
+#include "classlib/HandleOwner.h"
 #include <string>
 #include <utility>
 #include <vector>
@@ -44,6 +45,12 @@ extern const char* const kProductSettingsKey;
 // Puts the stand-in generator into the folder as Orvanti.exe (creating the folder) and makes it
 // the product's program folder; the caller keeps a SavedRegistryValue of ProgramPath.
 bool InstallStandInGenerator(const CString& folder);
+// Whether eight or more bytes in a row of the secret are still in the memory where it was kept.
+// The memory is read through the system, so it may already be given back to the heap; the heap's
+// own bookkeeping at the start of a freed block is why a piece is enough.
+bool SecretLeftAt(const char* address, size_t length, const std::string& secret);
+// Opens the file without sharing, as a backup tool may hold it: nobody can write it meanwhile.
+ScopedHandle HoldWithoutSharing(const char* path);
 // Writes bytes to a file, replacing it.
 void WriteFileBytes(const char* path, const std::string& bytes);
 std::string ReadFileBytes(const char* path);
@@ -66,6 +73,17 @@ private:
     bool hadOld_;
     std::string old_;
 };
+
+// A program run to its end: its exit code as Windows gives it (a Unix shell would see only the
+// low 8 bits), and what it wrote to its standard output and error.
+struct RunResult {
+    DWORD exitCode = 0;
+    std::string output;
+};
+// Runs PROGRAM (quoted) with ARGUMENTS, its output caught in OUTPUTFILE, for at most 30 s (then
+// it is ended and the output begins "timed out: "). A program that cannot start gives the
+// Win32 error as its exit code.
+RunResult RunProgram(const std::string& program, const std::string& arguments, const std::string& outputFile);
 
 // Runs this test program again with the given arguments and the environment variables set
 // (name, value pairs), waits for it and gives its exit code (or a Win32 error code when it cannot

@@ -1,7 +1,8 @@
 // Stand-in for the generator Orvanti.exe, driven by the "Orv document" it is given: a text file
 // of key=value lines.
-//   "<exe>" "<doc>" "/f<list>"                  writes each folder=<path> to the list file
-//                                              (unless query_no_list=1), exits with query_exit
+//   "<exe>" "<doc>" "/f<list>"                  sleeps query_ms, writes each folder=<path> to the
+//                                              list file (unless query_no_list=1), notes
+//                                              "query done" after a sleep, exits with query_exit
 //   "<exe>" "<doc>" /g /q /r /sN /exitbroadcast  notes the run in <doc>.runs, then either waits
 //                                              for the "Brellix.Orv.Stop" broadcast
 //                                              (wait_broadcast=1) or sleeps run_ms, exits with
@@ -101,10 +102,13 @@ int main(int argc, char** argv) {
 
     if (mode.compare(0, 2, "/f") == 0) {
         AppendLine(runs, std::string("query ") + GetCommandLineA());
+        int queryMs = doc.Int("query_ms", 0);
+        if (queryMs > 0) Sleep(static_cast<DWORD>(queryMs));
         if (doc.Int("query_no_list", 0) != 1) {
             std::ofstream list(mode.substr(2).c_str(), std::ios::binary | std::ios::trunc);
             for (const std::string& folder : doc.folders) list << folder << "\r\n";
         }
+        if (queryMs > 0) AppendLine(runs, "query done");
         return doc.Int("query_exit", 0);
     }
 

@@ -1,0 +1,384 @@
+#include "controls/htmllabel/DrawManager.h"
+#include "controls/htmllabel/GdiScratch.h"
+#include <algorithm>
+
+namespace {
+const COLORREF kWhite = RGB(255, 255, 255);
+
+int Red(DWORD pixel) { return static_cast<int>((pixel >> 16) & 0xFF); }
+int Green(DWORD pixel) { return static_cast<int>((pixel >> 8) & 0xFF); }
+int Blue(DWORD pixel) { return static_cast<int>(pixel & 0xFF); }
+DWORD Pixel(int red, int green, int blue) {
+    return (static_cast<DWORD>(red) << 16) | (static_cast<DWORD>(green) << 8) | static_cast<DWORD>(blue);
+}
+int Channel(double value) { return value >= 255.0 ? 255 : (value <= 0.0 ? 0 : static_cast<int>(value)); }
+
+// A copy of the bitmap, stretched to the size, in a new bitmap of the same planes and depth.
+HBITMAP StretchedCopy(HBITMAP source, int sourceWidth, int sourceHeight, int width, int height) {
+    BITMAP description = {};
+    if (!source || !GetObjectA(source, sizeof(description), &description)) return nullptr;
+    ScopedBitmap copy(CreateBitmap(width, height, description.bmPlanes, description.bmBitsPixel, nullptr));
+    if (!copy) return nullptr;
+    SelectedDC to(nullptr, copy.Get());
+    SelectedDC from(nullptr, source);
+    if (!to || !from) return nullptr;
+    StretchBlt(to.Get(), 0, 0, width, height, from.Get(), 0, 0, sourceWidth, sourceHeight, SRCCOPY);
+    return copy.Release();
+}
+
+// Copies an area of a device context into a section of its size.
+bool CopyArea(DibSection32& section, HDC source, int x, int y, int width, int height) {
+    if (!section.Make(width, height)) return false;
+    SelectedDC to(source, section.Get());
+    if (!to) return false;
+    BitBlt(to.Get(), 0, 0, width, height, source, x, y, SRCCOPY);
+    GdiFlush();
+    return true;
+}
+
+void PutArea(HDC target, int x, int y, int width, int height, const DibSection32& section) {
+    SelectedDC from(target, section.Get());
+    if (from) BitBlt(target, x, y, width, height, from.Get(), 0, 0, SRCCOPY);
+}
+}  // namespace
+
+CDrawManager::CDrawManager() : alphaFound_(false) {}
+
+CDrawManager::~CDrawManager() {}
+
+DWORD CDrawManager::GrayColor(DWORD pixel) {
+    // The weights 0.299, 0.587 and 0.114 in thousandths, so that white stays white.
+    DWORD grey = static_cast<DWORD>((299 * Red(pixel) + 587 * Green(pixel) + 114 * Blue(pixel)) / 1000) & 0xFF;
+    return grey * 0x010101u;
+}
+
+COLORREF CDrawManager::GrayColorRGB(COLORREF color) { return GrayColor(SwapRB(color)); }
+
+DWORD CDrawManager::InvertColor(DWORD pixel) { return ~pixel & 0x00FFFFFFu; }
+
+DWORD CDrawManager::DarkenColor(DWORD pixel, double factor) {
+    if (factor < 0.0 || factor >= 1.0) return pixel;
+    return (pixel & 0xFF000000u) |
+           Pixel(Channel(Red(pixel) * factor), Channel(Green(pixel) * factor), Channel(Blue(pixel) * factor));
+}
+
+DWORD CDrawManager::LightenColor(DWORD pixel, double factor) {
+    if (factor <= 0.0 || factor > 1.0) return pixel;
+    double grow = 1.0 + factor;
+    return (pixel & 0xFF000000u) |
+           Pixel(Channel(Red(pixel) * grow), Channel(Green(pixel) * grow), Channel(Blue(pixel) * grow));
+}
+
+DWORD CDrawManager::MixedColor(DWORD a, double aShare, DWORD b, double bShare) {
+    return Pixel(Channel(Red(a) * aShare + Red(b) * bShare), Channel(Green(a) * aShare + Green(b) * bShare),
+                 Channel(Blue(a) * aShare + Blue(b) * bShare));
+}
+
+SIZE CDrawManager::GetSizeOfIcon(HICON icon) {
+    SIZE size = {0, 0};
+    ICONINFO info = {};
+    if (!icon || !GetIconInfo(icon, &info)) return size;
+    ScopedBitmap color(info.hbmColor);
+    ScopedBitmap mask(info.hbmMask);
+    size.cx = static_cast<LONG>(info.xHotspot * 2);
+    size.cy = static_cast<LONG>(info.yHotspot * 2);
+    return size;
+}
+
+SIZE CDrawManager::GetSizeOfBitmap(HBITMAP bitmap) {
+    SIZE size = {0, 0};
+    BITMAP description = {};
+    if (bitmap && GetObjectA(bitmap, sizeof(description), &description)) {
+        size.cx = description.bmWidth;
+        size.cy = description.bmHeight;
+    }
+    return size;
+}
+
+HBITMAP CDrawManager::CreateImageEffect(HBITMAP bitmap, int width, int height, UINT flags, BOOL maskOn,
+                                        COLORREF maskColor, COLORREF color) {
+    if (!bitmap) return nullptr;
+    DibSection32 section;
+    if (!section.Make(width, height)) return nullptr;
+    {
+        SelectedDC to(nullptr, section.Get());
+        SelectedDC from(nullptr, bitmap);
+        if (!to || !from) return nullptr;
+        BitBlt(to.Get(), 0, 0, width, height, from.Get(), 0, 0, SRCCOPY);
+    }
+    GdiFlush();
+    const DWORD mask = SwapRB(maskColor) & 0x00FFFFFFu;
+    const DWORD paint = SwapRB(color) & 0x00FFFFFFu;
+    DWORD* pixels = section.Bits();
+    for (size_t i = 0, n = section.PixelCount(); i < n; ++i) {
+        DWORD alpha = pixels[i] & 0xFF000000u;
+        if (alpha) alphaFound_ = true;
+        DWORD rgb = pixels[i] & 0x00FFFFFFu;
+        if (maskOn && rgb == mask) {
+            rgb = 0;
+        } else {
+            if (flags & kGray) rgb = GrayColor(rgb);
+            if (flags & kDarken) rgb = DarkenColor(rgb, 0.75);
+            if (flags & kLighten) rgb = LightenColor(rgb, 0.25);
+            if (flags & kColorize) rgb = paint;
+        }
+        if (flags & kInvert) rgb = InvertColor(rgb);
+        pixels[i] = rgb | alpha;
+    }
+    return section.Release();
+}
+
+void CDrawManager::DrawBitmap(HDC dc, int x, int y, int width, int height, HBITMAP bitmap, BOOL maskOn,
+                              COLORREF maskColor, UINT style, BOOL shadowRoom, int shadowDx, int shadowDy, int blurX,
+                              int blurY, COLORREF shadowColor) {
+    alphaFound_ = false;
+    if (!dc || !bitmap || width <= 0 || height <= 0) return;
+    SIZE own = GetSizeOfBitmap(bitmap);
+    ScopedBitmap stretched(CreateCompatibleBitmap(dc, width, height));
+    if (!stretched) return;
+    {
+        SelectedDC to(dc, stretched.Get());
+        SelectedDC from(dc, bitmap);
+        if (!to || !from) return;
+        if (own.cx == width && own.cy == height)
+            BitBlt(to.Get(), 0, 0, width, height, from.Get(), 0, 0, SRCCOPY);
+        else
+            StretchBlt(to.Get(), 0, 0, width, height, from.Get(), 0, 0, own.cx, own.cy, SRCCOPY);
+    }
+    // Black where the picture shows, white where the mask clears it.
+    ScopedBitmap mask(CreateImageEffect(stretched.Get(), width, height, kColorize | kInvert, maskOn, maskColor, kWhite));
+    ScopedBitmap image(CreateImageEffect(stretched.Get(), width, height, style, maskOn, maskColor, shadowColor));
+    if (!mask || !image) return;
+    ScopedBitmap shadow;
+    if (shadowRoom && (style & (kShadow | kSoftShadow)))
+        shadow.Reset(CreateImageEffect(stretched.Get(), width, height, kColorize | kInvert, maskOn, maskColor,
+                                       InvertColor(shadowColor)));
+    DrawPrepared(dc, x, y, width, height, image.Get(), mask.Get(), style, shadowRoom, shadowDx, shadowDy, blurX, blurY,
+                 shadow.Get(), false);
+}
+
+void CDrawManager::DrawIcon(HDC dc, int x, int y, int width, int height, HICON icon, UINT style, BOOL shadowRoom,
+                            int shadowDx, int shadowDy, int blurX, int blurY, COLORREF shadowColor) {
+    alphaFound_ = false;
+    if (!dc || !icon || width <= 0 || height <= 0) return;
+    SIZE own = GetSizeOfIcon(icon);
+    ScopedIcon sized(own.cx == width && own.cy == height ? CopyIcon(icon) : StretchIcon(icon, width, height));
+    ICONINFO info = {};
+    if (!sized || !GetIconInfo(sized.Get(), &info)) return;
+    ScopedBitmap color(info.hbmColor);
+    ScopedBitmap iconMask(info.hbmMask);
+    // A monochrome icon carries no colour picture to draw from.
+    if (!iconMask || !color) return;
+    const bool oneColor = (style & kColorize) != 0;
+    ScopedBitmap image(CreateImageEffect(oneColor ? iconMask.Get() : color.Get(), width, height, style, TRUE,
+                                         oneColor ? kWhite : 0, shadowColor));
+    if (!image) return;
+    ScopedBitmap shadow;
+    if (shadowRoom && (style & (kShadow | kSoftShadow)))
+        shadow.Reset(CreateImageEffect(iconMask.Get(), width, height, kColorize | kInvert, TRUE, kWhite,
+                                       InvertColor(shadowColor)));
+    DrawPrepared(dc, x, y, width, height, image.Get(), iconMask.Get(), style, shadowRoom, shadowDx, shadowDy, blurX,
+                 blurY, shadow.Get(), true);
+}
+
+void CDrawManager::DrawPrepared(HDC dc, int x, int y, int width, int height, HBITMAP picture, HBITMAP mask,
+                                UINT style, BOOL shadowRoom, int shadowDx, int shadowDy, int blurX, int blurY,
+                                HBITMAP shadow, bool monochromeMask) {
+    int imageX = x, imageY = y;
+    if (shadowRoom) {
+        if (style & (kShadow | kSoftShadow)) {
+            if (shadow) DrawShadow(dc, x + shadowDx, y + shadowDy, width, height, shadow, (style & kSoftShadow) != 0,
+                                   blurX, blurY);
+        } else {
+            // The place kept for a shadow that only the hot style casts.
+            imageX += shadowDx;
+            imageY += shadowDy;
+        }
+    }
+    SelectedDC pictureDC(dc, picture);
+    if (!pictureDC) return;
+    if (alphaFound_) {
+        AlphaChannelBitBlt(dc, imageX, imageY, width, height, pictureDC.Get(), 0, 0);
+        return;
+    }
+    SelectedDC maskDC(dc, mask);
+    if (!maskDC) return;
+    // A monochrome mask is coloured by the target's text and background colours on the way:
+    // they must be black and white, whatever the target was set to.
+    COLORREF oldText = 0, oldBack = 0;
+    if (monochromeMask) {
+        oldText = SetTextColor(dc, 0);
+        oldBack = SetBkColor(dc, kWhite);
+    }
+    BitBlt(dc, imageX, imageY, width, height, maskDC.Get(), 0, 0, SRCAND);
+    BitBlt(dc, imageX, imageY, width, height, pictureDC.Get(), 0, 0, SRCPAINT);
+    if (monochromeMask) {
+        SetTextColor(dc, oldText);
+        SetBkColor(dc, oldBack);
+    }
+}
+
+void CDrawManager::DrawImageList(HDC dc, int x, int y, int width, int height, HBITMAP strip, int index,
+                                 int cellWidth, int cellHeight, BOOL maskOn, COLORREF maskColor, UINT style,
+                                 BOOL shadowRoom, int shadowDx, int shadowDy, int blurX, int blurY,
+                                 COLORREF shadowColor) {
+    if (!dc || !strip || cellWidth <= 0 || cellHeight <= 0) return;
+    SIZE size = GetSizeOfBitmap(strip);
+    int across = size.cx / cellWidth;
+    int down = size.cy / cellHeight;
+    if (across <= 0 || down <= 0 || index < 0 || index >= across * down) return;
+    ScopedBitmap cell(CreateCompatibleBitmap(dc, cellWidth, cellHeight));
+    if (!cell) return;
+    {
+        SelectedDC to(dc, cell.Get());
+        SelectedDC from(dc, strip);
+        if (!to || !from) return;
+        BitBlt(to.Get(), 0, 0, cellWidth, cellHeight, from.Get(), (index % across) * cellWidth,
+               (index / across) * cellHeight, SRCCOPY);
+    }
+    DrawBitmap(dc, x, y, width, height, cell.Get(), maskOn, maskColor, style, shadowRoom, shadowDx, shadowDy, blurX,
+               blurY, shadowColor);
+}
+
+HICON CDrawManager::StretchIcon(HICON icon, int width, int height) {
+    ICONINFO info = {};
+    if (!icon || width <= 0 || height <= 0 || !GetIconInfo(icon, &info)) return nullptr;
+    ScopedBitmap color(info.hbmColor);
+    ScopedBitmap mask(info.hbmMask);
+    const int ownWidth = static_cast<int>(info.xHotspot * 2);
+    const int ownHeight = static_cast<int>(info.yHotspot * 2);
+    ScopedBitmap newColor, newMask;
+    if (color) {
+        newColor.Reset(StretchedCopy(color.Get(), ownWidth, ownHeight, width, height));
+        newMask.Reset(StretchedCopy(mask.Get(), ownWidth, ownHeight, width, height));
+    } else {
+        // A monochrome icon's mask holds its AND and XOR halves one above the other.
+        newMask.Reset(StretchedCopy(mask.Get(), ownWidth, GetSizeOfBitmap(mask.Get()).cy, width, height * 2));
+    }
+    if (!newMask || (color && !newColor)) return nullptr;
+    ICONINFO made = {};
+    made.fIcon = TRUE;
+    made.hbmMask = newMask.Get();
+    made.hbmColor = newColor.Get();
+    // The icon takes copies: the stretched bitmaps go with their owners.
+    return CreateIconIndirect(&made);
+}
+
+bool CDrawManager::MakeShadowFactors(HDC dc, int width, int height, HBITMAP shadow, std::vector<double>& factors,
+                                     BOOL soft, int blurX, int blurY) {
+    factors.clear();
+    if (!shadow || width <= 0 || height <= 0) return false;
+    if (soft) {
+        if (blurX < 1) blurX = 1;
+        if (blurY < 1) blurY = 1;
+        if (blurX % 2 == 0) ++blurX;
+        if (blurY % 2 == 0) ++blurY;
+        // The picture shrinks by the blur to leave room for the soft edge; nothing is left of a
+        // picture no larger than the blur.
+        if (width - blurX <= 0 || height - blurY <= 0) return false;
+    }
+    DibSection32 section;
+    if (!section.Make(width, height)) return false;
+    {
+        SelectedDC to(dc, section.Get());
+        SelectedDC from(dc, shadow);
+        if (!to || !from) return false;
+        if (soft) {
+            PatBlt(to.Get(), 0, 0, width, height, WHITENESS);
+            SIZE own = GetSizeOfBitmap(shadow);
+            StretchBlt(to.Get(), blurX / 2, blurY / 2, width - blurX, height - blurY, from.Get(), 0, 0, own.cx,
+                       own.cy, SRCCOPY);
+        } else {
+            BitBlt(to.Get(), 0, 0, width, height, from.Get(), 0, 0, SRCCOPY);
+        }
+    }
+    GdiFlush();
+    const DWORD* pixels = section.Bits();
+    const size_t count = section.PixelCount();
+    factors.resize(count);
+    if (!soft) {
+        for (size_t i = 0; i < count; ++i) factors[i] = Blue(pixels[i]) / 255.0;
+        return true;
+    }
+    // Box filter by running sums: a field wider and higher by the blur less one, white around the
+    // picture, summed along the rows and then down the columns. The sums are whole numbers, so
+    // a white neighbourhood gives exactly 1.
+    const int fieldWidth = width + blurX - 1;
+    const int fieldHeight = height + blurY - 1;
+    std::vector<double> field(static_cast<size_t>(fieldWidth) * fieldHeight, 255.0);
+    for (int row = 0; row < height; ++row)
+        for (int column = 0; column < width; ++column)
+            field[static_cast<size_t>(row + blurY / 2) * fieldWidth + column + blurX / 2] =
+                Blue(pixels[static_cast<size_t>(row) * width + column]);
+    std::vector<double> rowSums(static_cast<size_t>(width) * fieldHeight);
+    for (int row = 0; row < fieldHeight; ++row) {
+        const double* line = &field[static_cast<size_t>(row) * fieldWidth];
+        double sum = 0;
+        for (int i = 0; i < blurX; ++i) sum += line[i];
+        double* out = &rowSums[static_cast<size_t>(row) * width];
+        out[0] = sum;
+        for (int column = 1; column < width; ++column) {
+            sum += line[column + blurX - 1] - line[column - 1];
+            out[column] = sum;
+        }
+    }
+    const double cells = static_cast<double>(blurX) * blurY * 255.0;
+    for (int column = 0; column < width; ++column) {
+        double sum = 0;
+        for (int i = 0; i < blurY; ++i) sum += rowSums[static_cast<size_t>(i) * width + column];
+        factors[column] = sum / cells;
+        for (int row = 1; row < height; ++row) {
+            sum += rowSums[static_cast<size_t>(row + blurY - 1) * width + column] -
+                   rowSums[static_cast<size_t>(row - 1) * width + column];
+            factors[static_cast<size_t>(row) * width + column] = sum / cells;
+        }
+    }
+    return true;
+}
+
+void CDrawManager::DarkenByFactors(HDC dc, int x, int y, int width, int height, const std::vector<double>& factors) {
+    if (!dc || width <= 0 || height <= 0 || factors.size() != static_cast<size_t>(width) * height) return;
+    DibSection32 area;
+    if (!CopyArea(area, dc, x, y, width, height)) return;
+    DWORD* pixels = area.Bits();
+    for (size_t i = 0; i < factors.size(); ++i) pixels[i] = DarkenColor(pixels[i], factors[i]);
+    PutArea(dc, x, y, width, height, area);
+}
+
+void CDrawManager::DrawShadow(HDC dc, int x, int y, int width, int height, HBITMAP shadow, BOOL soft, int blurX,
+                              int blurY) {
+    std::vector<double> factors;
+    if (MakeShadowFactors(dc, width, height, shadow, factors, soft, blurX, blurY))
+        DarkenByFactors(dc, x, y, width, height, factors);
+}
+
+void CDrawManager::AlphaBitBlt(HDC target, int x, int y, int width, int height, HDC source, int sourceX,
+                               int sourceY, int percent) {
+    if (!target || !source || width <= 0 || height <= 0) return;
+    if (percent >= 100) {
+        BitBlt(target, x, y, width, height, source, sourceX, sourceY, SRCCOPY);
+        return;
+    }
+    DibSection32 from, to;
+    if (!CopyArea(from, source, sourceX, sourceY, width, height) || !CopyArea(to, target, x, y, width, height)) return;
+    const double share = percent / 100.0;
+    const DWORD* sourcePixels = from.Bits();
+    DWORD* targetPixels = to.Bits();
+    for (size_t i = 0, n = to.PixelCount(); i < n; ++i)
+        targetPixels[i] = MixedColor(sourcePixels[i], share, targetPixels[i], 1.0 - share);
+    PutArea(target, x, y, width, height, to);
+}
+
+void CDrawManager::AlphaChannelBitBlt(HDC target, int x, int y, int width, int height, HDC source, int sourceX,
+                                      int sourceY) {
+    if (!target || !source || width <= 0 || height <= 0) return;
+    DibSection32 from, to;
+    if (!CopyArea(from, source, sourceX, sourceY, width, height) || !CopyArea(to, target, x, y, width, height)) return;
+    const DWORD* sourcePixels = from.Bits();
+    DWORD* targetPixels = to.Bits();
+    for (size_t i = 0, n = to.PixelCount(); i < n; ++i) {
+        double share = (sourcePixels[i] >> 24) / 255.0;
+        targetPixels[i] = MixedColor(sourcePixels[i], share, targetPixels[i], 1.0 - share);
+    }
+    PutArea(target, x, y, width, height, to);
+}

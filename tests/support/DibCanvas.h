@@ -1,0 +1,48 @@
+// Drawing surfaces and pictures for pixel tests: GDI's own integer drawing on DIB sections is
+// exact, so a test can read back every pixel it expects.
+#pragma once
+#include "classlib/HandleOwner.h"
+#include <functional>
+#include <vector>
+
+namespace testing_support {
+// A memory context drawing into a 32-bit top-down DIB section.
+class DibCanvas {
+public:
+    DibCanvas(int width, int height, COLORREF fill = RGB(255, 255, 255));
+    HDC Dc() const { return dc_.Get(); }
+    // x and y from the top left; the alpha byte is left out.
+    COLORREF Pixel(int x, int y) const;
+    void Fill(COLORREF color);
+    // Copies the whole bitmap to (x, y).
+    void Put(HBITMAP bitmap, int x = 0, int y = 0);
+    // How many pixels have the colour.
+    int Count(COLORREF color) const;
+
+private:
+    ScopedBitmap bitmap_;
+    ScopedDC dc_;
+    DWORD* bits_;
+    int width_;
+    int height_;
+};
+
+// Holds all but `spare` of the GDI handles the process can still make, so that a loop losing a
+// handle per pass runs out within `spare` passes instead of tens of thousands.
+class GdiHandleReserve {
+public:
+    explicit GdiHandleReserve(int spare);
+    ~GdiHandleReserve();
+    GdiHandleReserve(const GdiHandleReserve&) = delete;
+    GdiHandleReserve& operator=(const GdiHandleReserve&) = delete;
+    size_t Held() const { return held_.size(); }
+
+private:
+    std::vector<HBITMAP> held_;
+};
+
+// A 32-bit DIB section whose pixels the function gives as 0xAARRGGBB (x, y from the top left).
+HBITMAP MakePicture(int width, int height, const std::function<DWORD(int x, int y)>& pixel);
+// A square colour icon of the size: the colour inside a transparent border of `border` pixels.
+HICON MakeSquareIcon(int size, int border, COLORREF color);
+}  // namespace testing_support
