@@ -1,11 +1,10 @@
 // For tests of the text view and the views built on it: a view over its own buffer in a hidden
-// parent that records the notifications it gets, sized in rows and columns of the view's font; a
-// canvas to draw rows into and read back; and a CCmdUI that records what an update handler says.
+// parent that records the notifications it gets, sized in rows and columns of the view's font,
+// and a CCmdUI that records what an update handler says.
 #pragma once
 #include "classlib/CDC.h"
 #include "controls/texteditor/TextBuffer.h"
 #include "controls/texteditor/TextView.h"
-#include <algorithm>
 #include <vector>
 
 namespace testing_support {
@@ -76,46 +75,6 @@ public:
     RecordingParent parent;
     CTextBuffer buffer;
     View view;
-};
-
-// A 32-bit top-down bitmap in a memory DC: what is drawn reads back exactly.
-class PixelCanvas {
-public:
-    PixelCanvas(int width, int height) : width_(width), height_(height) {
-        BITMAPINFO info = {};
-        info.bmiHeader.biSize = sizeof(info.bmiHeader);
-        info.bmiHeader.biWidth = width;
-        info.bmiHeader.biHeight = -height;
-        info.bmiHeader.biPlanes = 1;
-        info.bmiHeader.biBitCount = 32;
-        void* bits = nullptr;
-        bitmap_.Attach(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
-        bits_ = static_cast<const DWORD*>(bits);
-        dc.CreateCompatibleDC(nullptr);
-        dc.SelectObject(&bitmap_);
-    }
-    COLORREF At(int x, int y) const {
-        GdiFlush();
-        const DWORD p = bits_[y * width_ + x];
-        return RGB((p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF);
-    }
-    // The pixels of the colour in the rectangle.
-    int Count(const CRect& r, COLORREF colour) const {
-        int n = 0;
-        for (int y = std::max(0, static_cast<int>(r.top)); y < std::min(height_, static_cast<int>(r.bottom)); ++y)
-            for (int x = std::max(0, static_cast<int>(r.left)); x < std::min(width_, static_cast<int>(r.right)); ++x)
-                n += At(x, y) == colour;
-        return n;
-    }
-    int Width() const { return width_; }
-    int Height() const { return height_; }
-
-    CBitmap bitmap_;
-    CDC dc;
-
-private:
-    int width_, height_;
-    const DWORD* bits_ = nullptr;
 };
 
 // Keeps what an update handler said of the command.

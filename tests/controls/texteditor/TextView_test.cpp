@@ -3,6 +3,7 @@
 #include "controls/texteditor/TextView.h"
 #include "controls/texteditor/TextEditorRes.h"
 #include "controls/texteditor/TextSearch.h"
+#include "tests/support/DibCanvas.h"
 #include "tests/support/GuiTestSupport.h"
 #include "tests/support/TextViewTestSupport.h"
 #include <gtest/gtest.h>
@@ -10,7 +11,6 @@
 #include <string>
 #include <vector>
 
-using testing_support::PixelCanvas;
 using testing_support::RecordingCmdUI;
 
 namespace {
@@ -49,18 +49,27 @@ const COLORREF kBlack = RGB(0, 0, 0), kWhite = RGB(255, 255, 255);
 // One row of the view drawn on a canvas, and the pixels of each char cell.
 struct Row {
     Row(CTextView& view, int line, int columns = 40)
-        : view(view), canvas(view.GetMarginWidth() + columns * view.GetCharWidth(), view.GetLineHeight()) {
-        view.DrawMargin(&canvas.dc, CRect(0, 0, view.GetMarginWidth(), canvas.Height()), line);
-        view.DrawLine(&canvas.dc, CRect(view.GetMarginWidth(), 0, canvas.Width(), canvas.Height()), line);
+        : view(view), width(view.GetMarginWidth() + columns * view.GetCharWidth()), height(view.GetLineHeight()),
+          canvas(width, height) {
+        CDC dc;
+        dc.Attach(canvas.Dc());
+        view.DrawMargin(&dc, CRect(0, 0, view.GetMarginWidth(), height), line);
+        view.DrawLine(&dc, CRect(view.GetMarginWidth(), 0, width, height), line);
     }
-    CRect Cells(int first, int count) const {
-        const int x = view.GetMarginWidth() + first * view.GetCharWidth();
-        return CRect(x, 0, x + count * view.GetCharWidth(), canvas.Height());
+    // The pixels of the colour in the margin (columns -1) or in the cells of the columns.
+    int Count(int first, int count, COLORREF colour) const {
+        const int left = first < 0 ? 0 : view.GetMarginWidth() + first * view.GetCharWidth();
+        const int right = first < 0 ? view.GetMarginWidth() : left + count * view.GetCharWidth();
+        int n = 0;
+        for (int y = 0; y < height; ++y)
+            for (int x = left; x < right; ++x) n += canvas.Pixel(x, y) == colour;
+        return n;
     }
-    int Count(int first, int count, COLORREF colour) const { return canvas.Count(Cells(first, count), colour); }
-    int Area(int count) const { return count * view.GetCharWidth() * canvas.Height(); }
+    int Area(int count) const { return count * view.GetCharWidth() * height; }
+    int MarginArea() const { return view.GetMarginWidth() * height; }
     CTextView& view;
-    PixelCanvas canvas;
+    int width, height;
+    testing_support::DibCanvas canvas;
 };
 }  // namespace
 
@@ -115,16 +124,16 @@ TEST(TextViewTest, RowsDrawTabsSelectionsMarginsAndLineColours) {
     {
         Row row(view, 4);
         EXPECT_EQ(20, view.GetMarginWidth());
-        EXPECT_LT(row.canvas.Count(CRect(0, 0, 20, row.canvas.Height()), GetSysColor(COLOR_SCROLLBAR)), 20 * row.canvas.Height());
+        EXPECT_LT(row.Count(-1, 0, GetSysColor(COLOR_SCROLLBAR)), row.MarginArea());
         Row below(view, -1);
-        EXPECT_EQ(20 * below.canvas.Height(), below.canvas.Count(CRect(0, 0, 20, below.canvas.Height()), GetSysColor(COLOR_SCROLLBAR)));
+        EXPECT_EQ(below.MarginArea(), below.Count(-1, 0, GetSysColor(COLOR_SCROLLBAR)));
         EXPECT_EQ(below.Area(40), below.Count(0, 40, window));
     }
     view.SetMarginVisible(FALSE);
     {
         Row row(view, 4);
         EXPECT_EQ(1, view.GetMarginWidth());
-        EXPECT_EQ(row.canvas.Height(), row.canvas.Count(CRect(0, 0, 1, row.canvas.Height()), view.GetColor(1)));
+        EXPECT_EQ(row.MarginArea(), row.Count(-1, 0, view.GetColor(1)));
         EXPECT_EQ(CPoint(1, 0), view.TextPosToPoint(CPoint(0, 0)));
     }
 }
