@@ -17,7 +17,6 @@ namespace {
 // Opens the view's caches and search state to the tests, and counts the lines it parses.
 class ProbeView : public CTextView {
 public:
-    using CTextView::ExpandTabsForDisplay;
     int ParseLine(int state, int line, CTextBlockList* blocks) override {
         ++parsed[line];
         return CTextView::ParseLine(state, line, blocks);
