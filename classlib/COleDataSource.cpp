@@ -76,9 +76,14 @@ public:
         if (!out) return E_INVALIDARG;
         *out = nullptr;
         if (direction != DATADIR_GET) return E_NOTIMPL;
-        std::vector<FORMATETC> formats;
-        for (const Entry& e : entries_) formats.push_back(FORMATETC{e.format, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL});
-        return SHCreateStdEnumFmtEtc(static_cast<UINT>(formats.size()), formats.data(), out);
+        try {
+            std::vector<FORMATETC> formats;
+            for (const Entry& e : entries_)
+                formats.push_back(FORMATETC{e.format, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL});
+            return SHCreateStdEnumFmtEtc(static_cast<UINT>(formats.size()), formats.data(), out);
+        } catch (...) {
+            return E_OUTOFMEMORY;  // nothing may unwind into the drag loop
+        }
     }
     HRESULT STDMETHODCALLTYPE DAdvise(FORMATETC*, DWORD, IAdviseSink*, DWORD*) override { return OLE_E_ADVISENOTSUPPORTED; }
     HRESULT STDMETHODCALLTYPE DUnadvise(DWORD) override { return OLE_E_ADVISENOTSUPPORTED; }
