@@ -9,13 +9,23 @@ cmd="$1"; export WINEPREFIX="$2"
 export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" WINEARCH=win64
 WINE=/usr/lib/wine/wine64
 SERVER=$(command -v wineserver || echo /usr/lib/wine/wineserver64)
+# A registry write right after the prefix is made can meet a server that is still settling:
+# try a few times, and say which write failed instead of ending the run silently.
+reg_add() {
+  for _ in 1 2 3 4 5; do
+    "$WINE" reg add "$@" /f </dev/null >/dev/null 2>&1 && return 0
+    sleep 1
+  done
+  echo "wine-session.sh: could not write $1 $3 in $WINEPREFIX" >&2
+  return 1
+}
 case "$cmd" in
   start)
     mkdir -p "$WINEPREFIX"
     if [ ! -f "$WINEPREFIX/.orv-ready" ]; then
       "$WINE" wineboot -i </dev/null >/dev/null 2>&1 || true
       if [ "${ORV_GRAPHICS:-null}" = null ]; then
-        "$WINE" reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f </dev/null >/dev/null 2>&1
+        reg_add 'HKCU\Software\Wine\Drivers' /v Graphics /d null
       fi
       "$SERVER" -w </dev/null >/dev/null 2>&1 || true
       touch "$WINEPREFIX/.orv-ready"
@@ -33,16 +43,15 @@ case "$cmd" in
       fonts="$WINEPREFIX/drive_c/windows/Fonts"
       mkdir -p "$fonts"
       cp -n /usr/share/wine/fonts/* "$fonts/" 2>/dev/null || true
-      "$WINE" reg add 'HKCU\Software\Wine\Fonts\Replacements' /v 'Courier New' /d 'Liberation Mono' /f \
-        </dev/null >/dev/null 2>&1 &&
-      "$WINE" reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f \
-        </dev/null >/dev/null 2>&1 && touch "$WINEPREFIX/.orv-gui"
+      reg_add 'HKCU\Software\Wine\Fonts\Replacements' /v 'Courier New' /d 'Liberation Mono'
+      reg_add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0
+      touch "$WINEPREFIX/.orv-gui"
     fi
     # A crashing program ends at once with its exit code instead of hanging in Wine's crash
     # debugger, which would also hold the caller's pipes open.
     if [ ! -f "$WINEPREFIX/.orv-nodebugger" ]; then
-      "$WINE" reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug' /v Debugger /d '' /f \
-        </dev/null >/dev/null 2>&1 && touch "$WINEPREFIX/.orv-nodebugger"
+      reg_add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug' /v Debugger /d ''
+      touch "$WINEPREFIX/.orv-nodebugger"
     fi
     # Start the prefix's system processes now, detached, so that no test's pipes are inherited
     # by them.

@@ -183,8 +183,11 @@ TEST(FolderWatcherTest, AHundredQuickChangesAreAllDelivered) {
         name.Format("file%03d.txt", i);
         WriteFileBytes(dir.File(name), "x");
     }
-    EXPECT_TRUE(WaitFor([&] { return handler.CountPrefix("added ") == 100; }, 20000))
-        << handler.CountPrefix("added ") << " of 100";
+    // Under a heavily loaded machine the change buffer can overflow: then the lost records must
+    // come as a change of the folder itself, so that nothing is lost unnoticed.
+    const std::string overflow = "modified " + dir.Path().str();
+    EXPECT_TRUE(WaitFor([&] { return handler.CountPrefix("added ") == 100 || handler.Has(overflow); }, 20000))
+        << handler.CountPrefix("added ") << " of 100, " << handler.Calls().size() << " calls";
 }
 
 TEST(FolderWatcherTest, UnwatchEndsPromptlyWhileChangesStreamIn) {
