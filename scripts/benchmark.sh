@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Benchmark (x86_64 build, under Wine, in a private prefix): the time of one examination with
 # 10, 100 and 1,000 Periodical tasks that are not due, building the text editor's buffer from a
-# two-month log, then the installed service's CPU time over one idle minute with 100 such tasks,
+# two-month log, drawing and scrolling the text view over it, the HTML label's measuring and
+# drawing passes, then the installed service's CPU time over one idle minute with 100 such tasks,
 # then the manager: its start-up with 100 tasks and a two-month log, a refresh of its Tasks and
 # Logs pages, and its CPU time over one idle minute.
 #   scripts/benchmark.sh [SECONDS]
@@ -16,8 +17,8 @@ work="$bench"
 
 "$here/scripts/configure.sh" x86_64 "$build"
 cmake --build "$build" -j"$(nproc)" \
-      --target OrvService OrvServiceMessages ExaminationBenchmark TextBufferBenchmark ServiceCpuTime KeepAlive \
-               OrvServiceManager ManagerBenchmark StandInOrvanti \
+      --target OrvService OrvServiceMessages ExaminationBenchmark TextBufferBenchmark TextViewBenchmark \
+               HtmlLabelBenchmark ServiceCpuTime KeepAlive OrvServiceManager ManagerBenchmark StandInOrvanti \
       >/dev/null
 
 service_session_begin "$bench/Orvanti Service" $((seconds + 120))
@@ -28,6 +29,14 @@ run "$(win "$build/bin/ExaminationBenchmark.exe")"
 echo
 echo "== The text editor's buffer built from a service log, beside splitting it into strings"
 run "$(win "$build/bin/TextBufferBenchmark.exe")"
+
+echo
+echo "== The text view over a service log as the Logs page shows it"
+run "$(win "$build/bin/TextViewBenchmark.exe")"
+
+echo
+echo "== The HTML label: the Tasks page's status texts and a 100 x 5 table, measured and drawn"
+run "$(win "$build/bin/HtmlLabelBenchmark.exe")"
 
 echo
 echo "== The installed service idle for $seconds s with 100 tasks that are not due"

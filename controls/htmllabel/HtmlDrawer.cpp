@@ -126,9 +126,11 @@ CHtmlDrawer::CHtmlDrawer()
       line_(),
       pen_(),
       usableWidth_(0),
+      wrapWidth_(0),
+      lineUsed_(0),
+      lineHasContent_(false),
       greatestWidth_(0),
-      blanksToCome_(0),
-      remainingWidth_(0) {
+      blanksToCome_(0) {
     FillTagTable();
     FillEntityTable();
     FillColorTable();

@@ -6,6 +6,7 @@
 #include "classlib/HandleOwner.h"
 #include "controls/htmllabel/DrawManager.h"
 #include "controls/htmllabel/TextStyle.h"
+#include <initializer_list>
 #include <map>
 #include <vector>
 
@@ -137,6 +138,8 @@ public:
     void RemoveSelector(const CString& selector);
     void ApplySelector(const CString& selector, TextStyle& style);
     void ApplyDeclarations(const CString& declarations, TextStyle& style);
+    // One declaration, for markup attributes that take the values of a style property.
+    void ApplyProperty(const char* property, const CString& value, TextStyle& style);
     // A length in pixels on the pass's device context and font: px, ex, em, in, cm, mm, pt, pc,
     // a percentage of the base, or a plain number (the HTML sizes 1 to 7 where allowed).
     int ParseLength(const CString& text, int base, BOOL htmlSizes);
@@ -165,15 +168,23 @@ public:
     // Links and hot areas.
     void SetHotAreaTarget(HWND window, UINT message, LPARAM lParam);
     void SetLinkMessageTarget(HWND window, UINT message, LPARAM lParam);
+    // The first hot area holding the point, all four edges included; -1 for none.
     int HotAreaAt(POINT point) const;
+    // Tells the hot-area target of a change of the link under the point and shows the link
+    // cursor over a link with a target (TRUE then).
     BOOL SetCursorAt(POINT point);
+    // The mouse left the output: no link is hot any more (the target hears -2 once); the cursor
+    // is not touched, since it may be over another window by now.
+    void LeaveHotAreas();
     void ClickAt(POINT point);
+    // Opens the target with the shell, or else with the program registered for ".htm".
     INT_PTR OpenLink(const CString& target, int showCommand);
     void LoadDefaultLinkCursor();
     // The same cursor again changes nothing; null reloads the default; any other becomes the
     // drawer's.
     void SetLinkCursor(HCURSOR cursor);
     HCURSOR GetLinkCursor() const { return linkCursor_.Get(); }
+    // One timer tick for every animated picture; TRUE when a frame changed.
     BOOL StepAnimation();
     void DrawBackgroundImage(HDC dc, int x, int y, int width, int height, const CString& picture);
 
@@ -196,6 +207,10 @@ public:
 private:
     friend class HtmlDrawerProbe;  // the tests' view of the pass state
 
+    // Pixels a length from markup may ask for (rules, borders, spacings, cell sizes): more
+    // could only overflow the sums of a layout.
+    enum { kMaxExtent = 32767 };
+
     struct TagRow {
         int id;
         CString styleName;
@@ -217,18 +232,29 @@ private:
     // The module of a named library (mapped as data into `temporary`) or the resource library.
     HMODULE ResourceSource(const char* dll, ScopedModule& temporary) const;
 
-    // The passes and the markup loop.
+    // The passes and the markup loop. Markup wraps at wrapWidth (0: never) in both passes, so
+    // the drawing pass meets the lines the measuring pass recorded.
     void RunPass(SIZE& size, const RECT& rect);
-    SIZE LayOutMarkup(const CString& piece, const RECT& rect);
+    // Text cut at each "<table": the parts between go to the markup loop, the tables to the
+    // table layout; the widest piece's width and the sum of the heights.
+    SIZE LayOutPieces(const CString& text, RECT rect, int wrapWidth);
+    SIZE LayOutMarkup(const CString& piece, const RECT& rect, int wrapWidth);
     bool NextTextRun(const CString& text, int& position, CString& run, CString& tag);
     static void SplitTagName(const CString& tag, CString& name, CString& parameters);
     static bool NextAttribute(const CString& parameters, int& position, CString& name, CString& value);
     static CString NextWord(const CString& text, int& position);
     static bool FindTag(const CString& text, int& position, const char* name);
+    // The next "<name" (not written "<<name") for the first of the names it begins, at or after
+    // the position: the name's index and its position; -1 with the position at the end.
+    static int NextTagOf(const CString& text, int& position, std::initializer_list<const char*> names);
     void LayOutTextRun(CString run);
     // Cuts the piece that fits into the available width off the text (word wrap); the piece's
-    // width comes back in availableWidth.
-    CString SplitToWidth(CString& text, int lineWidth, int& availableWidth);
+    // width comes back in availableWidth. On an empty line at least one character goes; on a
+    // begun line the piece may be empty, and the text then goes to the next line whole.
+    CString SplitToWidth(CString& text, int& availableWidth);
+    // Draws a piece of a text run (justified on a justified line); gives its drawn width.
+    int DrawTextPiece(CString piece, int width, int y, int height);
+    void AddHotArea(int left, int top, int right, int bottom);
     int PlaceTextVertically(int y, int textHeight);
     int PlaceObjectVertically(int y, int objectHeight);
     int BeginLine(int x);
@@ -243,6 +269,11 @@ private:
     void PlaceRule(const CString& parameters);
     void PlaceImage(int tagId, const CString& parameters);
     void PlaceString(const CString& parameters);
+    // Moves the pen and the line's layout position on by the same width.
+    void Advance(int width);
+    // The command line run for a target by the program registered for ".htm"; empty when the
+    // target cannot be passed safely.
+    static CString HtmlHandlerCommand(const CString& registered, const CString& target);
     void OpenHotArea(int index);
     void NotifyHotAreaChanged(int linkNumber);
     void NotifyLinkMessage(const CString& target);
@@ -253,6 +284,15 @@ private:
     void LayOutCell(const CString& piece, const RECT& cellRect, TableCell& cell);
     Spans CountTableGrid(const CString& piece);  // columns and rows
     Spans ReadTableAttributes(const CString& parameters, TextStyle& style, bool table);
+    // The parameter text of the tag at the position (a table, row or cell tag).
+    CString OpeningTagParameters(const CString& text, int position = 0);
+    void PushNamedStyle(const char* name);
+    void PopNamedStyle(const char* name);
+    // The next "<name" of this table, not of a table nested in it.
+    static bool FindAtTableLevel(const CString& text, int& position, const char* name);
+    // The start of the "</close" that matches the "<open" at the position, nested ones counted
+    // (and tables skipped whole when asked); the end of the text without one.
+    static int FindClosingTag(const CString& text, int position, const char* open, const char* close, bool skipTables);
     static int FindTableEnd(const CString& text, int position);
     static int FindRowEnd(const CString& text, int position);
     static int FindCellEnd(const CString& text, int position);
@@ -301,9 +341,11 @@ private:
     LineRecord line_;  // the line under way
     POINT pen_;
     int usableWidth_;
+    int wrapWidth_;
+    int lineUsed_;         // layout width taken on the line under way, as the measuring pass counts it
+    bool lineHasContent_;  // something was placed since the line began
     int greatestWidth_;
     int blanksToCome_;
-    int remainingWidth_;
     std::vector<TextStyle> styleStack_;
     std::vector<HotArea> hotAreas_;
     std::vector<AnimationRecord> animations_;

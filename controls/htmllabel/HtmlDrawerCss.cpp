@@ -201,3 +201,9 @@ int CHtmlDrawer::ParseLength(const CString& text, int base, BOOL htmlSizes) {
     if (htmlSizes && value >= 1 && value <= 7) value = kHtmlSizes[value - 1];
     return value;
 }
+
+void CHtmlDrawer::ApplyProperty(const char* property, const CString& value, TextStyle& style) {
+    // A ";" in the value would start another declaration: the attribute gives one value only.
+    const int end = value.Find(';');
+    ApplyDeclarations(CString(property) + ":" + (end < 0 ? value : value.Left(end)), style);
+}

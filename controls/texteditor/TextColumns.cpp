@@ -39,23 +39,27 @@ int CharAtColumn(const char* chars, int length, int column, int tabSize) {
 }
 
 void ExpandTabsForDisplay(const char* chars, int firstChar, int count, int tabSize, BOOL showTabs, CString& out) {
-    out.Empty();
-    if (count <= 0) return;
-    tabSize = ValidTabSize(tabSize);
-    int column = ColumnOfChar(chars, firstChar + count, firstChar, tabSize);
     std::string text;
-    text.reserve(count);
+    if (count > 0)
+        ExpandTabsAt(chars, firstChar, count, ColumnOfChar(chars, firstChar + count, firstChar, tabSize), tabSize,
+                     showTabs, text);
+    out = CString(text);
+}
+
+int ExpandTabsAt(const char* chars, int firstChar, int count, int column, int tabSize, BOOL showTabs, std::string& out) {
+    out.clear();
+    tabSize = ValidTabSize(tabSize);
     for (int i = firstChar; i < firstChar + count; ++i) {
         const char c = chars[i];
         if (c == '\t') {
             const int cells = tabSize - column % tabSize;
-            text += showTabs ? '\xBB' : ' ';
-            text.append(cells - 1, ' ');
+            out += showTabs ? '\xBB' : ' ';
+            out.append(cells - 1, ' ');
             column += cells;
         } else {
-            text += showTabs && c == ' ' ? '\x95' : c;
+            out += showTabs && c == ' ' ? '\x95' : c;
             ++column;
         }
     }
-    out = CString(text);
+    return column;
 }

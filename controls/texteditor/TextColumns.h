@@ -15,3 +15,6 @@ int CharAtColumn(const char* chars, int length, int column, int tabSize);
 // count chars from firstChar of the line as they are shown: tabs as blanks to the next stop, and
 // with showTabs a tab's first cell as 0xBB and each blank as 0x95.
 void ExpandTabsForDisplay(const char* chars, int firstChar, int count, int tabSize, BOOL showTabs, CString& out);
+// The same for chars whose first starts at the given column, into a string whose room is reused
+// from row to row; answers the column after the last char.
+int ExpandTabsAt(const char* chars, int firstChar, int count, int column, int tabSize, BOOL showTabs, std::string& out);

@@ -1,4 +1,5 @@
 #include "support/DibCanvas.h"
+#include <algorithm>
 
 namespace testing_support {
 namespace {
@@ -53,6 +54,23 @@ int DibCanvas::Count(COLORREF color) const {
     for (size_t i = 0, n = static_cast<size_t>(width_) * height_; i < n; ++i)
         if ((bits_[i] & 0x00FFFFFFu) == wanted) ++count;
     return count;
+}
+
+RECT DibCanvas::Bounds(COLORREF background) const {
+    GdiFlush();
+    const DWORD other = ToPixel(background);
+    RECT bounds = {width_, height_, 0, 0};
+    for (int y = 0; y < height_; ++y) {
+        for (int x = 0; x < width_; ++x) {
+            if ((bits_[static_cast<size_t>(y) * width_ + x] & 0x00FFFFFFu) == other) continue;
+            bounds.left = std::min<LONG>(bounds.left, x);
+            bounds.top = std::min<LONG>(bounds.top, y);
+            bounds.right = std::max<LONG>(bounds.right, x + 1);
+            bounds.bottom = std::max<LONG>(bounds.bottom, y + 1);
+        }
+    }
+    if (bounds.right == 0) bounds = RECT{0, 0, 0, 0};
+    return bounds;
 }
 
 GdiHandleReserve::GdiHandleReserve(int spare) {

@@ -18,6 +18,8 @@ public:
     void Put(HBITMAP bitmap, int x = 0, int y = 0);
     // How many pixels have the colour.
     int Count(COLORREF color) const;
+    // The smallest rectangle holding every pixel of another colour; empty when there is none.
+    RECT Bounds(COLORREF background) const;
 
 private:
     ScopedBitmap bitmap_;

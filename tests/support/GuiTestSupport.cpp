@@ -38,6 +38,34 @@ DialogTemplate& DialogTemplate::Add(const char* windowClass, const char* text, W
     return *this;
 }
 
+RecordingWindow::RecordingWindow() : hwnd_(nullptr) {
+    static const char* const kClass = "OrvTestRecordingWindow";
+    WNDCLASSA windowClass = {};
+    windowClass.lpfnWndProc = &RecordingWindow::Procedure;
+    windowClass.hInstance = GetModuleHandleA(nullptr);
+    windowClass.lpszClassName = kClass;
+    RegisterClassA(&windowClass);  // fails harmlessly once the class exists
+    hwnd_ = CreateWindowExA(0, kClass, "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, windowClass.hInstance, nullptr);
+    SetWindowLongPtrA(hwnd_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+}
+
+RecordingWindow::~RecordingWindow() {
+    if (hwnd_) DestroyWindow(hwnd_);
+}
+
+LRESULT CALLBACK RecordingWindow::Procedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    auto* self = reinterpret_cast<RecordingWindow*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+    if (!self || message < WM_APP) return DefWindowProcA(hwnd, message, wParam, lParam);
+    const Message received = {message, wParam, lParam};
+    self->messages_.push_back(received);
+    // No exception may leave a window procedure: a failed expectation in the hook is enough.
+    try {
+        if (self->onMessage) self->onMessage(received);
+    } catch (...) {
+    }
+    return 0;
+}
+
 bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs) {
     DWORD start = GetTickCount();
     while (!done()) {

@@ -43,6 +43,30 @@ private:
 // The windows of this process, one line each, indented by depth.
 std::string DescribeOpenWindows();
 
+// A hidden window that records every message from WM_APP on that it is sent, and can act on
+// each while it is being sent (onMessage runs before the window answers 0).
+class RecordingWindow {
+public:
+    struct Message {
+        UINT message;
+        WPARAM wParam;
+        LPARAM lParam;
+    };
+    RecordingWindow();
+    ~RecordingWindow();
+    RecordingWindow(const RecordingWindow&) = delete;
+    RecordingWindow& operator=(const RecordingWindow&) = delete;
+    HWND Get() const { return hwnd_; }
+    const std::vector<Message>& Messages() const { return messages_; }
+    void Clear() { messages_.clear(); }
+    std::function<void(const Message&)> onMessage;
+
+private:
+    static LRESULT CALLBACK Procedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+    HWND hwnd_;
+    std::vector<Message> messages_;
+};
+
 // Takes the place of the application's message-box function while it lives: records each box
 // and answers it with the next queued answer (IDOK when none is queued). Answers may be queued
 // from another thread.

@@ -4,6 +4,7 @@
 // beside a baseline, splitting the same text into a std::vector<std::string>, and the memory each
 // buffer takes.
 #include "controls/texteditor/TextBuffer.h"
+#include "tests/support/ServiceLogText.h"
 #include <windows.h>
 #include <algorithm>
 #include <cstdio>
@@ -41,30 +42,7 @@ double Now() {
     return counter.QuadPart * 1000.0 / frequency.QuadPart;
 }
 
-// The service's log lines from 1 March 2024 on, a few lines a minute from sixty tasks.
-std::string MakeLog() {
-    static const char* const months[] = {"Mar", "Apr", "May"};
-    static const int days[] = {31, 30, 31};
-    static const char* const formats[] = {
-        "Task%d started.", "Task%d finished successfully.",
-        "Unable to finish Task%d [C:\\Sites\\site%d.orv] successfully (exit code %d).",
-        "Unknown problem when processing Task%d [Periodical, %d h]"};
-    std::string log;
-    log.reserve(14 << 20);
-    char line[256];
-    for (int n = 0; n < kLines; ++n) {
-        const int minute = static_cast<int>(static_cast<long long>(n) * 61 * 24 * 60 / kLines);
-        int day = minute / (24 * 60), month = 0;
-        while (day >= days[month]) day -= days[month++];
-        const int task = n * 7 % 60 + 1;
-        int length = std::snprintf(line, sizeof(line), "2024 %s %02d, %02d:%02d  ", months[month], day + 1,
-                                   minute / 60 % 24, minute % 60);
-        length += std::snprintf(line + length, sizeof(line) - length, formats[n % 4], task, task, n % 5 + 1);
-        log.append(line, length);
-        log += "\r\n";
-    }
-    return log;
-}
+std::string MakeLog() { return testing_support::MakeServiceLog(kLines); }
 
 double Baseline(const std::string& text) {
     const double start = Now();

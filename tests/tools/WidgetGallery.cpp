@@ -1,11 +1,13 @@
-// A look at the window layer and the tab-page widgets: a tabbed dialog with three pages (two
-// made by the caller, one made by the tab control from a template), two links and a child
-// dialog placed over a placeholder. WidgetGallery [--close-after MS] [--page N]
+// A look at the window layer and the widgets: a tabbed dialog with three pages (two made by the
+// caller, one made by the tab control from a template), two links, a child dialog placed over a
+// placeholder, and HTML labels showing the Tasks page's status texts and a small table.
+// WidgetGallery [--close-after MS] [--page N]
 #include "OrvServiceManager/CGenericChildDialog.h"
 #include "OrvServiceManager/CPagedTabCtrl.h"
 #include "OrvServiceManager/CURLLink.h"
 #include "classlib/CDataExchange.h"
 #include "classlib/CWinApp.h"
+#include "controls/htmllabel/HtmlStatic.h"
 #include "tests/support/TestDialogsRes.h"
 #include <commctrl.h>
 #include <cstdlib>
@@ -26,6 +28,10 @@ protected:
         DDX_Control(dx, IDC_GALLERY_TABS, tabs_);
         DDX_Control(dx, IDC_GALLERY_HELP, help_);
         DDX_Control(dx, IDC_GALLERY_ABOUT, about_);
+        DDX_Control(dx, IDC_GALLERY_STATUS_PLAIN, statusPlain_);
+        DDX_Control(dx, IDC_GALLERY_STATUS_RED, statusRed_);
+        DDX_Control(dx, IDC_GALLERY_STATUS_BOLD, statusBold_);
+        DDX_Control(dx, IDC_GALLERY_TABLE, table_);
     }
     BOOL OnInitDialog() override {
         CDialog::OnInitDialog();
@@ -40,6 +46,17 @@ protected:
         if (page_ > 0) tabs_.ActivatePage(page_);
         CRect margins(4, 4, 4, 4);
         if (child_.CreateInPlaceholder(this, IDC_GALLERY_PLACEHOLDER, 0, &margins)) child_.ShowWindow(SW_SHOW);
+        statusPlain_.SetWindowText("To add a new task click New. To modify a task select it and click Edit.");
+        statusRed_.SetWindowText("<font color=red>You cannot modify tasks while the service is running.</font>");
+        statusBold_.SetWindowText("<font color=red><b>Unable to retrieve the service status.</b></font>");
+        table_.SetWindowText(
+            "<table border=1 cellpadding=3 cellspacing=0 bordercolor=gray><tr>"
+            "<td bgcolor=#dde4ee><b>Task</b></td><td bgcolor=#dde4ee><b>Type</b></td>"
+            "<td bgcolor=#dde4ee><b>Last run</b></td></tr>"
+            "<tr><td><a href=\"file:///C:/Sites/site1.orv\">Task1</a></td><td>Periodical, every 24 hours</td>"
+            "<td>2024 Jan 05, 10:00</td></tr>"
+            "<tr><td><a msg=\"Task2\">Task2</a></td><td>Watch <font color=green>(watching 3 folders)</font></td>"
+            "<td><i>never</i></td></tr></table>");
         if (closeAfter_) SetTimer(1, closeAfter_);
         return TRUE;
     }
@@ -52,6 +69,7 @@ private:
     CPagedTabCtrl tabs_;
     CTabPage setup_, logs_;
     CURLLink help_, about_;
+    CHtmlStatic statusPlain_, statusRed_, statusBold_, table_;
     ChildPage child_;
     UINT closeAfter_;
     int page_;

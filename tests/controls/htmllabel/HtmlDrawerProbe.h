@@ -1,6 +1,7 @@
 // The tests' view of a drawer's pass state and tables, which a pass would otherwise set up.
 #pragma once
 #include "controls/htmllabel/HtmlDrawer.h"
+#include "support/DibCanvas.h"
 
 class HtmlDrawerProbe {
 public:
@@ -22,7 +23,25 @@ public:
     HMODULE ResourceLibrary() const { return drawer_.resourceLibrary_; }
     HIMAGELIST ImageList() const { return drawer_.imageList_.Get(); }
     COLORREF ShadowColor() const { return drawer_.shadowColor_; }
+    int LineCounter() const { return drawer_.lineCounter_; }
+    const std::vector<CHtmlDrawer::TableRecord>& Tables() const { return drawer_.tableRecords_; }
+    const std::vector<CHtmlDrawer::HotArea>& HotAreas() const { return drawer_.hotAreas_; }
+    const std::vector<CHtmlDrawer::AnimationRecord>& Animations() const { return drawer_.animations_; }
+    static CString HtmlHandlerCommand(const CString& registered, const CString& target) {
+        return CHtmlDrawer::HtmlHandlerCommand(registered, target);
+    }
 
 private:
     CHtmlDrawer& drawer_;
 };
+
+// Measures the markup on the canvas (wrapping at maxWidth, 0 for none) and draws it at the top
+// left; gives the measured size.
+inline SIZE DrawMarkup(CHtmlDrawer& drawer, testing_support::DibCanvas& canvas, const CString& markup, int maxWidth = 0) {
+    drawer.SetMaxWidth(maxWidth);
+    SIZE size = {0, 0};
+    drawer.PrepareOutput(canvas.Dc(), markup, size);
+    const RECT output = {0, 0, size.cx, size.cy};
+    drawer.DrawPreparedOutput(canvas.Dc(), output);
+    return size;
+}

@@ -59,6 +59,21 @@ TEST(CHtmlDrawerResources, NamedLibrariesAreReadWithoutRunningTheirCode) {
     EXPECT_TRUE(EntryCodeRan());
 }
 
+TEST(CHtmlDrawerResources, MarkupStringsComeFromLibrariesWithoutRunningThem) {
+    SetEnvironmentVariableA(PROBE_ENTRY_MARKER, nullptr);
+    CHtmlDrawer drawer;
+    DibCanvas canvas(300, 40);
+    CString markup;
+    markup.Format("<string iddll=%d srcdll=\"%s\">", IDS_PROBE_TEXT, ProbeLibrary().GetString());
+    DrawMarkup(drawer, canvas, markup);
+    EXPECT_GT(canvas.Bounds(RGB(255, 255, 255)).right, 20);
+    drawer.SetResourceDll(ProbeLibrary());
+    canvas.Fill(RGB(255, 255, 255));
+    DrawMarkup(drawer, canvas, "<string iddll=1>");
+    EXPECT_GT(canvas.Bounds(RGB(255, 255, 255)).right, 20) << "from the resource library";
+    EXPECT_FALSE(EntryCodeRan());
+}
+
 TEST(CHtmlDrawerResources, OnlyALibraryTheDrawerLoadedIsFreedByIt) {
     const CString library = ProbeLibrary();
     ScopedModule callers(LoadLibraryExA(library, nullptr, LOAD_LIBRARY_AS_DATAFILE));
