@@ -7,6 +7,7 @@
 #include "OrvServiceManager/EditableTask.h"
 #include "OrvServiceManager/PageTimer.h"
 #include "classlib/Controls.h"
+#include "controls/htmllabel/HtmlStatic.h"
 
 class CTasksDialog : public CTabPage {
     DECLARE_DYNAMIC(CTasksDialog)
@@ -65,7 +66,7 @@ private:
     int FindTaskInSection(int section) const;
     void ShowReadFailure();
 
-    CStatic m_status;
+    CHtmlStatic m_status;  // the status line, markup set through its window text
     CListCtrl m_list;
     CButton m_new;
     CButton m_edit;
