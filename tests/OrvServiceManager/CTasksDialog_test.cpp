@@ -2,6 +2,8 @@
 #include "OrvServiceManager/OrvServiceManagerRes.h"
 #include "common/AppData.h"
 #include "common/IniFile.h"
+#include "controls/htmllabel/HtmlStatic.h"
+#include "support/DibCanvas.h"
 #include "support/GuiTestSupport.h"
 #include "support/ManagerTestSupport.h"
 #include <commctrl.h>
@@ -60,6 +62,17 @@ protected:
         GetWindowTextA(Item(IDC_TASK_STATUS), text, sizeof(text));
         return text;
     }
+    // Red pixels of the status line as its label draws them; -1 when the line is no HTML label.
+    int RedInk() const {
+        CHtmlStatic* label = dynamic_cast<CHtmlStatic*>(CWnd::FromHandlePermanent(Item(IDC_TASK_STATUS)));
+        if (!label) return -1;
+        RECT area;
+        label->GetClientRect(&area);
+        label->UpdateWindow();
+        DibCanvas canvas(area.right, area.bottom);
+        label->DrawOutput(canvas.Dc());
+        return canvas.Count(RGB(255, 0, 0));
+    }
     // "NER" for New, Edit and Remove enabled, '-' for each that is not.
     std::string Buttons() const {
         std::string shown;
@@ -90,15 +103,19 @@ TEST_F(TasksPageTest, ListsTheTasksAndFollowsTheServiceAndTheSelection) {
         const char* status;
         const char* none;
         const char* one;
+        bool red;
     } cases[] = {
-        {2, changeable, "N--", "NER"},
-        {1, "<font color=red>You cannot modify tasks while the service is running.</font>", "---", "---"},
-        {0, changeable, "N--", "NER"},
+        {2, changeable, "N--", "NER", false},
+        {1, "<font color=red>You cannot modify tasks while the service is running.</font>", "---", "---", true},
+        {0, changeable, "N--", "NER", false},
     };
     for (const auto& c : cases) {
         state_.Set(c.state);
         Tick();
         EXPECT_EQ(c.status, Status()) << c.state;
+        const int red = RedInk();
+        ASSERT_GE(red, 0) << "the status line is bound to the HTML label";
+        EXPECT_EQ(c.red, red > 0) << c.state;
         EXPECT_EQ(c.none, Buttons()) << c.state;
         Select(1);  // the list's change notification refreshes at once
         EXPECT_EQ(c.one, Buttons()) << c.state;
