@@ -1,0 +1,191 @@
+// Times the text editor control as the Logs page drives it: read-only, no margin, log colouring,
+// in a visible window of 80 x 50 chars. SetText(""), then two months of log (200,000 lines)
+// appended, then 100 refreshes of 50 new lines each with the scroll to the end, each followed by
+// the repaint. Two ways of appending: one AppendText and ScrollIntoView per line (the page's
+// AppendLine), and one of each per refresh. Both must end with the same text, cursor and top line.
+// Beside them the buffer's baseline from the same run (the text split into std::strings) and the
+// memory the control holds.
+//   TextEditorBenchmark [LINES]   (the lines of the per-line load: 200,000 by default, which takes long)
+#include "controls/texteditor/TextBuffer.h"
+#include "controls/texteditor/TextEditorCtrl.h"
+#include "tests/support/ServiceLogText.h"
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <new>
+#include <string>
+#include <vector>
+
+// Every allocation is counted, with the heap's own 16 bytes per block.
+static long long g_liveBytes = 0;
+void* operator new(size_t size) {
+    size_t* block = static_cast<size_t*>(std::malloc(size + 16));
+    if (!block) throw std::bad_alloc();
+    block[0] = size;
+    g_liveBytes += static_cast<long long>((size + 15) / 16 * 16 + 16);
+    return block + 2;
+}
+void operator delete(void* p) noexcept {
+    if (!p) return;
+    size_t* block = static_cast<size_t*>(p) - 2;
+    g_liveBytes -= static_cast<long long>((block[0] + 15) / 16 * 16 + 16);
+    std::free(block);
+}
+void operator delete(void* p, size_t) noexcept { operator delete(p); }
+
+namespace {
+const int kLines = 200000, kRefreshes = 100, kRefreshLines = 50;
+
+double Now() {
+    LARGE_INTEGER frequency, counter;
+    QueryPerformanceFrequency(&frequency);
+    QueryPerformanceCounter(&counter);
+    return counter.QuadPart * 1000.0 / frequency.QuadPart;
+}
+
+void Pump() {
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
+}
+
+std::vector<std::string> SplitLines(const std::string& text) {
+    std::vector<std::string> lines;
+    for (size_t at = 0; at < text.size();) {
+        const size_t end = text.find("\r\n", at);
+        lines.emplace_back(text, at, end - at);
+        at = end + 2;
+    }
+    return lines;
+}
+
+// The buffer's baseline: the same text split into strings.
+double Baseline(const std::string& text) {
+    const double start = Now();
+    const std::vector<std::string> lines = SplitLines(text);
+    const double elapsed = Now() - start;
+    return lines.empty() ? 0 : elapsed;
+}
+
+struct Run {
+    double load = 0, refreshMedian = 0, refreshP90 = 0, refreshMax = 0, megabytes = 0;
+    std::string text;
+    int topLine = 0;
+    CPoint cursor;
+    int lines = 0;
+};
+
+// The control in its window, as the Logs page sets it up.
+class Editor {
+public:
+    Editor() {
+        frame_.CreateEx(0, nullptr, "Text editor benchmark", WS_POPUP | WS_VISIBLE, 0, 0, 1200, 1000, nullptr,
+                        nullptr);
+        ctrl.SetParserKind(CTextView::ParserLog);
+        ctrl.Create(nullptr, "Editor", WS_CHILD | WS_VISIBLE, CRect(0, 0, 100, 100), &frame_, 104);
+        ctrl.SetReadOnly(TRUE);
+        ctrl.SetMarginVisible(FALSE);
+        CRect window, client;
+        ctrl.GetWindowRect(&window);
+        ctrl.GetClientRect(&client);
+        ctrl.MoveWindow(0, 0, 1 + 80 * ctrl.GetCharWidth() + window.Width() - client.Width(),
+                        50 * ctrl.GetLineHeight() + window.Height() - client.Height());
+        Pump();
+    }
+    ~Editor() {
+        ctrl.DestroyWindow();
+        frame_.DestroyWindow();
+    }
+    // The page's AppendLine for each line.
+    void AppendLines(const std::vector<std::string>& lines, size_t from, size_t count) {
+        for (size_t i = from; i < from + count; ++i) {
+            ctrl.AppendText((lines[i] + "\r\n").c_str());
+            ctrl.ScrollIntoView(CPoint(0, ctrl.GetLineCount() - 1));
+        }
+    }
+    // One append and one scroll for the lot.
+    void AppendBlock(const std::vector<std::string>& lines, size_t from, size_t count) {
+        std::string block;
+        for (size_t i = from; i < from + count; ++i) block.append(lines[i]).append("\r\n");
+        ctrl.AppendText(block.c_str());
+        ctrl.ScrollIntoView(CPoint(0, ctrl.GetLineCount() - 1));
+    }
+
+    CTextEditorCtrl ctrl;
+
+private:
+    CWnd frame_;
+};
+
+Run Measure(const std::vector<std::string>& lines, size_t loadLines, bool perLine) {
+    Run run;
+    const long long before = g_liveBytes;
+    Editor editor;
+    const long long windowBytes = g_liveBytes - before;
+    auto append = [&](size_t from, size_t count) {
+        if (perLine)
+            editor.AppendLines(lines, from, count);
+        else
+            editor.AppendBlock(lines, from, count);
+    };
+    double start = Now();
+    editor.ctrl.SetText("");
+    append(0, loadLines);
+    Pump();
+    run.load = Now() - start;
+    std::vector<double> refreshes;
+    for (int r = 0; r < kRefreshes; ++r) {
+        start = Now();
+        append(loadLines + static_cast<size_t>(r) * kRefreshLines, kRefreshLines);
+        Pump();
+        refreshes.push_back(Now() - start);
+    }
+    std::sort(refreshes.begin(), refreshes.end());
+    run.refreshMedian = (refreshes[kRefreshes / 2 - 1] + refreshes[kRefreshes / 2]) / 2;
+    run.refreshP90 = refreshes[kRefreshes * 9 / 10];
+    run.refreshMax = refreshes.back();
+    run.megabytes = (g_liveBytes - before - windowBytes) / 1048576.0;
+    CString text;
+    editor.ctrl.GetText(text);
+    run.text = text.str();
+    run.topLine = editor.ctrl.GetTopLine();
+    run.cursor = editor.ctrl.GetCursorPos();
+    run.lines = editor.ctrl.GetLineCount();
+    return run;
+}
+
+void Print(const char* name, const Run& run, size_t lines, double baseline) {
+    std::printf("%-27s load %8.1f ms (%6.1fx the baseline)  refresh median %6.2f, 90%% %6.2f, max %6.2f ms  "
+                "memory %5.1f MB\n",
+                name, run.load, run.load / baseline, run.refreshMedian, run.refreshP90, run.refreshMax, run.megabytes);
+    std::printf("%-27s %zu lines loaded, then %d x %d; ends with %d lines, top line %d, cursor (%ld, %ld)\n", "",
+                lines, kRefreshes, kRefreshLines, run.lines, run.topLine, run.cursor.x, run.cursor.y);
+}
+}  // namespace
+
+int main(int argc, char** argv) {
+    const size_t perLineLoad = argc > 1 ? static_cast<size_t>(std::atoi(argv[1])) : kLines;
+    const std::string log = testing_support::MakeServiceLog(kLines + kRefreshes * kRefreshLines);
+    const std::vector<std::string> lines = SplitLines(log);
+    std::string loaded;
+    for (int i = 0; i < kLines; ++i) loaded.append(lines[i]).append("\r\n");
+
+    std::vector<double> baselines;
+    for (int i = 0; i < 5; ++i) baselines.push_back(Baseline(loaded));
+    std::sort(baselines.begin(), baselines.end());
+    const double baseline = baselines[2];
+    std::printf("log: %d lines, %.1f MB; buffer baseline (the same text split into std::strings, median of 5): "
+                "%.1f ms\n",
+                kLines, loaded.size() / 1048576.0, baseline);
+
+    const Run block = Measure(lines, kLines, false);
+    Print("one AppendText per refresh", block, kLines, baseline);
+    const size_t load = std::min<size_t>(perLineLoad, kLines);
+    const Run perLine = Measure(lines, load, true);
+    Print("one AppendText per line", perLine, load, baseline);
+    // The same lines both ways must give the same text and scroll position.
+    const Run same = load == static_cast<size_t>(kLines) ? block : Measure(lines, load, false);
+    const bool equal = same.text == perLine.text && same.topLine == perLine.topLine && same.cursor == perLine.cursor;
+    std::printf("with %zu lines loaded, the two ways end %s\n", load,
+                equal ? "with the same text, cursor and top line" : "DIFFERENTLY");
+    return equal ? 0 : 1;
+}
