@@ -4,6 +4,7 @@
 #include "OrvServiceManager/CTabPage.h"
 #include "OrvServiceManager/LogFollower.h"
 #include "OrvServiceManager/PageTimer.h"
+#include "controls/texteditor/TextEditorCtrl.h"
 
 class CLogsDialog : public CTabPage {
     DECLARE_DYNAMIC(CLogsDialog)
@@ -23,8 +24,13 @@ protected:
     DECLARE_MESSAGE_MAP()
 
 private:
+    // The view over the hidden placeholder, its top-left corner moved to (8, 10).
+    void CreateEditor();
+    // What one refresh read goes into the view as one piece, with one scroll to its end, so a
+    // big log costs one undo group and one layout instead of one per line.
     void Show(const LogFollower::Change& change);
 
+    CTextEditorCtrl m_editor;
     LogFollower m_follower;
     PageTimer m_timer;
 };

@@ -1,6 +1,5 @@
 #include "OrvServiceManager/LogFollower.h"
 #include "OrvServiceManager/LogReading.h"
-#include "common/DirUtils.h"
 #include "common/Log.h"
 #include <algorithm>
 
@@ -10,14 +9,10 @@ LogFollower::Change LogFollower::Refresh() {
     ULONGLONG offset = offset_;
     bool rebuild = path.CompareNoCase(current_) != 0;
     if (!rebuild) {
-        const ULONGLONG length = GetFileLength(path);
+        // A file that cannot be read at the moment is reported, not taken for an empty one.
+        const ULONGLONG length = GetReadableFileLength(path);
         if (length == offset_) return change;
-        if (length < offset_) {
-            // 0 is also the length of a file that cannot be read at the moment: wait for a
-            // length that says the file was really replaced (or is gone).
-            if (length == 0 && DirUtils::Exists(path)) return change;
-            rebuild = true;
-        }
+        if (length < offset_) rebuild = true;
     }
     if (rebuild) {
         change.rebuilt = true;

@@ -8,6 +8,7 @@
 #include <algorithm>
 
 namespace {
+const char* const kFailure = "Unable to read new lines from file.";
 const int kSharingRetries = 10;
 const DWORD kSharingRetryMs = 20;
 
@@ -38,10 +39,22 @@ void GetPreviousMonthLogPaths(std::vector<CString>& paths) {
 }
 
 ULONGLONG GetFileLength(const CString& path) {
+    try {
+        return GetReadableFileLength(path);
+    } catch (const Exception&) {
+        return 0;
+    }
+}
+
+ULONGLONG GetReadableFileLength(const CString& path) {
     DWORD error = 0;
     ScopedHandle file = OpenForSharedReading(path, error);
+    if (!file) {
+        if (IsMissing(error)) return 0;
+        throw Exception(kFailure);
+    }
     LARGE_INTEGER size;
-    if (!file || !GetFileSizeEx(file.Get(), &size)) return 0;
+    if (!GetFileSizeEx(file.Get(), &size)) throw Exception(kFailure);
     return static_cast<ULONGLONG>(size.QuadPart);
 }
 
@@ -49,7 +62,6 @@ namespace {
 // The bytes from the offset up to the end as it is now; what the service appends meanwhile waits
 // for the next call. False for a missing file.
 bool ReadFrom(const CString& path, ULONGLONG offset, std::string& bytes, ULONGLONG& length) {
-    const char* const kFailure = "Unable to read new lines from file.";
     bytes.clear();
     DWORD error = 0;
     ScopedHandle file = OpenForSharedReading(path, error);

@@ -11,6 +11,9 @@ void GetPreviousMonthLogPaths(std::vector<CString>& paths);
 
 // The file's length in bytes; 0 when it does not exist or cannot be read.
 ULONGLONG GetFileLength(const CString& path);
+// The same, but a file that exists and cannot be read throws Exception "Unable to read new lines
+// from file." instead of passing for an empty one.
+ULONGLONG GetReadableFileLength(const CString& path);
 
 // Empties the list and reads the complete lines from the byte offset on (line ends removed);
 // the new offset is the position after the last line end read, so a line still being written

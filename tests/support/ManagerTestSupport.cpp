@@ -62,6 +62,11 @@ void ManagerDataScope::WriteTasks(const char* text) const {
     WriteFileBytes(TasksIni(), bytes);
 }
 
+void ManagerDataScope::AppendToLog(const char* name, const std::string& bytes) const {
+    const CString path = LogFile(name);
+    WriteFileBytes(path, (GetFileAttributesA(path) == INVALID_FILE_ATTRIBUTES ? "" : ReadFileBytes(path)) + bytes);
+}
+
 PageHost::PageHost() {
     INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_WIN95_CLASSES | ICC_DATE_CLASSES};
     InitCommonControlsEx(&controls);

@@ -40,6 +40,10 @@ public:
     CString TasksIni() const { return folder_.File("tasks.ini"); }
     // Writes the task file; lines are separated by '\n' in the text and stored with CR LF.
     void WriteTasks(const char* text) const;
+    // A monthly log file by its name ("2024-03.log"), and bytes added at its end
+    // (the file made when missing; the folder is the manager's to make).
+    CString LogFile(const char* name) const { return folder_.File("Logs\\") + name; }
+    void AppendToLog(const char* name, const std::string& bytes) const;
 
 private:
     ScratchFolder folder_;
