@@ -11,6 +11,7 @@
 #include "common/IniFile.h"
 #include "common/Log.h"
 #include "common/ServiceName.h"
+#include "controls/texteditor/TextEditorCtrl.h"
 #include "support/GuiTestSupport.h"
 #include "support/ManagerDriver.h"
 #include "support/ManagerTestSupport.h"
@@ -49,18 +50,36 @@ protected:
     // Runs the main dialog while the tour drives it from another thread; what the tour found.
     std::vector<std::string> Run(const std::function<void(ManagerDriver&, Problems&)>& tour) {
         Problems problems;
+        COrvServiceManagerDlg dialog;
+        // The Logs page's text, read by the dialog's own thread: the driver's thread must not
+        // touch the view while the page appends to it.
+        RecordingWindow onDialogThread;
+        std::string logs;
+        onDialogThread.onMessage = [&](const RecordingWindow::Message&) {
+            CTextEditorCtrl* view =
+                dynamic_cast<CTextEditorCtrl*>(CWnd::FromHandlePermanent(FindControl(dialog.m_hWnd, IDC_LOG_EDITOR)));
+            CString text;
+            if (view) view->GetText(text);
+            logs = text.str();
+        };
+        logsText_ = [&] {
+            SendMessageA(onDialogThread.Get(), WM_APP, 0, 0);
+            return logs;
+        };
         std::thread driver([&] {
             ManagerDriver manager;
             if (manager.Attach(GetCurrentProcessId(), 20000)) tour(manager, problems);
             problems.Check(manager.Main() != nullptr, "the main dialog opened");
             manager.CloseAll();
         });
-        COrvServiceManagerDlg dialog;
         dialog.DoModal();
         driver.join();
+        logsText_ = nullptr;
         return problems.list;
     }
+    std::string LogsText() const { return logsText_(); }
 
+    std::function<std::string()> logsText_;
     ScratchFolder scratch_;
     SavedRegistryValue programPath_{kProductSettingsKey, "ProgramPath"};
     SavedRegistryValue runningTasks_{kProductSettingsKey, "ServiceRunningTasks"};
@@ -95,6 +114,14 @@ TEST_F(ManagerEndToEndTest, ATaskIsCreatedAndRunByTheServiceTheManagerInstallsSt
                        !manager.IsEnabled(IDC_REMOVE_TASK);
             },
             3000, "running: the red status line and no button enabled");
+
+        // The Logs page follows the log on its own 5000 ms timer, shown or not.
+        manager.ShowPage(2);
+        p.Soon([] { return ReadFileBytes(Log::GetCurrentLogFilePath()).find("Task1 started.") != std::string::npos; },
+               15000, "the service logs the task's start");
+        p.Soon([&] { return LogsText().find("Task1 started.") != std::string::npos; }, 5000 + 500,
+               "the Logs page shows the task's start within one timer period");
+        manager.ShowPage(1);
         // The service notes the run's start in the task file; the page shows it.
         p.Soon(
             [&] {
