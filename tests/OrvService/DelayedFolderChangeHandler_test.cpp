@@ -1,3 +1,4 @@
+#include "classlib/HandleOwner.h"
 #include "OrvService/DelayedFolderChangeHandler.h"
 #include "OrvService/WildcardMatch.h"
 #include <gtest/gtest.h>
@@ -190,8 +191,15 @@ TEST(DelayedFolderChangeHandlerTest, TheLastNotifierMayGoAwayOnTheNotificationTh
     // A watch removed while its records are still queued: the last record, freed on the
     // notification thread, takes the handler and the last notifier with it there.
     for (int round = 0; round < 3; ++round) {
-        struct Slow : FolderChangeHandler {
-            void OnFileAdded(const CString&) override { Sleep(50); }
+        // The first delivery holds the notification thread until the test let go of the handler,
+        // so the records are still queued then however the threads are scheduled.
+        struct Held : FolderChangeHandler {
+            ScopedHandle entered{CreateEventA(nullptr, TRUE, FALSE, nullptr)};
+            ScopedHandle gate{CreateEventA(nullptr, TRUE, FALSE, nullptr)};
+            void OnFileAdded(const CString&) override {
+                SetEvent(entered.Get());
+                WaitForSingleObject(gate.Get(), 10000);
+            }
         } client;
         DelayedFolderChangeHandler* handler = new DelayedFolderChangeHandler(&client, false, nullptr, nullptr, 8);
         DWORD thread = DelayedThreadNotifier::GetThreadId();
@@ -199,9 +207,10 @@ TEST(DelayedFolderChangeHandlerTest, TheLastNotifierMayGoAwayOnTheNotificationTh
         HANDLE threadHandle = OpenThread(SYNCHRONIZE, FALSE, thread);
         ASSERT_TRUE(threadHandle != nullptr);
         for (int i = 0; i < 5; ++i) handler->OnFileAdded("C:\\w\\a");
-        Sleep(10);
+        ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(client.entered.Get(), 10000));
         handler->DetachClient();
         EXPECT_LT(0, handler->Release());
+        SetEvent(client.gate.Get());
         EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(threadHandle, 10000));
         CloseHandle(threadHandle);
         EXPECT_EQ(0u, DelayedThreadNotifier::GetThreadId());
