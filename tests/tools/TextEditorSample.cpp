@@ -5,8 +5,7 @@
 #include "classlib/CWinApp.h"
 #include "controls/texteditor/TextEditorCtrl.h"
 #include "tests/support/TestDialogsRes.h"
-#include <cstdlib>
-#include <cstring>
+#include "tests/support/ToolSupport.h"
 
 namespace {
 const char* const kLog[] = {
@@ -66,9 +65,7 @@ END_MESSAGE_MAP()
 class SampleApp : public CWinApp {
 public:
     BOOL InitInstance() override {
-        UINT closeAfter = 0;
-        for (int i = 1; i + 1 < __argc; ++i)
-            if (std::strcmp(__argv[i], "--close-after") == 0) closeAfter = static_cast<UINT>(std::atoi(__argv[i + 1]));
+        const UINT closeAfter = testing_support::CloseAfterArgument();
         SampleDialog dialog(closeAfter);
         m_pMainWnd = &dialog;
         dialog.DoModal();
