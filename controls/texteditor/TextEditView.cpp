@@ -108,6 +108,13 @@ BOOL CTextEditView::DeleteSelection(int action) {
     return TRUE;
 }
 
+void CTextEditView::SelectInserted(CPoint start, CPoint end, CPoint anchor) {
+    m_ptAnchor = anchor;
+    SetSelection(start, end);
+    SetCursorPos(end);
+    ScrollIntoView(end);
+}
+
 void CTextEditView::InsertAtCursor(const char* text, int action) {
     int endLine = 0, endChar = 0;
     if (m_pTextBuffer->InsertText(this, m_ptCursorPos.y, m_ptCursorPos.x, text, endLine, endChar, action))
@@ -223,24 +230,40 @@ void CTextEditView::SelectWholeLines(int first, int last) {
     RefreshCaret();
 }
 
+void CTextEditView::EditLines(int first, int last, void (CTextEditView::*edit)(int line)) {
+    m_pTextBuffer->BeginUndoGroup(FALSE);
+    holdHorzUpdate_ = true;
+    for (int line = first; line <= last; ++line) (this->*edit)(line);
+    holdHorzUpdate_ = false;
+    if (horzUpdatePending_) {
+        horzUpdatePending_ = false;
+        m_nMaxLineColumns = -1;
+        UpdateHorzScrollBar();
+    }
+    SelectWholeLines(first, last);
+    m_pTextBuffer->FlushUndoGroup(this);
+}
+
+void CTextEditView::IndentLine(int line) {
+    int endLine = 0, endChar = 0;
+    m_pTextBuffer->InsertText(this, line, 0, "\t", endLine, endChar, ActionIndent);
+}
+
+void CTextEditView::UnindentLine(int line) {
+    // One level: blanks up to the tab size, or fewer blanks and a tab.
+    const char* chars = GetLineText(line);
+    const int length = GetLineLength(line);
+    int count = 0;
+    while (count < length && count < m_nTabSize && chars[count] == ' ') ++count;
+    if (count < length && count < m_nTabSize && chars[count] == '\t') ++count;
+    if (count > 0) m_pTextBuffer->DeleteText(this, line, 0, line, count, ActionIndent);
+}
+
 void CTextEditView::OnEditTab() {
     if (!IsEditable()) return;
     int first = 0, last = 0;
     if (GetIndentLines(first, last)) {
-        m_pTextBuffer->BeginUndoGroup(FALSE);
-        holdHorzUpdate_ = true;
-        for (int line = first; line <= last; ++line) {
-            int endLine = 0, endChar = 0;
-            m_pTextBuffer->InsertText(this, line, 0, "\t", endLine, endChar, ActionIndent);
-        }
-        holdHorzUpdate_ = false;
-        if (horzUpdatePending_) {
-            horzUpdatePending_ = false;
-            m_nMaxLineColumns = -1;
-            UpdateHorzScrollBar();
-        }
-        SelectWholeLines(first, last);
-        m_pTextBuffer->FlushUndoGroup(this);
+        EditLines(first, last, &CTextEditView::IndentLine);
         return;
     }
     const int length = GetLineLength(m_ptCursorPos.y);
@@ -263,25 +286,7 @@ void CTextEditView::OnEditUntab() {
     if (!IsEditable()) return;
     int first = 0, last = 0;
     if (GetIndentLines(first, last)) {
-        m_pTextBuffer->BeginUndoGroup(FALSE);
-        holdHorzUpdate_ = true;
-        for (int line = first; line <= last; ++line) {
-            // One level: blanks up to the tab size, or fewer blanks and a tab.
-            const char* chars = GetLineText(line);
-            const int length = GetLineLength(line);
-            int count = 0;
-            while (count < length && count < m_nTabSize && chars[count] == ' ') ++count;
-            if (count < length && count < m_nTabSize && chars[count] == '\t') ++count;
-            if (count > 0) m_pTextBuffer->DeleteText(this, line, 0, line, count, ActionIndent);
-        }
-        holdHorzUpdate_ = false;
-        if (horzUpdatePending_) {
-            horzUpdatePending_ = false;
-            m_nMaxLineColumns = -1;
-            UpdateHorzScrollBar();
-        }
-        SelectWholeLines(first, last);
-        m_pTextBuffer->FlushUndoGroup(this);
+        EditLines(first, last, &CTextEditView::UnindentLine);
         return;
     }
     // Back to the previous tab stop, the text unchanged.

@@ -100,6 +100,13 @@ protected:
     BOOL GetIndentLines(int& first, int& last);
     // The selection over whole lines first..last, the cursor at its end.
     void SelectWholeLines(int first, int last);
+    // Runs the edit on each line first..last in one undo group, the horizontal scroll bar
+    // updated once at the end, then selects the lines whole.
+    void EditLines(int first, int last, void (CTextEditView::*edit)(int line));
+    void IndentLine(int line);    // a tab at its start
+    void UnindentLine(int line);  // one level of its indentation gone
+    // The range becomes the selection, the anchor at `anchor`, the cursor at its end, in view.
+    void SelectInserted(CPoint start, CPoint end, CPoint anchor);
     // The undo or redo menu text: with the description, or the plain one.
     CString MenuText(UINT formatId, UINT plainId, BOOL possible, const CString& description);
 

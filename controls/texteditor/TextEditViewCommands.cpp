@@ -138,10 +138,7 @@ BOOL CTextEditView::ReplaceSelection(const char* text) {
     int endLine = at.y, endChar = at.x;
     m_pTextBuffer->InsertText(this, at.y, at.x, text, endLine, endChar, ActionReplace);
     const CPoint after(endChar, endLine);
-    m_ptAnchor = after;
-    SetSelection(at, after);
-    SetCursorPos(after);
-    ScrollIntoView(after);
+    SelectInserted(at, after, after);
     return TRUE;
 }
 

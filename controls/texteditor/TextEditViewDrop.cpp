@@ -72,10 +72,6 @@ BOOL CTextEditView::DropText(const char* text, CPoint point) {
     }
     int endLine = at.y, endChar = at.x;
     if (!m_pTextBuffer->InsertText(this, at.y, at.x, text, endLine, endChar, ActionDragDrop)) return FALSE;
-    const CPoint end(endChar, endLine);
-    m_ptAnchor = at;
-    SetSelection(at, end);
-    SetCursorPos(end);
-    ScrollIntoView(end);
+    SelectInserted(at, CPoint(endChar, endLine), at);
     return TRUE;
 }

@@ -8,6 +8,7 @@
 //   TextEditorBenchmark [LINES]   (the lines of the per-line load: 200,000 by default, which takes long)
 #include "controls/texteditor/TextBuffer.h"
 #include "controls/texteditor/TextEditorCtrl.h"
+#include "tests/support/ToolSupport.h"
 #include "tests/support/ServiceLogText.h"
 #include <algorithm>
 #include <cstdio>
@@ -16,37 +17,12 @@
 #include <string>
 #include <vector>
 
-// Every allocation is counted, with the heap's own 16 bytes per block.
-static long long g_liveBytes = 0;
-void* operator new(size_t size) {
-    size_t* block = static_cast<size_t*>(std::malloc(size + 16));
-    if (!block) throw std::bad_alloc();
-    block[0] = size;
-    g_liveBytes += static_cast<long long>((size + 15) / 16 * 16 + 16);
-    return block + 2;
-}
-void operator delete(void* p) noexcept {
-    if (!p) return;
-    size_t* block = static_cast<size_t*>(p) - 2;
-    g_liveBytes -= static_cast<long long>((block[0] + 15) / 16 * 16 + 16);
-    std::free(block);
-}
-void operator delete(void* p, size_t) noexcept { operator delete(p); }
+COUNT_ALLOCATIONS()
 
 namespace {
+using testing_support::NowMs;
+using testing_support::PumpMessages;
 const int kLines = 200000, kRefreshes = 100, kRefreshLines = 50;
-
-double Now() {
-    LARGE_INTEGER frequency, counter;
-    QueryPerformanceFrequency(&frequency);
-    QueryPerformanceCounter(&counter);
-    return counter.QuadPart * 1000.0 / frequency.QuadPart;
-}
-
-void Pump() {
-    MSG msg;
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
-}
 
 std::vector<std::string> SplitLines(const std::string& text) {
     std::vector<std::string> lines;
@@ -60,9 +36,9 @@ std::vector<std::string> SplitLines(const std::string& text) {
 
 // The buffer's baseline: the same text split into strings.
 double Baseline(const std::string& text) {
-    const double start = Now();
+    const double start = NowMs();
     const std::vector<std::string> lines = SplitLines(text);
-    const double elapsed = Now() - start;
+    const double elapsed = NowMs() - start;
     return lines.empty() ? 0 : elapsed;
 }
 
@@ -89,7 +65,7 @@ public:
         ctrl.GetClientRect(&client);
         ctrl.MoveWindow(0, 0, 1 + 80 * ctrl.GetCharWidth() + window.Width() - client.Width(),
                         50 * ctrl.GetLineHeight() + window.Height() - client.Height());
-        Pump();
+        PumpMessages();
     }
     ~Editor() {
         ctrl.DestroyWindow();
@@ -118,32 +94,32 @@ private:
 
 Run Measure(const std::vector<std::string>& lines, size_t loadLines, bool perLine) {
     Run run;
-    const long long before = g_liveBytes;
+    const long long before = testing_support::LiveBytes();
     Editor editor;
-    const long long windowBytes = g_liveBytes - before;
+    const long long windowBytes = testing_support::LiveBytes() - before;
     auto append = [&](size_t from, size_t count) {
         if (perLine)
             editor.AppendLines(lines, from, count);
         else
             editor.AppendBlock(lines, from, count);
     };
-    double start = Now();
+    double start = NowMs();
     editor.ctrl.SetText("");
     append(0, loadLines);
-    Pump();
-    run.load = Now() - start;
+    PumpMessages();
+    run.load = NowMs() - start;
     std::vector<double> refreshes;
     for (int r = 0; r < kRefreshes; ++r) {
-        start = Now();
+        start = NowMs();
         append(loadLines + static_cast<size_t>(r) * kRefreshLines, kRefreshLines);
-        Pump();
-        refreshes.push_back(Now() - start);
+        PumpMessages();
+        refreshes.push_back(NowMs() - start);
     }
     std::sort(refreshes.begin(), refreshes.end());
     run.refreshMedian = (refreshes[kRefreshes / 2 - 1] + refreshes[kRefreshes / 2]) / 2;
     run.refreshP90 = refreshes[kRefreshes * 9 / 10];
     run.refreshMax = refreshes.back();
-    run.megabytes = (g_liveBytes - before - windowBytes) / 1048576.0;
+    run.megabytes = (testing_support::LiveBytes() - before - windowBytes) / 1048576.0;
     CString text;
     editor.ctrl.GetText(text);
     run.text = text.str();
