@@ -8,6 +8,7 @@
 #include "common/DirUtils.h"
 #include "common/Log.h"
 #include "support/ManagerDriver.h"
+#include "support/ToolSupport.h"
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -16,15 +17,9 @@
 #include <vector>
 
 using testing_support::ManagerDriver;
+using testing_support::NowMs;
 
 namespace {
-double Now() {
-    LARGE_INTEGER count, frequency;
-    QueryPerformanceCounter(&count);
-    QueryPerformanceFrequency(&frequency);
-    return static_cast<double>(count.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart);
-}
-
 double CpuMs(HANDLE process) {
     FILETIME created, exited, kernel, user;
     if (!GetProcessTimes(process, &created, &exited, &kernel, &user)) return -1;
@@ -54,9 +49,9 @@ double TickMs(HWND page, UINT_PTR timer, const std::function<void()>& before, in
     std::vector<double> times;
     for (int i = 0; i < repeats; ++i) {
         if (before) before();
-        const double start = Now();
+        const double start = NowMs();
         SendMessageA(page, WM_TIMER, timer, 0);
-        times.push_back(Now() - start);
+        times.push_back(NowMs() - start);
     }
     std::sort(times.begin(), times.end());
     return times[times.size() / 2];
@@ -78,13 +73,13 @@ int main(int argc, char** argv) {
     startup.cb = sizeof(startup);
     PROCESS_INFORMATION process = {};
     std::string commandLine = std::string("\"") + argv[1] + "\"";
-    const double started = Now();
+    const double started = NowMs();
     if (!CreateProcessA(argv[1], &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
         return 1;
     CloseHandle(process.hThread);
     ManagerDriver manager;
     if (!manager.Attach(process.dwProcessId, 60000)) return 1;
-    std::printf("start-up to the visible main dialog (100 tasks, 200,000 log lines): %.0f ms\n", Now() - started);
+    std::printf("start-up to the visible main dialog (100 tasks, 200,000 log lines): %.0f ms\n", NowMs() - started);
 
     manager.ShowPage(1);
     std::printf("a Tasks refresh, task file unchanged (median of 20): %.2f ms\n",
