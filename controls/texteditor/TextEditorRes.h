@@ -29,6 +29,21 @@
 #define IDC_EDIT_DIRECTION_UP 8611
 #define IDC_EDIT_DIRECTION_DOWN 8612
 
+// The Replace dialog (it shares the find text, whole word and match case ids of the Find dialog).
+#define IDD_EDIT_REPLACE 8602
+#define IDC_EDIT_REPLACE 8607
+#define IDC_EDIT_REPLACE_ALL 8608
+#define IDC_EDIT_REPLACE_WITH 8609
+#define IDC_EDIT_FIND_NEXT 8610
+#define IDC_EDIT_SCOPE_SELECTION 8613
+#define IDC_EDIT_SCOPE_WHOLE_FILE 8614
+
+// The undo and redo menu texts: with the action's description, and without one.
+#define IDS_MENU_UNDO_FORMAT 8615
+#define IDS_MENU_REDO_FORMAT 8616
+#define IDS_MENU_UNDO_DEFAULT 8617
+#define IDS_MENU_REDO_DEFAULT 8618
+
 // Editing commands of the edit view's keys.
 #define ID_EDIT_DELETE 37000
 #define ID_EDIT_DELETE_BACK 37001
@@ -80,3 +95,9 @@
 // Status indicators: the line-end style and the cursor position.
 #define ID_EDIT_INDICATOR_CRLF 37902
 #define ID_EDIT_INDICATOR_POSITION 37903
+
+// Status indicators of the edit view: overwrite mode, the read-only buffer, and one that is
+// always disabled.
+#define ID_INDICATOR_OVR 0xE704
+#define ID_EDIT_INDICATOR_DISABLED 37900
+#define ID_EDIT_INDICATOR_READ 37901

@@ -56,6 +56,7 @@ BEGIN_MESSAGE_MAP(CTextView, CWnd)
     ON_UPDATE_COMMAND_UI(ID_EDIT_REPEAT, OnUpdateFindCommand)
     ON_UPDATE_COMMAND_UI(ID_EDIT_INDICATOR_POSITION, OnUpdateIndicatorPosition)
     ON_UPDATE_COMMAND_UI(ID_EDIT_INDICATOR_CRLF, OnUpdateIndicatorCrlf)
+    ON_COMMAND(ID_FILE_PAGE_SETUP, OnFilePageSetup)
 END_MESSAGE_MAP()
 
 CTextView::CTextView()
@@ -65,8 +66,8 @@ CTextView::CTextView()
       m_styledFontMade(), m_bPreparingToDrag(FALSE), m_bDraggingText(FALSE), m_bDragSelection(FALSE),
       m_bWordSelection(FALSE), m_bLineSelection(FALSE), m_nDragSelTimer(0), m_bBookmarkExist(FALSE),
       m_bMarginIconsTried(FALSE), m_pTextBuffer(nullptr), m_hAccel(nullptr), m_bShowInactiveSelection(FALSE),
-      m_bDisableDragAndDrop(FALSE), m_bPrintHeader(FALSE), m_bPrintFooter(TRUE), m_nTopLine(0), m_nOffsetChar(0),
-      m_bSmoothScroll(FALSE), m_nParserKind(ParserNone), shownBars_(), barsSet_() {
+      m_bDisableDragAndDrop(FALSE), m_bPrintHeader(FALSE), m_bPrintFooter(TRUE), m_nPrintLineHeight(0),
+      m_nTopLine(0), m_nOffsetChar(0), m_bSmoothScroll(FALSE), m_nParserKind(ParserNone), shownBars_(), barsSet_() {
     CTextView::ResetView();
 }
 
@@ -564,15 +565,3 @@ void CTextView::FollowScroll(CTextView* other, BOOL vertical) {
     }
     RefreshCaret();
 }
-
-// Printing belongs to a host of the print protocol; these are its hooks. The page layout, the
-// printer font and the header and footer fill them in; until then the view declines to print.
-void CTextView::PrintHeader(CDC*, int) {}
-void CTextView::PrintFooter(CDC*, int) {}
-void CTextView::GetPrintHeaderText(int, CString& text) { text.Empty(); }
-void CTextView::GetPrintFooterText(int, CString& text) { text.Empty(); }
-void CTextView::OnPrepareDC(CDC*, CPrintInfo*) {}
-BOOL CTextView::OnPreparePrinting(CPrintInfo*) { return FALSE; }
-void CTextView::OnBeginPrinting(CDC*, CPrintInfo*) {}
-void CTextView::OnEndPrinting(CDC*, CPrintInfo*) {}
-void CTextView::OnPrint(CDC*, CPrintInfo*) {}

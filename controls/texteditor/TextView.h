@@ -103,8 +103,10 @@ public:
     void UpdateView(TextBufferView* source, CUpdateContext* context, DWORD flags, int line) override;
     void OnTextEdited(int action, const char* text) override;
     virtual void NotifyModified();
-    // Printing, driven by a host of the print protocol; the view itself starts none. Until the
-    // page layout fills these in they do nothing, and OnPreparePrinting declines with FALSE.
+    // Printing, driven by a host of the print protocol; the view itself starts none, and
+    // OnPreparePrinting declines with FALSE. A host calls OnBeginPrinting (the printer font),
+    // then for each page OnPrepareDC (which stops past the last page) and OnPrint, and at the
+    // end OnEndPrinting.
     virtual void OnPrepareDC(CDC* dc, CPrintInfo* info);
     virtual BOOL OnPreparePrinting(CPrintInfo* info);
     virtual void OnBeginPrinting(CDC* dc, CPrintInfo* info);
@@ -165,6 +167,16 @@ public:
     void InvalidateLineRange(int firstLine, int lastLine);  // lastLine -1: to the bottom
     int TextPosToOffset(CPoint position);
     CPoint OffsetToTextPos(int offset);
+
+    // ---- Printing: the pages of the text in the print description's drawing rectangle ----
+    // Splits the text into pages inside the margins of the page setup (profile section
+    // "Editor\PageSetup", hundredths of a millimetre) and the header and footer bands.
+    void LayoutPages(CDC* dc, CPrintInfo* info);
+    // The height the line takes printed in the print area's width (word-wrapped).
+    int GetPrintLineHeight(CDC* dc, int line);
+    int GetPrintPageCount() const { return static_cast<int>(m_printPages.size()); }
+    const CRect& GetPrintArea() const { return m_rcPrintArea; }
+    int GetPrintLineHeight() const { return m_nPrintLineHeight; }
 
     // ---- Scrolling ----
     void ScrollToLine(int topLine, BOOL noSmoothScroll = FALSE, BOOL updateScrollBar = TRUE);
@@ -271,6 +283,7 @@ protected:
     void OnUpdateFindCommand(CCmdUI* ui);
     void OnUpdateIndicatorPosition(CCmdUI* ui);
     void OnUpdateIndicatorCrlf(CCmdUI* ui);
+    void OnFilePageSetup();
     DECLARE_MESSAGE_MAP()
 
     // The styled font: index underline * 4 + italic * 2 + bold; the window's font when it cannot
@@ -355,6 +368,11 @@ protected:
     BOOL m_bDisableDragAndDrop;
     BOOL m_bPrintHeader;
     BOOL m_bPrintFooter;
+    std::vector<int> m_printPages;  // the first line of each page; empty: not laid out
+    CFont m_printFont;              // made by OnBeginPrinting; none: the printer's own
+    int m_nPrintLineHeight;
+    CRect m_rcPrinter;    // the drawing rectangle, normalised
+    CRect m_rcPrintArea;  // inside the margins, header and footer bands
     int m_nTopLine;
     int m_nOffsetChar;  // the first column shown
     BOOL m_bSmoothScroll;

@@ -3,6 +3,7 @@
 #include "controls/texteditor/TextView.h"
 #include "classlib/CWinApp.h"
 #include "controls/texteditor/FindTextDlg.h"
+#include "controls/texteditor/GlobalText.h"
 #include "controls/texteditor/TextBuffer.h"
 #include "controls/texteditor/TextEditorRes.h"
 #include "controls/texteditor/TextSearch.h"
@@ -64,17 +65,7 @@ BOOL CTextView::PutToClipboard(const char* text) {
 
 BOOL CTextView::GetFromClipboard(CString& text) {
     if (!OpenClipboard(m_hWnd)) return FALSE;
-    BOOL read = FALSE;
-    if (HANDLE data = GetClipboardData(CF_TEXT)) {
-        if (const char* from = static_cast<const char*>(GlobalLock(data))) {
-            // Another program's block need not end in a NUL: never read past its size.
-            const SIZE_T size = GlobalSize(data);
-            const void* nul = std::memchr(from, 0, size);
-            text = CString(from, static_cast<int>(nul ? static_cast<const char*>(nul) - from : size));
-            GlobalUnlock(data);
-            read = TRUE;
-        }
-    }
+    const BOOL read = ReadGlobalText(GetClipboardData(CF_TEXT), text);
     CloseClipboard();
     return read;
 }

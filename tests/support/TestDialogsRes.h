@@ -15,3 +15,5 @@
 #define IDC_GALLERY_STATUS_RED 30042
 #define IDC_GALLERY_STATUS_BOLD 30043
 #define IDC_GALLERY_TABLE 30044
+#define IDD_EDITOR_SAMPLE 30005              // a dialog hosting the text editor control
+#define IDC_EDITOR_SAMPLE_PLACEHOLDER 30051  // where the control goes

@@ -4,6 +4,7 @@
 // beside a baseline, splitting the same text into a std::vector<std::string>, and the memory each
 // buffer takes.
 #include "controls/texteditor/TextBuffer.h"
+#include "tests/support/ToolSupport.h"
 #include "tests/support/ServiceLogText.h"
 #include <windows.h>
 #include <algorithm>
@@ -14,38 +15,16 @@
 #include <string>
 #include <vector>
 
-// Every allocation is counted, with the heap's own 16 bytes per block, so the figure is what the
-// buffer holds whatever the platform's counters report.
-static long long g_liveBytes = 0;
-void* operator new(size_t size) {
-    size_t* block = static_cast<size_t*>(std::malloc(size + 16));
-    if (!block) throw std::bad_alloc();
-    block[0] = size;
-    g_liveBytes += static_cast<long long>((size + 15) / 16 * 16 + 16);
-    return block + 2;
-}
-void operator delete(void* p) noexcept {
-    if (!p) return;
-    size_t* block = static_cast<size_t*>(p) - 2;
-    g_liveBytes -= static_cast<long long>((block[0] + 15) / 16 * 16 + 16);
-    std::free(block);
-}
-void operator delete(void* p, size_t) noexcept { operator delete(p); }
+COUNT_ALLOCATIONS()
 
 namespace {
+using testing_support::NowMs;
 const int kLines = 200000, kAppends = 1000, kRepeats = 9;
-
-double Now() {
-    LARGE_INTEGER frequency, counter;
-    QueryPerformanceFrequency(&frequency);
-    QueryPerformanceCounter(&counter);
-    return counter.QuadPart * 1000.0 / frequency.QuadPart;
-}
 
 std::string MakeLog() { return testing_support::MakeServiceLog(kLines); }
 
 double Baseline(const std::string& text) {
-    const double start = Now();
+    const double start = NowMs();
     std::vector<std::string> lines;
     for (size_t at = 0;;) {
         const size_t end = text.find("\r\n", at);
@@ -53,7 +32,7 @@ double Baseline(const std::string& text) {
         if (end == std::string::npos) break;
         at = end + 2;
     }
-    return Now() - start;
+    return NowMs() - start;
 }
 
 // Moves a cursor, a selection and a top line at every change, as a view does.
@@ -72,7 +51,7 @@ public:
 // Builds the buffer one way; answers the milliseconds.
 double Build(CTextBuffer& buffer, const std::string& text, const std::vector<std::string>& chunks, bool append,
              MovingView& view) {
-    const double start = Now();
+    const double start = NowMs();
     if (!append) {
         buffer.LoadFromString(text.c_str(), -1);
     } else {
@@ -87,7 +66,7 @@ double Build(CTextBuffer& buffer, const std::string& text, const std::vector<std
         }
         buffer.RemoveView(&view);
     }
-    return Now() - start;
+    return NowMs() - start;
 }
 
 int RunOneWay(bool append) {
@@ -99,7 +78,7 @@ int RunOneWay(bool append) {
         chunks.push_back(text.substr(at, end - at));
         at = end;
     }
-    const long long before = g_liveBytes;
+    const long long before = testing_support::LiveBytes();
     std::vector<double> times, baselines;
     bool same = true;
     double memory = 0;
@@ -109,7 +88,7 @@ int RunOneWay(bool append) {
         MovingView view;
         times.push_back(Build(buffer, text, chunks, append, view));
         if (r == 0) {
-            memory = (g_liveBytes - before) / 1048576.0;
+            memory = (testing_support::LiveBytes() - before) / 1048576.0;
             CString back;
             buffer.GetText(back, 0, FALSE);
             same = back.str() == text;

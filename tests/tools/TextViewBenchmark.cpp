@@ -5,6 +5,7 @@
 // milliseconds.
 #include "controls/texteditor/TextBuffer.h"
 #include "controls/texteditor/TextView.h"
+#include "tests/support/ToolSupport.h"
 #include "tests/support/ServiceLogText.h"
 #include <algorithm>
 #include <cstdio>
@@ -13,29 +14,19 @@
 #include <vector>
 
 namespace {
+using testing_support::NowMs;
+using testing_support::PumpMessages;
 const int kRepeats = 20, kAppendLines = 200;
-
-double Now() {
-    LARGE_INTEGER frequency, counter;
-    QueryPerformanceFrequency(&frequency);
-    QueryPerformanceCounter(&counter);
-    return counter.QuadPart * 1000.0 / frequency.QuadPart;
-}
-
-void Pump() {
-    MSG msg;
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
-}
 
 // The median of the timed step, each run after its untimed preparation.
 double Median(const std::function<void()>& prepare, const std::function<void()>& step) {
     std::vector<double> times;
     for (int i = 0; i < kRepeats; ++i) {
         prepare();
-        Pump();
-        const double start = Now();
+        PumpMessages();
+        const double start = NowMs();
         step();
-        times.push_back(Now() - start);
+        times.push_back(NowMs() - start);
     }
     std::sort(times.begin(), times.end());
     return (times[kRepeats / 2 - 1] + times[kRepeats / 2]) / 2;
@@ -63,15 +54,15 @@ Figures Measure(int lines) {
     view.GetClientRect(&client);
     view.MoveWindow(0, 0, view.GetMarginWidth() + 80 * view.GetCharWidth() + window.Width() - client.Width(),
                     50 * view.GetLineHeight() + window.Height() - client.Height());
-    Pump();
+    PumpMessages();
     const int last = buffer.GetLineCount() - 1;
 
     Figures f;
     view.ScrollToLine(0);
-    Pump();
-    double start = Now();
+    PumpMessages();
+    double start = NowMs();
     view.ScrollIntoView(CPoint(0, last));
-    f.intoViewCold = Now() - start;
+    f.intoViewCold = NowMs() - start;
     f.repaint = Median([] {}, [&] {
         view.Invalidate(FALSE);
         view.UpdateWindow();

@@ -3,8 +3,7 @@
 #include "classlib/CWinApp.h"
 #include "controls/texteditor/TextBuffer.h"
 #include "controls/texteditor/TextView.h"
-#include <cstdlib>
-#include <cstring>
+#include "tests/support/ToolSupport.h"
 
 namespace {
 const char kLog[] =
@@ -72,9 +71,7 @@ END_MESSAGE_MAP()
 class SampleApp : public CWinApp {
 public:
     BOOL InitInstance() override {
-        UINT closeAfter = 0;
-        for (int i = 1; i + 1 < __argc; ++i)
-            if (std::strcmp(__argv[i], "--close-after") == 0) closeAfter = static_cast<UINT>(std::atoi(__argv[i + 1]));
+        const UINT closeAfter = testing_support::CloseAfterArgument();
         window_ = new SampleWindow(closeAfter);
         if (!window_->CreateEx(0, nullptr, "Text View", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 40, 40, 760, 300, nullptr,
                                nullptr))
