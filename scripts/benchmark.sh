@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
 # Benchmark (x86_64 build, under Wine, in a private prefix): the time of one examination with
 # 10, 100 and 1,000 Periodical tasks that are not due, building the text editor's buffer from a
-# two-month log, drawing and scrolling the text view over it, the HTML label's measuring and
-# drawing passes, then the installed service's CPU time over one idle minute with 100 such tasks,
-# then the manager: its start-up with 100 tasks and a two-month log, a refresh of its Tasks and
-# Logs pages, and its CPU time over one idle minute.
+# two-month log, drawing and scrolling the text view over it, the text editor control loading and
+# following a log, the HTML label's measuring and drawing passes, then the installed service's CPU
+# time over one idle minute with 100 such tasks, then the manager: its start-up with 100 tasks
+# and a two-month log, a refresh of its Tasks and Logs pages, and its CPU time over one idle
+# minute.
 #   scripts/benchmark.sh [SECONDS]
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
@@ -17,7 +18,7 @@ work="$bench"
 
 "$here/scripts/configure.sh" x86_64 "$build"
 cmake --build "$build" -j"$(nproc)" \
-      --target OrvService OrvServiceMessages ExaminationBenchmark TextBufferBenchmark TextViewBenchmark \
+      --target OrvService OrvServiceMessages ExaminationBenchmark TextBufferBenchmark TextViewBenchmark TextEditorBenchmark \
                HtmlLabelBenchmark ServiceCpuTime KeepAlive OrvServiceManager ManagerBenchmark StandInOrvanti \
       >/dev/null
 
@@ -33,6 +34,10 @@ run "$(win "$build/bin/TextBufferBenchmark.exe")"
 echo
 echo "== The text view over a service log as the Logs page shows it"
 run "$(win "$build/bin/TextViewBenchmark.exe")"
+
+echo
+echo "== The text editor control driven as the Logs page drives it (per line: the first 2,000 lines)"
+run "$(win "$build/bin/TextEditorBenchmark.exe")" 2000
 
 echo
 echo "== The HTML label: the Tasks page's status texts and a 100 x 5 table, measured and drawn"
