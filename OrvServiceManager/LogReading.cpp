@@ -8,6 +8,7 @@
 #include <algorithm>
 
 namespace {
+const char* const kFailure = "Unable to read new lines from file.";
 const int kSharingRetries = 10;
 const DWORD kSharingRetryMs = 20;
 
@@ -38,50 +39,87 @@ void GetPreviousMonthLogPaths(std::vector<CString>& paths) {
 }
 
 ULONGLONG GetFileLength(const CString& path) {
-    DWORD error = 0;
-    ScopedHandle file = OpenForSharedReading(path, error);
-    LARGE_INTEGER size;
-    if (!file || !GetFileSizeEx(file.Get(), &size)) return 0;
-    return static_cast<ULONGLONG>(size.QuadPart);
+    try {
+        return GetReadableFileLength(path);
+    } catch (const Exception&) {
+        return 0;
+    }
 }
 
-void ReadNewLines(const CString& path, ULONGLONG offset, std::vector<CString>& lines, ULONGLONG& newOffset) {
-    const char* const kFailure = "Unable to read new lines from file.";
-    lines.clear();
+ULONGLONG GetReadableFileLength(const CString& path) {
     DWORD error = 0;
     ScopedHandle file = OpenForSharedReading(path, error);
     if (!file) {
-        if (IsMissing(error)) return;
+        if (IsMissing(error)) return 0;
         throw Exception(kFailure);
     }
     LARGE_INTEGER size;
     if (!GetFileSizeEx(file.Get(), &size)) throw Exception(kFailure);
-    const ULONGLONG length = static_cast<ULONGLONG>(size.QuadPart);
+    return static_cast<ULONGLONG>(size.QuadPart);
+}
+
+namespace {
+// The bytes from the offset up to the end as it is now; what the service appends meanwhile waits
+// for the next call. False for a missing file.
+bool ReadFrom(const CString& path, ULONGLONG offset, std::string& bytes, ULONGLONG& length) {
+    bytes.clear();
+    DWORD error = 0;
+    ScopedHandle file = OpenForSharedReading(path, error);
+    if (!file) {
+        if (IsMissing(error)) return false;
+        throw Exception(kFailure);
+    }
+    LARGE_INTEGER size;
+    if (!GetFileSizeEx(file.Get(), &size)) throw Exception(kFailure);
+    length = static_cast<ULONGLONG>(size.QuadPart);
+    if (offset >= length) return true;
+    LARGE_INTEGER start;
+    start.QuadPart = static_cast<LONGLONG>(offset);
+    if (!SetFilePointerEx(file.Get(), start, nullptr, FILE_BEGIN)) throw Exception(kFailure);
+    bytes.resize(static_cast<size_t>(length - offset));
+    size_t done = 0;
+    while (done < bytes.size()) {
+        DWORD read = 0;
+        const DWORD wanted = static_cast<DWORD>(std::min<size_t>(bytes.size() - done, 1 << 20));
+        if (!ReadFile(file.Get(), &bytes[done], wanted, &read, nullptr)) throw Exception(kFailure);
+        if (read == 0) break;
+        done += read;
+    }
+    bytes.resize(done);
+    return true;
+}
+
+// Calls line(chars, count) for each complete line of the file from the offset on, its line end
+// left out, and moves the new offset past them; a file shorter than the offset gives its length.
+template <class LineFunction>
+void ForEachNewLine(const CString& path, ULONGLONG offset, ULONGLONG& newOffset, LineFunction line) {
+    std::string bytes;
+    ULONGLONG length = 0;
+    if (!ReadFrom(path, offset, bytes, length)) return;
     if (offset >= length) {
         newOffset = length;
         return;
     }
-    LARGE_INTEGER start;
-    start.QuadPart = static_cast<LONGLONG>(offset);
-    if (!SetFilePointerEx(file.Get(), start, nullptr, FILE_BEGIN)) throw Exception(kFailure);
-
-    // Up to the end as it is now; what the service appends meanwhile waits for the next call.
-    std::string text(static_cast<size_t>(length - offset), '\0');
-    size_t done = 0;
-    while (done < text.size()) {
-        DWORD read = 0;
-        const DWORD wanted = static_cast<DWORD>(std::min<size_t>(text.size() - done, 1 << 20));
-        if (!ReadFile(file.Get(), &text[done], wanted, &read, nullptr)) throw Exception(kFailure);
-        if (read == 0) break;
-        done += read;
-    }
     size_t lineStart = 0;
-    for (size_t i = 0; i < done; ++i) {
-        if (text[i] != '\n') continue;
+    for (size_t i = bytes.find('\n'); i != std::string::npos; i = bytes.find('\n', lineStart)) {
         size_t end = i;
-        if (end > lineStart && text[end - 1] == '\r') --end;
-        lines.push_back(CString(text.substr(lineStart, end - lineStart)));
+        if (end > lineStart && bytes[end - 1] == '\r') --end;
+        line(bytes.data() + lineStart, end - lineStart);
         lineStart = i + 1;
     }
     newOffset = offset + lineStart;
+}
+}  // namespace
+
+void ReadNewLines(const CString& path, ULONGLONG offset, std::vector<CString>& lines, ULONGLONG& newOffset) {
+    lines.clear();
+    ForEachNewLine(path, offset, newOffset,
+                   [&](const char* chars, size_t count) { lines.push_back(CString(chars, static_cast<int>(count))); });
+}
+
+void ReadNewText(const CString& path, ULONGLONG offset, std::string& text, ULONGLONG& newOffset) {
+    ForEachNewLine(path, offset, newOffset, [&](const char* chars, size_t count) {
+        text.append(chars, count);
+        text += "\r\n";
+    });
 }

@@ -8,6 +8,7 @@
 #include "common/RegUtils.h"
 #include "common/ServiceName.h"
 #include <shlwapi.h>
+#include <mutex>
 
 namespace {
 CString g_testProgramPath;
@@ -40,16 +41,24 @@ CString GetInstallArguments(BOOL userAccount, const CString& userName, const CSt
 int QueryServiceState() {
     if (g_testStateSource) return g_testStateSource();
     const char* const kFailure = "Unable to retrieve service status.";
-    CNTServiceControlManager manager;
-    if (!manager.Open(nullptr, GENERIC_READ)) throw Exception(kFailure);
-    CNTScmService service;
-    if (!manager.OpenService(GetServiceName(), GENERIC_READ, service)) {
+    // The connection to the service control manager stays open for the process: opening it
+    // costs more than the rest of a query, and two pages ask every 5000 ms. A connection that
+    // fails is made again once.
+    static std::mutex lock;
+    static CNTServiceControlManager manager;
+    std::lock_guard<std::mutex> hold(lock);
+    for (int attempt = 0;; ++attempt) {
+        if (!manager.GetHandle() && !manager.Open(nullptr, GENERIC_READ)) throw Exception(kFailure);
+        CNTScmService service;
+        if (manager.OpenService(GetServiceName(), GENERIC_READ, service)) {
+            SERVICE_STATUS status;
+            if (!service.QueryStatus(status)) throw Exception(kFailure);
+            return status.dwCurrentState == SERVICE_STOPPED ? 2 : 1;
+        }
         if (GetLastError() == ERROR_SERVICE_DOES_NOT_EXIST) return 0;
-        throw Exception(kFailure);
+        manager.Close();
+        if (attempt > 0) throw Exception(kFailure);
     }
-    SERVICE_STATUS status;
-    if (!service.QueryStatus(status)) throw Exception(kFailure);
-    return status.dwCurrentState == SERVICE_STOPPED ? 2 : 1;
 }
 
 int GetServiceRunningTasks() {

@@ -2,8 +2,10 @@
 # Benchmark (x86_64 build, under Wine, in a private prefix): the time of one examination with
 # 10, 100 and 1,000 Periodical tasks that are not due, building the text editor's buffer from a
 # two-month log, drawing and scrolling the text view over it, the text editor control loading and
-# following a log, the HTML label's measuring and
-# drawing passes, then the installed service's CPU time over one idle minute with 100 such tasks.
+# following a log, the HTML label's measuring and drawing passes, then the installed service's CPU
+# time over one idle minute with 100 such tasks, then the manager: its start-up with 100 tasks
+# and a two-month log, a refresh of its Tasks and Logs pages, and its CPU time over one idle
+# minute.
 #   scripts/benchmark.sh [SECONDS]
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
@@ -17,7 +19,7 @@ work="$bench"
 "$here/scripts/configure.sh" x86_64 "$build"
 cmake --build "$build" -j"$(nproc)" \
       --target OrvService OrvServiceMessages ExaminationBenchmark TextBufferBenchmark TextViewBenchmark TextEditorBenchmark \
-               HtmlLabelBenchmark ServiceCpuTime KeepAlive \
+               HtmlLabelBenchmark ServiceCpuTime KeepAlive OrvServiceManager ManagerBenchmark StandInOrvanti \
       >/dev/null
 
 service_session_begin "$bench/Orvanti Service" $((seconds + 120))
@@ -60,10 +62,15 @@ installed=1
 run "$service" -start
 sleep 5   # past the start and the first examination
 # The same figure from the host's side, for the process of this prefix only.
-unix_pid=""
-for pid in $(pgrep -f 'OrvService.exe' || true); do
-  if tr '\0' '\n' <"/proc/$pid/environ" 2>/dev/null | grep -qx "WINEPREFIX=$prefix"; then unix_pid=$pid; fi
-done
+# host_pid PROGRAM: the host's process id of the program running in this prefix.
+host_pid() {
+  local pid found=""
+  for pid in $(pgrep -f "$1" || true); do
+    if tr '\0' '\n' <"/proc/$pid/environ" 2>/dev/null | grep -qx "WINEPREFIX=$prefix"; then found=$pid; fi
+  done
+  echo "$found"
+}
+unix_pid=$(host_pid 'OrvService.exe')
 ticks() { awk '{print $14 + $15}' "/proc/$1/stat"; }
 [ -n "$unix_pid" ] && before=$(ticks "$unix_pid")
 run "$(win "$build/bin/ServiceCpuTime.exe")" BrellixOrvService "$seconds"
@@ -75,3 +82,22 @@ grep -c 'started\.' "$data/Logs/"*.log >/dev/null 2>&1 && echo "warning: a task 
 run "$service" -stop
 run "$service" -uninstall
 installed=0
+
+echo
+echo "== The manager with 100 tasks and two months of log (200,000 lines), headless"
+rm -rf "$data"
+mkdir -p "$data" "$bench/generator"
+cp "$build/bin/StandInOrvanti.exe" "$bench/generator/Orvanti.exe"
+run reg add 'HKLM\Software\Brellix\Orvanti\Settings' /v ProgramPath /d "$(win "$bench/generator")" /f >/dev/null 2>&1
+cp "$build/bin/OrvServiceManager.exe" "$bench/Orvanti Service/"
+# The idle minute from the host's side too: the tool says when it begins and ends.
+run "$(win "$build/bin/ManagerBenchmark.exe")" "$(win "$bench/Orvanti Service/OrvServiceManager.exe")" "$seconds" \
+    </dev/null | while IFS= read -r line; do
+  line=${line%$'\r'}
+  echo "$line"
+  case "$line" in
+    "idle from now"*) manager_pid=$(host_pid 'OrvServiceManager.exe'); [ -n "$manager_pid" ] && before=$(ticks "$manager_pid") ;;
+    "CPU time idle"*)
+      [ -n "${manager_pid:-}" ] && echo "host view of the same process: $(( ($(ticks "$manager_pid") - before) * 1000 / $(getconf CLK_TCK) )) ms of CPU time" ;;
+  esac
+done

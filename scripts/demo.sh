@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Demonstration: builds the deliverables, then runs the service under Wine's service control
-# manager in a private prefix (demo/wineprefix) with three tasks, and removes it again.
+# manager in a private prefix (demo/wineprefix) with three tasks, and removes it again; then the
+# manager takes a tour of its pages under a private X display (Xvfb), installing, starting,
+# stopping and removing the service itself, with a picture of each step in demo/screens.
 # The generator Orvanti.exe is a separate product; a small stand-in (tests/tools/StandInOrvanti)
 # takes its place: it notes each run in "<document>.runs" and quits on the stop broadcast.
 set -euo pipefail
@@ -10,6 +12,7 @@ build="$here/build-x86_64"
 prefix="$demo/wineprefix"
 work="$demo"
 . "$here/scripts/service-session.sh"
+. "$here/scripts/xvfb-session.sh"
 say() { printf '\n== %s\n' "$*"; }
 label() { awk -v name="$1" '{ print "   " name " | " $0 }'; }
 
@@ -19,11 +22,20 @@ say "Building the 32-bit deliverables"
 # demonstration runs the x86_64 build of the same code.
 say "Building the x86_64 programs the demonstration runs"
 "$here/scripts/configure.sh" x86_64 "$build"
-cmake --build "$build" -j"$(nproc)" --target OrvService OrvServiceMessages StandInOrvanti KeepAlive >/dev/null
+cmake --build "$build" -j"$(nproc)" \
+      --target OrvService OrvServiceMessages StandInOrvanti KeepAlive OrvServiceManager ManagerTour StandInNetApi32 >/dev/null
 echo "Programs in $build/bin"
 
 say "Preparing the Wine prefix $prefix"
-service_session_begin "$demo/Program Files/Orvanti Service" 900
+# The manager shows its windows on a private display; a prefix made without graphics by an
+# earlier demonstration is made again.
+[ -d "$prefix" ] && [ ! -f "$prefix/.orv-x11" ] && rm -rf "$prefix"
+xvfb_begin
+export ORV_GRAPHICS=x11
+program_dir="$demo/Program Files/Orvanti Service"
+service_session_begin "$program_dir" 900
+trap 'service_session_end; xvfb_end' EXIT
+x11_prefix "$prefix"
 service_session_tasks "$demo"
 run reg add 'HKLM\Software\Brellix\Orvanti\Settings' /v ProgramPath /d "$(win "$generator_dir")" /f >/dev/null 2>&1
 
@@ -67,3 +79,45 @@ svc -uninstall
 installed=0
 if run reg query "$svc_key" >/dev/null 2>&1; then echo "   the service is still registered"
 else echo "   the service's registry key is gone"; fi
+
+say "The manager: a tour of its pages (pictures in demo/screens)"
+# The same three tasks, none run yet, and a document for the task the tour adds.
+service_session_task_file
+rm -f "$docs"/*.runs
+printf 'run_ms=3000\r\n' >"$docs/news.orv"
+cp "$build/bin/OrvServiceManager.exe" "$program_dir/"
+# Wine lists no members of "Administrators" at the level the manager's check asks for: beside the
+# manager, a stand-in network library (tests/libraries/StandInNetApi32.cpp) lists the account
+# that runs it, so the manager's own Install can be shown.
+cp "$build/bin/standin/netapi32.dll" "$program_dir/"
+screens="$demo/screens"
+rm -rf "$screens"
+mkdir -p "$screens"
+installed=1  # whatever the tour leaves installed is removed at the end
+set +e
+ORV_DLL_OVERRIDES="netapi32=n,b" run "$(win "$build/bin/ManagerTour.exe")" "$(win "$program_dir/OrvServiceManager.exe")" \
+    "$(win "$screens")" "$(win "$docs/news.orv")" </dev/null | while IFS= read -r line; do
+  line=${line%$'\r'}
+  case "$line" in
+    "shot "*)
+      rest=${line#shot }
+      name=${rest%% *}
+      caption=${rest#* }
+      sleep 1  # lets the window paint
+      window=$(xdotool search --onlyvisible --name "^$caption\$" 2>/dev/null | head -1)
+      if [ -n "$window" ] && import -window "$window" "$screens/$name.png"; then
+        echo "   picture demo/screens/$name.png"
+      else
+        echo "   (no picture of \"$caption\")"
+      fi
+      touch "$screens/$name.done"
+      ;;
+    *) echo "   $line" ;;
+  esac
+done
+tour=${PIPESTATUS[0]}
+set -e
+rm -f "$screens"/*.done
+echo "   stand-in runs of the tour:"
+for f in "$docs"/*.runs; do tr -d '\r' <"$f" | { grep -v '^query' || true; } | label "$(basename "$f" .runs)"; done
+if [ "$tour" = 0 ]; then echo "   every check of the tour passed"; else echo "   $tour check(s) of the tour failed"; exit 1; fi

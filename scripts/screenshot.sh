@@ -19,33 +19,19 @@ esac
 prefix="$build/screenshot-prefix"
 case "$out" in /*) ;; *) out="$PWD/$out" ;; esac
 
-# A display nobody uses.
-display=""
-for n in $(seq 90 140); do
-  if [ ! -e "/tmp/.X$n-lock" ] && [ ! -e "/tmp/.X11-unix/X$n" ]; then display=$n; break; fi
-done
-[ -n "$display" ] || { echo "no free X display" >&2; exit 1; }
-Xvfb ":$display" -screen 0 1280x1024x24 -nolisten tcp -noreset >/dev/null 2>&1 &
-xvfb_pid=$!
+. "$here/scripts/xvfb-session.sh"
+xvfb_begin
 app_pid=""
 cleanup() {
   set +e
   [ -n "$app_pid" ] && kill "$app_pid" 2>/dev/null
   "$here/scripts/wine-session.sh" stop "$prefix"
-  kill "$xvfb_pid" 2>/dev/null
-  wait "$xvfb_pid" 2>/dev/null
+  xvfb_end
 }
 trap cleanup EXIT
-export DISPLAY=":$display"
-for _ in $(seq 50); do xdotool getmouselocation >/dev/null 2>&1 && break; sleep 0.1; done
 
-# Wine draws the caption itself (no window manager here), and closing windows stays quick.
 ORV_GRAPHICS=x11 "$here/scripts/wine-session.sh" start "$prefix"
-if [ ! -f "$prefix/.orv-x11" ]; then
-  WINEPREFIX="$prefix" WINEDEBUG=-all /usr/lib/wine/wine64 reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /d N /f >/dev/null 2>&1
-  WINEPREFIX="$prefix" WINEDEBUG=-all /usr/lib/wine/wine64 reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
-  touch "$prefix/.orv-x11"
-fi
+x11_prefix "$prefix"
 
 "$here/scripts/wine-run.sh" "$prefix" "$program" "$@" </dev/null >/dev/null 2>&1 &
 app_pid=$!

@@ -49,11 +49,18 @@ service_session_tasks() {
   printf 'wait_broadcast=1\r\nrun_ms=600000\r\n' >"$docs/catalogue.orv"
   printf 'folder=%s\r\n' "$(win "$site")" >"$docs/site.orv"
 
-  # The task file: a Periodical task (never run, so due), a DayScheduled task whose start time
-  # was two minutes ago today, and a Watch task. Backslashes are doubled in the task file.
   data="$prefix/drive_c/ProgramData/Brellix/OrvService"
   rm -rf "$data"
   mkdir -p "$data"
+  service_session_task_file
+  log="$data/Logs/$(date '+%Y-%m').log"
+  shown=0
+}
+
+# The task file of the scenario, written anew (none of its tasks has run): a Periodical task
+# (never run, so due), a DayScheduled task whose start time was two minutes ago today, and a
+# Watch task. Backslashes are doubled in the task file.
+service_session_task_file() {
   esc() { local p; p="$(win "$1")"; echo "${p//\\/\\\\}"; }
   local day hour minute
   read -r day hour minute < <(date -d '-2 min' '+%w %-H %-M')
@@ -80,8 +87,6 @@ OrvPath=$(esc "$docs/site.orv")
 EOF
   sed -i 's/$/\r/' "$data/tasks.ini"
   echo "Task file: Task1 Periodical (every 24 hours), Task2 DayScheduled (at $hour:$minute today), Task3 Watch ($site)"
-  log="$data/Logs/$(date '+%Y-%m').log"
-  shown=0
 }
 
 show_log() {  # prints the log lines added since the last call, waiting up to $1 seconds for $2

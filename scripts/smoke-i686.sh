@@ -25,9 +25,11 @@ check() { if "${@:2}"; then ok "$1"; else fail "$1"; fi; }
 say "Building the 32-bit deliverables and the smoke run's helper programs"
 "$here/scripts/configure.sh" i686 "$build"
 cmake --build "$build" -j"$(nproc)" \
-      --target OrvService OrvServiceMessages StandInOrvanti KeepAlive ExitCodeOf >/dev/null
+      --target OrvService OrvServiceMessages StandInOrvanti KeepAlive ExitCodeOf OrvServiceManager ManagerSmoke \
+      >/dev/null
 is_32bit() { i686-w64-mingw32-objdump -f "$1" | grep -q 'file format pei-i386'; }
-for program in OrvService.exe OrvService.DLL StandInOrvanti.exe KeepAlive.exe ExitCodeOf.exe; do
+for program in OrvService.exe OrvService.DLL OrvServiceManager.exe StandInOrvanti.exe KeepAlive.exe ExitCodeOf.exe \
+               ManagerSmoke.exe; do
   check "$program is a 32-bit program" is_32bit "$build/bin/$program"
 done
 
@@ -123,10 +125,18 @@ service_gone() { ! run reg query "$svc_key" >/dev/null 2>&1; }
 check "the service's registry key is gone" service_gone
 svc 1060 -start   # ERROR_SERVICE_DOES_NOT_EXIST
 
-# ---- The manager: its step comes here once the program exists ----
-# Here the smoke run will start the 32-bit OrvServiceManager.exe once it is built: wait for its
-# main dialog, switch through its three pages, close it, and check that it exits with 0 and left
-# no crash.
+say "The manager"
+# Beside the service program, as installed; the scenario's task file and log are in place.
+cp "$build/bin/OrvServiceManager.exe" "$work/Program Files/Orvanti Service/"
+manager_steps=$(run "$(win "$build/bin/ManagerSmoke.exe")" "$(win "$work/Program Files/Orvanti Service/OrvServiceManager.exe")" \
+                2>&1 </dev/null | tr -d '\r') || true
+while IFS= read -r step; do
+  case "$step" in
+    "ok "*) ok "manager: ${step#ok }" ;;
+    *) fail "manager: ${step#FAILED }" ;;
+  esac
+done <<<"$manager_steps"
+check "the manager's run ends with its exit code 0" grep -q '^ok it closes with exit code 0$' <<<"$manager_steps"
 
 echo
 echo "smoke-i686: $passed passed, 0 failed ($((SECONDS - started)) s)"

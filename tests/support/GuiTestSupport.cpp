@@ -168,8 +168,12 @@ MessageBoxRecorder::~MessageBoxRecorder() {
 int MessageBoxRecorder::Show(HWND owner, const char* text, const char* caption, UINT type) {
     MessageBoxRecorder* self = g_recorder;
     if (!self) return IDCANCEL;
-    self->boxes_.push_back(Box{owner, text, caption, type});
+    {
+        std::lock_guard<std::mutex> hold(self->lock_);
+        self->boxes_.push_back(Box{owner, text, caption, type});
+    }
     if (self->whileShown) self->whileShown();
+    std::lock_guard<std::mutex> hold(self->lock_);
     if (self->answers_.empty()) return IDOK;
     int answer = self->answers_.front();
     self->answers_.erase(self->answers_.begin());

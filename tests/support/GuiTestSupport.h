@@ -4,6 +4,7 @@
 #pragma once
 #include "classlib/CString.h"
 #include <functional>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -67,7 +68,8 @@ private:
 };
 
 // Takes the place of the application's message-box function while it lives: records each box
-// and answers it with the next queued answer (IDOK when none is queued).
+// and answers it with the next queued answer (IDOK when none is queued). Answers may be queued
+// from another thread.
 class MessageBoxRecorder {
 public:
     struct Box {
@@ -80,8 +82,16 @@ public:
     ~MessageBoxRecorder();
     MessageBoxRecorder(const MessageBoxRecorder&) = delete;
     MessageBoxRecorder& operator=(const MessageBoxRecorder&) = delete;
-    void Answer(int answer) { answers_.push_back(answer); }
+    void Answer(int answer) {
+        std::lock_guard<std::mutex> hold(lock_);
+        answers_.push_back(answer);
+    }
     const std::vector<Box>& Boxes() const { return boxes_; }
+    // A copy, for a thread other than the one that shows the boxes.
+    std::vector<Box> Snapshot() const {
+        std::lock_guard<std::mutex> hold(lock_);
+        return boxes_;
+    }
     // Runs while a box is "shown" (before it is answered), for tests of what happens under one.
     std::function<void()> whileShown;
 
@@ -89,6 +99,7 @@ private:
     static int Show(HWND owner, const char* text, const char* caption, UINT type);
     std::vector<Box> boxes_;
     std::vector<int> answers_;
+    mutable std::mutex lock_;
     void* previous_;
 };
 

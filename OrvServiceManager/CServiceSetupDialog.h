@@ -1,0 +1,58 @@
+// The "Set-up" page: chooses the service's account, installs and uninstalls the service, starts
+// and stops it, and enables only what the service's state allows, re-read every 5000 ms.
+#pragma once
+#include "OrvServiceManager/CTabPage.h"
+#include "OrvServiceManager/PageTimer.h"
+#include "classlib/Controls.h"
+
+class CServiceSetupDialog : public CTabPage {
+    DECLARE_DYNAMIC(CServiceSetupDialog)
+public:
+    static const UINT_PTR kTimerId = 10;
+    static const UINT kTimerMs = 5000;
+
+    explicit CServiceSetupDialog(CWnd* parent = nullptr);
+
+    BOOL OnInitDialog() override;
+    // Reads the controls, queries the state and shows its layout; never throws.
+    void Refresh();
+    void ShowNotInstalledState();
+    void ShowStoppedState();
+    void ShowRunningState();
+    void EnableUserAccountRadio(BOOL enable);
+    void OnPageShown() override { Refresh(); }
+
+protected:
+    void DoDataExchange(CDataExchange* dx) override;
+    void OnAccountChanged() { Refresh(); }
+    void OnInstall();
+    void OnUninstall();
+    void OnStart();
+    void OnStop();
+    void OnTimer(UINT_PTR id);
+    DECLARE_MESSAGE_MAP()
+
+private:
+    // The buttons and the account controls on or off; the name and password fields go with the
+    // account radios and are on only for a user account.
+    void ShowLayout(BOOL radios, BOOL install, BOOL uninstall, BOOL start, BOOL stop);
+    // Runs the service program with the arguments when the service is in the state; a failing
+    // exit code is shown at once with the format. An Exception is shown after the prefix.
+    void RunInState(int state, const char* arguments, const char* exitFormat, const char* problemPrefix,
+                    const char* unknownProblem);
+
+    int m_nAccount;  // 0 LocalSystem, 1 a user account
+    CEdit m_userName;
+    CEdit m_password;
+    CStatic m_userNameLabel;
+    CStatic m_passwordLabel;
+    CButton m_install;
+    CButton m_uninstall;
+    CButton m_start;
+    CButton m_stop;
+    CButton m_localSystem;
+    CButton m_userAccount;
+    CButton m_accountGroup;
+    CStatic m_accountHint;
+    PageTimer m_timer;
+};
