@@ -89,7 +89,8 @@ EOF
   echo "Task file: Task1 Periodical (every 24 hours), Task2 DayScheduled (at $hour:$minute today), Task3 Watch ($site)"
 }
 
-show_log() {  # prints the log lines added since the last call, waiting up to $1 seconds for $2
+show_log() {  # prints the log lines added since the last call, waiting up to $1 seconds for $2;
+              # fails, saying so, when no line holds $2 by then
   local until=$((SECONDS + $1))
   while :; do
     if [ -f "$log" ]; then
@@ -100,7 +101,10 @@ show_log() {  # prints the log lines added since the last call, waiting up to $1
       fi
       if grep -q "$2" "$log" 2>/dev/null; then return 0; fi
     fi
-    [ "$SECONDS" -ge "$until" ] && return 0
+    if [ "$SECONDS" -ge "$until" ]; then
+      echo "   missing: no log line with '$2' within $1 s" >&2
+      return 1
+    fi
     sleep 0.5
   done
 }
