@@ -64,12 +64,10 @@ void CHtmlDrawer::SetStyleSheet(const char* text) {
     const CString& sheet = styleSheetText_;
     TextScanner scanner(sheet);
     while (scanner.SkipToWord()) {
-        const int start = scanner.Position();
-        const char stop = scanner.ScanToAny(" \t\r\n{");
+        const CString selector = scanner.ReadToAny(" \t\r\n{");
         // Without a blank or brace after the selector no rule can follow; nor without a "{"
         // and a "}" after it (looking on from the selector would never end).
-        if (stop == '\0') break;
-        CString selector = sheet.Mid(start, scanner.Position() - start);
+        if (scanner.AtEnd()) break;
         if (scanner.ScanToAny("{") == '\0') break;
         const int open = scanner.Position();
         const int close = sheet.Find('}', open + 1);
@@ -103,9 +101,7 @@ void CHtmlDrawer::ApplyDeclarations(const CString& declarations, TextStyle& styl
     const CString text = Lowered(declarations);
     TextScanner scanner(text);
     while (scanner.SkipToWord()) {
-        const int start = scanner.Position();
-        scanner.ScanToAny(" \t\r\n:");
-        const CString property = text.Mid(start, scanner.Position() - start);
+        const CString property = scanner.ReadToAny(" \t\r\n:");
         const CString value = scanner.ReadValue(':', ";");
 
         if (property == "font-size") {
@@ -137,10 +133,8 @@ void CHtmlDrawer::ApplyDeclarations(const CString& declarations, TextStyle& styl
             words.Replace(',', ' ');
             TextScanner wordScanner(words);
             while (wordScanner.SkipAny(TextScanner::kBlanks) != '\0') {
-                const int wordStart = wordScanner.Position();
-                wordScanner.ScanToAny(TextScanner::kBlanks);
-                const CString word = words.Mid(wordStart, wordScanner.Position() - wordStart);
-                switch (KeywordIndex(word, {"none", "underline", "line-through", "overline"})) {
+                switch (KeywordIndex(wordScanner.ReadToAny(TextScanner::kBlanks),
+                                     {"none", "underline", "line-through", "overline"})) {
                 case 0: style.underline = style.strikeOut = style.overline = 0; break;
                 case 1: style.underline = 1; break;
                 case 2: style.strikeOut = 1; break;
