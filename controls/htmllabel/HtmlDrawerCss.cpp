@@ -27,14 +27,6 @@ int Keyword(const CString& value, std::initializer_list<std::pair<const char*, i
         if (value == row.first) return row.second;
     return current;
 }
-
-// A border width of 0 removes the border; any other width gives a border a style.
-void SettleBorderWidth(TextStyle& style) {
-    if (style.borderWidth == 0)
-        style.borderStyle = 0;
-    else if (style.borderStyle == 0)
-        style.borderStyle = 1;
-}
 }  // namespace
 
 void CHtmlDrawer::SetStyleSheet(const char* text) {
@@ -154,7 +146,7 @@ void CHtmlDrawer::ApplyDeclarations(const CString& declarations, TextStyle& styl
                 style.borderWidth = MulDiv(style.borderWidth, 125, 100);
             else if (value != "medium")
                 style.borderWidth = ParseLength(value, style.borderWidth, FALSE);
-            SettleBorderWidth(style);
+            style.SettleBorderWidth();
         } else if (property == "border-style") {
             style.borderStyle = Keyword(
                 value, {{"none", 0}, {"", 0}, {"solid", 1}, {"dotted", 3}, {"dashed", 2}, {"double", 6}}, style.borderStyle);
