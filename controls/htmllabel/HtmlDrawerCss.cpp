@@ -161,7 +161,7 @@ void CHtmlDrawer::ApplyDeclarations(const CString& declarations, TextStyle& styl
 
 int CHtmlDrawer::ParseLength(const CString& text, int base, BOOL htmlSizes) {
     if (text.IsEmpty()) return base;
-    if (text[text.GetLength() - 1] == '%') return MulDiv(base, LeadingNumber(text.Left(text.GetLength() - 1)), 100);
+    if (IsPercent(text)) return MulDiv(base, LeadingNumber(text.Left(text.GetLength() - 1)), 100);
     CString length = text;
     // A sign is read and dropped: "-11pt" (a font's height) counts as 11 points.
     if (length[0] == '+' || length[0] == '-') length.Delete(0);
