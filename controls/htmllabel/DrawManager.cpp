@@ -13,16 +13,27 @@ DWORD Pixel(int red, int green, int blue) {
 }
 int Channel(double value) { return value >= 255.0 ? 255 : (value <= 0.0 ? 0 : static_cast<int>(value)); }
 
+// Fills the target bitmap's width x height from the source's area, stretched when the sizes
+// differ; both are selected into contexts compatible with the reference (null: the screen).
+bool CopyBitmap(HDC reference, HBITMAP target, int width, int height, HBITMAP source, int sourceX, int sourceY,
+                int sourceWidth, int sourceHeight) {
+    SelectedDC to(reference, target);
+    SelectedDC from(reference, source);
+    if (!to || !from) return false;
+    if (sourceWidth == width && sourceHeight == height)
+        BitBlt(to.Get(), 0, 0, width, height, from.Get(), sourceX, sourceY, SRCCOPY);
+    else
+        StretchBlt(to.Get(), 0, 0, width, height, from.Get(), sourceX, sourceY, sourceWidth, sourceHeight, SRCCOPY);
+    return true;
+}
+
 // A copy of the bitmap, stretched to the size, in a new bitmap of the same planes and depth.
 HBITMAP StretchedCopy(HBITMAP source, int sourceWidth, int sourceHeight, int width, int height) {
     BITMAP description = {};
     if (!source || !GetObjectA(source, sizeof(description), &description)) return nullptr;
     ScopedBitmap copy(CreateBitmap(width, height, description.bmPlanes, description.bmBitsPixel, nullptr));
-    if (!copy) return nullptr;
-    SelectedDC to(nullptr, copy.Get());
-    SelectedDC from(nullptr, source);
-    if (!to || !from) return nullptr;
-    StretchBlt(to.Get(), 0, 0, width, height, from.Get(), 0, 0, sourceWidth, sourceHeight, SRCCOPY);
+    if (!copy || !CopyBitmap(nullptr, copy.Get(), width, height, source, 0, 0, sourceWidth, sourceHeight))
+        return nullptr;
     return copy.Release();
 }
 
@@ -99,13 +110,8 @@ HBITMAP CDrawManager::CreateImageEffect(HBITMAP bitmap, int width, int height, U
                                         COLORREF maskColor, COLORREF color) {
     if (!bitmap) return nullptr;
     DibSection32 section;
-    if (!section.Make(width, height)) return nullptr;
-    {
-        SelectedDC to(nullptr, section.Get());
-        SelectedDC from(nullptr, bitmap);
-        if (!to || !from) return nullptr;
-        BitBlt(to.Get(), 0, 0, width, height, from.Get(), 0, 0, SRCCOPY);
-    }
+    if (!section.Make(width, height) || !CopyBitmap(nullptr, section.Get(), width, height, bitmap, 0, 0, width, height))
+        return nullptr;
     GdiFlush();
     const DWORD mask = SwapRB(maskColor) & 0x00FFFFFFu;
     const DWORD paint = SwapRB(color) & 0x00FFFFFFu;
@@ -135,16 +141,7 @@ void CDrawManager::DrawBitmap(HDC dc, int x, int y, int width, int height, HBITM
     if (!dc || !bitmap || width <= 0 || height <= 0) return;
     SIZE own = GetSizeOfBitmap(bitmap);
     ScopedBitmap stretched(CreateCompatibleBitmap(dc, width, height));
-    if (!stretched) return;
-    {
-        SelectedDC to(dc, stretched.Get());
-        SelectedDC from(dc, bitmap);
-        if (!to || !from) return;
-        if (own.cx == width && own.cy == height)
-            BitBlt(to.Get(), 0, 0, width, height, from.Get(), 0, 0, SRCCOPY);
-        else
-            StretchBlt(to.Get(), 0, 0, width, height, from.Get(), 0, 0, own.cx, own.cy, SRCCOPY);
-    }
+    if (!stretched || !CopyBitmap(dc, stretched.Get(), width, height, bitmap, 0, 0, own.cx, own.cy)) return;
     // Black where the picture shows, white where the mask clears it.
     ScopedBitmap mask(CreateImageEffect(stretched.Get(), width, height, kColorize | kInvert, maskOn, maskColor, kWhite));
     ScopedBitmap image(CreateImageEffect(stretched.Get(), width, height, style, maskOn, maskColor, shadowColor));
@@ -228,14 +225,9 @@ void CDrawManager::DrawImageList(HDC dc, int x, int y, int width, int height, HB
     int down = size.cy / cellHeight;
     if (across <= 0 || down <= 0 || index < 0 || index >= across * down) return;
     ScopedBitmap cell(CreateCompatibleBitmap(dc, cellWidth, cellHeight));
-    if (!cell) return;
-    {
-        SelectedDC to(dc, cell.Get());
-        SelectedDC from(dc, strip);
-        if (!to || !from) return;
-        BitBlt(to.Get(), 0, 0, cellWidth, cellHeight, from.Get(), (index % across) * cellWidth,
-               (index / across) * cellHeight, SRCCOPY);
-    }
+    if (!cell || !CopyBitmap(dc, cell.Get(), cellWidth, cellHeight, strip, (index % across) * cellWidth,
+                             (index / across) * cellHeight, cellWidth, cellHeight))
+        return;
     DrawBitmap(dc, x, y, width, height, cell.Get(), maskOn, maskColor, style, shadowRoom, shadowDx, shadowDy, blurX,
                blurY, shadowColor);
 }

@@ -1,5 +1,6 @@
 // The fills (gradients and generated textures), tiles and styled lines of the drawing toolkit.
 #include "controls/htmllabel/DrawManager.h"
+#include "classlib/CDC.h"
 #include <algorithm>
 #include <climits>
 #include <cstdlib>
@@ -19,20 +20,6 @@ int Mix(int a, int weightA, int b, int weightB, int divisor) { return (a * weigh
 
 // The cube divided by 16384 as two truncating divisions by 128.
 long long CubeBy16384(long long v) { return v * v * v / 128 / 128; }
-
-// Keeps the pen selected for one drawing and puts the old one back.
-class PenScope {
-public:
-    PenScope(HDC dc, HPEN pen) : dc_(dc), old_(SelectObject(dc, pen)) {}
-    ~PenScope() { SelectObject(dc_, old_); }
-    void Use(HPEN pen) { SelectObject(dc_, pen); }
-    PenScope(const PenScope&) = delete;
-    PenScope& operator=(const PenScope&) = delete;
-
-private:
-    HDC dc_;
-    HGDIOBJ old_;
-};
 }  // namespace
 
 void CDrawManager::DrawGradient(HDC dc, const RECT& rect, COLORREF from, COLORREF to, BOOL horizontal) {
@@ -209,16 +196,18 @@ void CDrawManager::DrawRectangle(HDC dc, const RECT& rect, COLORREF topLeft, COL
     ScopedPen darkPen;
     if (bottomRight != topLeft) darkPen.Reset(CreatePen(PenStyleFor(style), penWidth, bottomRight));
     if (!lightPen || (bottomRight != topLeft && !darkPen)) return;
-    PenScope pens(dc, lightPen.Get());
+    // The caller's pen comes back when the wrapper goes.
+    CDC pens;
+    pens.Attach(dc);
     const int b = penWidth / 2;
     auto frame = [&](int inset) {
         const int left = rect.left + b + inset, top = rect.top + b + inset;
         const int right = rect.right - b - inset, bottom = rect.bottom - b - inset;
-        pens.Use(lightPen.Get());
+        pens.SelectObject(lightPen.Get());
         MoveToEx(dc, left, bottom, nullptr);
         LineTo(dc, left, top);
         LineTo(dc, right, top);
-        pens.Use(darkPen ? darkPen.Get() : lightPen.Get());
+        pens.SelectObject(darkPen ? darkPen.Get() : lightPen.Get());
         MoveToEx(dc, right, top, nullptr);
         LineTo(dc, right, bottom);
         LineTo(dc, left, bottom);
@@ -231,7 +220,9 @@ void CDrawManager::DrawLine(HDC dc, int x1, int y1, int x2, int y2, COLORREF col
     if (!dc || style == kNone || penWidth <= 0) return;
     ScopedPen pen(CreatePen(PenStyleFor(style), penWidth, color));
     if (!pen) return;
-    PenScope scope(dc, pen.Get());
+    CDC pens;  // puts the caller's pen back when it goes
+    pens.Attach(dc);
+    pens.SelectObject(pen.Get());
     MoveToEx(dc, x1, y1, nullptr);
     LineTo(dc, x2, y2);
     if (style == kDouble) {

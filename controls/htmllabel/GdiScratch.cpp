@@ -24,9 +24,8 @@ bool DibSection32::Make(int width, int height) {
     return true;
 }
 
-SelectedDC::SelectedDC(HDC reference, HGDIOBJ object)
-    : dc_(CreateCompatibleDC(reference)), old_(dc_ && object ? SelectObject(dc_.Get(), object) : nullptr) {}
-
-SelectedDC::~SelectedDC() {
-    if (old_) SelectObject(dc_.Get(), old_);
+SelectedDC::SelectedDC(HDC reference, HGDIOBJ object) {
+    CDC borrowed;  // wraps the reference for the call only; a null one stays the screen
+    borrowed.Attach(reference);
+    if (dc_.CreateCompatibleDC(&borrowed) && object) selected_ = dc_.SelectObject(object) != nullptr;
 }

@@ -1,6 +1,7 @@
 // Short-lived GDI helpers of the drawing toolkit: a 32-bit section with its pixels, and a memory
 // context with one object selected that is put back when the context goes.
 #pragma once
+#include "classlib/CDC.h"
 #include "classlib/HandleOwner.h"
 
 // A bottom-up 32-bit DIB section; pixels read 0xAARRGGBB, row 0 is the bottom row.
@@ -19,17 +20,15 @@ private:
     int height_ = 0;
 };
 
+// The context is a CDC of its own making: it puts the object's predecessor back and goes with it.
 class SelectedDC {
 public:
     // A memory context compatible with the reference (the screen for null) holding the object.
     SelectedDC(HDC reference, HGDIOBJ object);
-    ~SelectedDC();
-    SelectedDC(const SelectedDC&) = delete;
-    SelectedDC& operator=(const SelectedDC&) = delete;
-    HDC Get() const { return dc_.Get(); }
-    explicit operator bool() const { return old_ != nullptr; }
+    HDC Get() const { return dc_.GetSafeHdc(); }
+    explicit operator bool() const { return selected_; }
 
 private:
-    ScopedDC dc_;
-    HGDIOBJ old_;
+    CDC dc_;
+    bool selected_ = false;
 };

@@ -27,14 +27,6 @@ int Keyword(const CString& value, std::initializer_list<std::pair<const char*, i
         if (value == row.first) return row.second;
     return current;
 }
-
-// A border width of 0 removes the border; any other width gives a border a style.
-void SettleBorderWidth(TextStyle& style) {
-    if (style.borderWidth == 0)
-        style.borderStyle = 0;
-    else if (style.borderStyle == 0)
-        style.borderStyle = 1;
-}
 }  // namespace
 
 void CHtmlDrawer::SetStyleSheet(const char* text) {
@@ -64,12 +56,10 @@ void CHtmlDrawer::SetStyleSheet(const char* text) {
     const CString& sheet = styleSheetText_;
     TextScanner scanner(sheet);
     while (scanner.SkipToWord()) {
-        const int start = scanner.Position();
-        const char stop = scanner.ScanToAny(" \t\r\n{");
+        const CString selector = scanner.ReadToAny(" \t\r\n{");
         // Without a blank or brace after the selector no rule can follow; nor without a "{"
         // and a "}" after it (looking on from the selector would never end).
-        if (stop == '\0') break;
-        CString selector = sheet.Mid(start, scanner.Position() - start);
+        if (scanner.AtEnd()) break;
         if (scanner.ScanToAny("{") == '\0') break;
         const int open = scanner.Position();
         const int close = sheet.Find('}', open + 1);
@@ -103,9 +93,7 @@ void CHtmlDrawer::ApplyDeclarations(const CString& declarations, TextStyle& styl
     const CString text = Lowered(declarations);
     TextScanner scanner(text);
     while (scanner.SkipToWord()) {
-        const int start = scanner.Position();
-        scanner.ScanToAny(" \t\r\n:");
-        const CString property = text.Mid(start, scanner.Position() - start);
+        const CString property = scanner.ReadToAny(" \t\r\n:");
         const CString value = scanner.ReadValue(':', ";");
 
         if (property == "font-size") {
@@ -137,10 +125,8 @@ void CHtmlDrawer::ApplyDeclarations(const CString& declarations, TextStyle& styl
             words.Replace(',', ' ');
             TextScanner wordScanner(words);
             while (wordScanner.SkipAny(TextScanner::kBlanks) != '\0') {
-                const int wordStart = wordScanner.Position();
-                wordScanner.ScanToAny(TextScanner::kBlanks);
-                const CString word = words.Mid(wordStart, wordScanner.Position() - wordStart);
-                switch (KeywordIndex(word, {"none", "underline", "line-through", "overline"})) {
+                switch (KeywordIndex(wordScanner.ReadToAny(TextScanner::kBlanks),
+                                     {"none", "underline", "line-through", "overline"})) {
                 case 0: style.underline = style.strikeOut = style.overline = 0; break;
                 case 1: style.underline = 1; break;
                 case 2: style.strikeOut = 1; break;
@@ -160,7 +146,7 @@ void CHtmlDrawer::ApplyDeclarations(const CString& declarations, TextStyle& styl
                 style.borderWidth = MulDiv(style.borderWidth, 125, 100);
             else if (value != "medium")
                 style.borderWidth = ParseLength(value, style.borderWidth, FALSE);
-            SettleBorderWidth(style);
+            style.SettleBorderWidth();
         } else if (property == "border-style") {
             style.borderStyle = Keyword(
                 value, {{"none", 0}, {"", 0}, {"solid", 1}, {"dotted", 3}, {"dashed", 2}, {"double", 6}}, style.borderStyle);
@@ -175,7 +161,7 @@ void CHtmlDrawer::ApplyDeclarations(const CString& declarations, TextStyle& styl
 
 int CHtmlDrawer::ParseLength(const CString& text, int base, BOOL htmlSizes) {
     if (text.IsEmpty()) return base;
-    if (text[text.GetLength() - 1] == '%') return MulDiv(base, LeadingNumber(text.Left(text.GetLength() - 1)), 100);
+    if (IsPercent(text)) return MulDiv(base, LeadingNumber(text.Left(text.GetLength() - 1)), 100);
     CString length = text;
     // A sign is read and dropped: "-11pt" (a font's height) counts as 11 points.
     if (length[0] == '+' || length[0] == '-') length.Delete(0);

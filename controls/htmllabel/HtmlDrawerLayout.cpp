@@ -222,11 +222,11 @@ void CHtmlDrawer::SplitTagName(const CString& tag, CString& name, CString& param
 }
 
 CString CHtmlDrawer::NextWord(const CString& text, int& position) {
-    const int length = text.GetLength();
-    while (position < length && !TextScanner::IsWordStart(text[position])) ++position;
-    const int start = position;
-    while (position < length && text[position] != ' ' && text[position] != '=') ++position;
-    return text.Mid(start, position - start);
+    TextScanner scanner(text, position);
+    scanner.SkipToWord();
+    const CString word = scanner.ReadToAny(" =");
+    position = scanner.Position();
+    return word;
 }
 
 bool CHtmlDrawer::NextAttribute(const CString& parameters, int& position, CString& name, CString& value) {

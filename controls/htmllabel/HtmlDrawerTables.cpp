@@ -166,10 +166,7 @@ CHtmlDrawer::Spans CHtmlDrawer::ReadTableAttributes(const CString& parameters, T
             spans.columns = ParseLength(value, 1, FALSE);
         } else if (name == "border") {
             style.borderWidth = length(style.borderWidth);
-            if (style.borderWidth == 0)
-                style.borderStyle = 0;
-            else if (style.borderStyle == 0)
-                style.borderStyle = CDrawManager::kSolidLine;
+            style.SettleBorderWidth();
         } else if (name == "borderstyle") {
             ApplyProperty("border-style", value, style);
         } else if (name == "bordercolor") {

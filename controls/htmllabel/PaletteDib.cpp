@@ -1,4 +1,5 @@
 #include "controls/htmllabel/PaletteDib.h"
+#include "controls/htmllabel/GdiScratch.h"
 #include <cstring>
 #include <new>
 
@@ -165,11 +166,9 @@ void CPaletteDib::CopyFromDevice(HDC source, int x, int y) {
         // The section is selected into the kept context already and can be selected nowhere else.
         BitBlt(dc_.Get(), 0, 0, header_.biWidth, header_.biHeight, source, x, y, SRCCOPY);
     } else {
-        ScopedDC temporary(CreateCompatibleDC(source));
-        if (!temporary) return;
-        HGDIOBJ old = SelectObject(temporary.Get(), section_.Get());
+        SelectedDC temporary(source, section_.Get());
+        if (!temporary.Get()) return;
         BitBlt(temporary.Get(), 0, 0, header_.biWidth, header_.biHeight, source, x, y, SRCCOPY);
-        SelectObject(temporary.Get(), old);
     }
     // The rows are the picture: without this the next Draw would overwrite what was taken.
     GdiFlush();

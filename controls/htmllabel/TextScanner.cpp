@@ -29,10 +29,9 @@ bool TextScanner::Expect(char expected) {
     return true;
 }
 
-CString TextScanner::ReadName() {
-    SkipAny(kBlanks);
-    int start = pos_;
-    while (!AtEnd() && !IsBlank(Current()) && Current() != '=') ++pos_;
+CString TextScanner::ReadToAny(const char* set) {
+    const int start = pos_;
+    ScanToAny(set);
     return text_.Mid(start, pos_ - start);
 }
 
@@ -52,7 +51,5 @@ CString TextScanner::ReadValue(char separator, const char* terminators) {
         pos_ = close + 1;
         return value;
     }
-    int start = pos_;
-    ScanToAny(terminators);
-    return text_.Mid(start, pos_ - start);
+    return ReadToAny(terminators);
 }

@@ -15,17 +15,16 @@ public:
     bool SkipToWord();
     // Advances to the first character of the set and gives it; 0 at the end.
     char ScanToAny(const char* set);
+    // Advances as ScanToAny does and gives the text passed over.
+    CString ReadToAny(const char* set);
     // Advances over the characters of the set and gives the first other one; 0 at the end.
     char SkipAny(const char* set);
     // After blanks: steps over the character when it is the one expected.
     bool Expect(char expected);
-    // After blanks: up to the next blank or "=".
-    CString ReadName();
     // The value after the separator, up to a terminator or the end; a value in double quotes
     // runs to the closing quote (empty without one). Empty without the separator.
     CString ReadValue(char separator, const char* terminators);
 
-    static bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
     static bool IsWordStart(char c) {
         return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '.';
     }

@@ -27,3 +27,10 @@ void TextStyle::Reset() {
 }
 
 void TextStyle::SetFaceName(const CString& face) { faceName = face.Left(LF_FACESIZE - 1); }
+
+void TextStyle::SettleBorderWidth() {
+    if (borderWidth == 0)
+        borderStyle = 0;
+    else if (borderStyle == 0)
+        borderStyle = 1;  // the drawing toolkit's solid line
+}

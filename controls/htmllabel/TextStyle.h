@@ -16,6 +16,9 @@ struct TextStyle {
     void Reset();
     // The face as the font can take it: longer names are cut to 31 bytes.
     void SetFaceName(const CString& face);
+    // After a new border width: a width of 0 removes the border; any other gives a border
+    // without a style the solid line.
+    void SettleBorderWidth();
 
     CString name;
     int fontSize;
