@@ -3,10 +3,6 @@
 #include "classlib/CWinApp.h"
 #include "common/Exception.h"
 
-namespace {
-const char* const kPageCaption = "Orvanti Service Manager";
-}
-
 IMPLEMENT_DYNAMIC(CLogsDialog, CTabPage)
 
 BEGIN_MESSAGE_MAP(CLogsDialog, CTabPage)
@@ -21,7 +17,7 @@ BOOL CLogsDialog::OnInitDialog() {
     CTabPage::OnInitDialog();
     CreateEditor();
     Refresh();
-    if (!m_timer.Start(*this)) MessageBox("Unable to set up logs updating.", kPageCaption, MB_ICONEXCLAMATION);
+    m_timer.Start(*this, "Unable to set up logs updating.");
     return TRUE;
 }
 

@@ -6,10 +6,6 @@
 #include "classlib/CWinApp.h"
 #include "common/Exception.h"
 
-namespace {
-const char* const kPageCaption = "Orvanti Service Manager";
-}
-
 IMPLEMENT_DYNAMIC(CServiceSetupDialog, CTabPage)
 
 BEGIN_MESSAGE_MAP(CServiceSetupDialog, CTabPage)
@@ -55,7 +51,7 @@ BOOL CServiceSetupDialog::OnInitDialog() {
     m_start.SetWindowText("&Start");
     m_stop.SetWindowText("S&top");
     Refresh();
-    if (!m_timer.Start(*this)) MessageBox("Unable to set up the service status scan.", kPageCaption, MB_ICONEXCLAMATION);
+    m_timer.Start(*this, "Unable to set up the service status scan.");
     return TRUE;
 }
 

@@ -11,8 +11,6 @@
 #include "common/Exception.h"
 
 namespace {
-const char* const kPageCaption = "Orvanti Service Manager";
-
 // Sets a flag for the life of the object.
 class FlagScope {
 public:
@@ -82,7 +80,7 @@ BOOL CTasksDialog::OnInitDialog() {
         UpdateControls(TRUE);
         m_firstRefreshDone = true;
     }
-    if (!m_timer.Start(*this)) MessageBox("Unable to set up the service status updates for tasks.", kPageCaption, MB_ICONEXCLAMATION);
+    m_timer.Start(*this, "Unable to set up the service status updates for tasks.");
     return TRUE;
 }
 
