@@ -1,7 +1,6 @@
 #include "OrvServiceManager/CLogsDialog.h"
+#include "OrvServiceManager/FailureMessage.h"
 #include "OrvServiceManager/OrvServiceManagerRes.h"
-#include "classlib/CWinApp.h"
-#include "common/Exception.h"
 
 IMPLEMENT_DYNAMIC(CLogsDialog, CTabPage)
 
@@ -29,12 +28,8 @@ void CLogsDialog::OnTimer(UINT_PTR id) {
 void CLogsDialog::Refresh() {
     try {
         Show(m_follower.Refresh());
-    } catch (const Exception& e) {
-        CString text;
-        text.Format("Problem when reading logs. %s", e.GetFullMessage());
-        AfxMessageBox(text, MB_OK, 0);
     } catch (...) {
-        AfxMessageBox("Unknown problem when reading logs.", MB_OK, 0);
+        ShowCaughtFailure("Problem when reading logs. %s", "Unknown problem when reading logs.");
     }
 }
 
