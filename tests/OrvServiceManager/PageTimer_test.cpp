@@ -20,7 +20,9 @@ TEST(PageTimerTest, StartWarnsOnceWithTheManagersCaptionOnlyWhenNoTimerCameBack)
         SCOPED_TRACE(c.window ? "with a window" : "without a window");
         MessageBoxRecorder boxes;
         CWnd page;
-        if (c.window) ASSERT_TRUE(page.CreateEx(0, nullptr, "page", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr));
+        if (c.window) {
+            ASSERT_TRUE(page.CreateEx(0, nullptr, "page", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr));
+        }
         PageTimer timer(kId, 5000);
         EXPECT_EQ(c.started, timer.Start(page, "Unable to set up logs updating."));
         if (c.started) {
