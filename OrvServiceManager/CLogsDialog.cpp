@@ -1,11 +1,6 @@
 #include "OrvServiceManager/CLogsDialog.h"
+#include "OrvServiceManager/FailureMessage.h"
 #include "OrvServiceManager/OrvServiceManagerRes.h"
-#include "classlib/CWinApp.h"
-#include "common/Exception.h"
-
-namespace {
-const char* const kPageCaption = "Orvanti Service Manager";
-}
 
 IMPLEMENT_DYNAMIC(CLogsDialog, CTabPage)
 
@@ -21,7 +16,7 @@ BOOL CLogsDialog::OnInitDialog() {
     CTabPage::OnInitDialog();
     CreateEditor();
     Refresh();
-    if (!m_timer.Start(*this)) MessageBox("Unable to set up logs updating.", kPageCaption, MB_ICONEXCLAMATION);
+    m_timer.Start(*this, "Unable to set up logs updating.");
     return TRUE;
 }
 
@@ -33,12 +28,8 @@ void CLogsDialog::OnTimer(UINT_PTR id) {
 void CLogsDialog::Refresh() {
     try {
         Show(m_follower.Refresh());
-    } catch (const Exception& e) {
-        CString text;
-        text.Format("Problem when reading logs. %s", e.GetFullMessage());
-        AfxMessageBox(text, MB_OK, 0);
     } catch (...) {
-        AfxMessageBox("Unknown problem when reading logs.", MB_OK, 0);
+        ShowCaughtFailure("Problem when reading logs. %s", "Unknown problem when reading logs.");
     }
 }
 

@@ -1,14 +1,11 @@
 #include "OrvServiceManager/CServiceSetupDialog.h"
 #include "OrvServiceManager/AccountUtils.h"
+#include "OrvServiceManager/FailureMessage.h"
 #include "OrvServiceManager/OrvServiceManagerRes.h"
 #include "OrvServiceManager/ServiceControl.h"
 #include "classlib/CDataExchange.h"
 #include "classlib/CWinApp.h"
 #include "common/Exception.h"
-
-namespace {
-const char* const kPageCaption = "Orvanti Service Manager";
-}
 
 IMPLEMENT_DYNAMIC(CServiceSetupDialog, CTabPage)
 
@@ -55,7 +52,7 @@ BOOL CServiceSetupDialog::OnInitDialog() {
     m_start.SetWindowText("&Start");
     m_stop.SetWindowText("S&top");
     Refresh();
-    if (!m_timer.Start(*this)) MessageBox("Unable to set up the service status scan.", kPageCaption, MB_ICONEXCLAMATION);
+    m_timer.Start(*this, "Unable to set up the service status scan.");
     return TRUE;
 }
 
@@ -123,16 +120,14 @@ void CServiceSetupDialog::OnInstall() {
                 throw Exception(text);
             }
         }
-    } catch (const Exception& e) {
-        AfxMessageBox(CString("Problem when installing the service. ") + e.GetFullMessage(), MB_OK, 0);
     } catch (...) {
-        AfxMessageBox("Unknown problem when installing the service occurred.", MB_OK, 0);
+        ShowCaughtFailure("Problem when installing the service. %s", "Unknown problem when installing the service occurred.");
     }
     Refresh();
 }
 
 void CServiceSetupDialog::RunInState(int state, const char* arguments, const char* exitFormat,
-                                     const char* problemPrefix, const char* unknownProblem) {
+                                     const char* problemFormat, const char* unknownProblem) {
     try {
         if (QueryServiceState() == state) {
             const int code = RunServiceCommand(arguments);
@@ -143,20 +138,18 @@ void CServiceSetupDialog::RunInState(int state, const char* arguments, const cha
             }
         }
         Refresh();
-    } catch (const Exception& e) {
-        AfxMessageBox(CString(problemPrefix) + e.GetFullMessage(), MB_OK, 0);
     } catch (...) {
-        AfxMessageBox(unknownProblem, MB_OK, 0);
+        ShowCaughtFailure(problemFormat, unknownProblem);
     }
 }
 
 void CServiceSetupDialog::OnUninstall() {
     RunInState(2, "-uninstall", "Error when running uninstall command. Exit code: %d",
-               "Problem when uninstalling the service. ", "Unknown problem when uninstalling the service occurred.");
+               "Problem when uninstalling the service. %s", "Unknown problem when uninstalling the service occurred.");
 }
 
 void CServiceSetupDialog::OnStart() {
-    RunInState(2, "-start", "Error when running start command. Exit code: %d", "Problem when starting the service. ",
+    RunInState(2, "-start", "Error when running start command. Exit code: %d", "Problem when starting the service. %s",
                "Unknown problem when starting the service occurred.");
 }
 
@@ -165,6 +158,6 @@ void CServiceSetupDialog::OnStop() {
         MessageBox("The service is running task(s) at the moment.\n\nAre you sure you want to stop?",
                    "Stopping Service", MB_YESNO) != IDYES)
         return;
-    RunInState(1, "-stop", "Error when running stop command. Exit code: %d", "Problem when stopping the service. ",
+    RunInState(1, "-stop", "Error when running stop command. Exit code: %d", "Problem when stopping the service. %s",
                "Unknown problem when stopping the service occurred.");
 }

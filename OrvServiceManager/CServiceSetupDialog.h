@@ -37,8 +37,9 @@ private:
     // account radios and are on only for a user account.
     void ShowLayout(BOOL radios, BOOL install, BOOL uninstall, BOOL start, BOOL stop);
     // Runs the service program with the arguments when the service is in the state; a failing
-    // exit code is shown at once with the format. An Exception is shown after the prefix.
-    void RunInState(int state, const char* arguments, const char* exitFormat, const char* problemPrefix,
+    // exit code is shown at once with the exit format; a failure with the problem format and
+    // the fixed text (ShowCaughtFailure).
+    void RunInState(int state, const char* arguments, const char* exitFormat, const char* problemFormat,
                     const char* unknownProblem);
 
     int m_nAccount;  // 0 LocalSystem, 1 a user account

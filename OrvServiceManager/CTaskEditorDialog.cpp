@@ -1,8 +1,8 @@
 #include "OrvServiceManager/CTaskEditorDialog.h"
+#include "OrvServiceManager/FailureMessage.h"
 #include "OrvServiceManager/OrvServiceManagerRes.h"
 #include "classlib/CDataExchange.h"
 #include "classlib/CFileDialog.h"
-#include "classlib/CWinApp.h"
 #include "common/Exception.h"
 
 BEGIN_MESSAGE_MAP(CTaskEditorDialog, CDialog)
@@ -113,11 +113,8 @@ void CTaskEditorDialog::OnOkButton() {
             CollectHourValues();
         else if (m_nTaskType == 1)
             CollectDayValues();
-    } catch (const Exception& e) {
-        AfxMessageBox(e.GetFullMessage(), MB_OK, 0);
-        return;
     } catch (...) {
-        AfxMessageBox("Unknown problem occurred.", MB_OK, 0);
+        ShowCaughtFailure("%s", "Unknown problem occurred.");
         return;
     }
     CDialog::OnOK();

@@ -43,7 +43,7 @@ void CHourScheduledTaskPropertiesDialog::SetLastRun(const CTime& time) {
         ShowNoLastRun();
         return;
     }
-    SetDlgItemText(IDC_LAST_RUN, time.Format("%b %d, %H:%M"));
+    SetDlgItemText(IDC_LAST_RUN, FormatLastRunText(time));
 }
 
 void CHourScheduledTaskPropertiesDialog::ShowNoLastRun() {

@@ -1,5 +1,6 @@
 #include "OrvServiceManager/CTasksDialog.h"
 #include "OrvServiceManager/CNewTaskTypeDialog.h"
+#include "OrvServiceManager/FailureMessage.h"
 #include "OrvServiceManager/OrvServiceManagerRes.h"
 #include "OrvServiceManager/ServiceControl.h"
 #include "OrvServiceManager/TaskEditor.h"
@@ -11,8 +12,6 @@
 #include "common/Exception.h"
 
 namespace {
-const char* const kPageCaption = "Orvanti Service Manager";
-
 // Sets a flag for the life of the object.
 class FlagScope {
 public:
@@ -24,19 +23,6 @@ public:
 private:
     bool& flag_;
 };
-
-// A command's failure, shown with the command's prefix (Exception) or its fixed text.
-void ShowCommandFailure(const char* format, const char* unknown) {
-    try {
-        throw;
-    } catch (const Exception& e) {
-        CString text;
-        text.Format(format, e.GetFullMessage());
-        AfxMessageBox(text, MB_OK, 0);
-    } catch (...) {
-        AfxMessageBox(unknown, MB_OK, 0);
-    }
-}
 }  // namespace
 
 IMPLEMENT_DYNAMIC(CTasksDialog, CTabPage)
@@ -82,11 +68,11 @@ BOOL CTasksDialog::OnInitDialog() {
         UpdateControls(TRUE);
         m_firstRefreshDone = true;
     }
-    if (!m_timer.Start(*this)) MessageBox("Unable to set up the service status updates for tasks.", kPageCaption, MB_ICONEXCLAMATION);
+    m_timer.Start(*this, "Unable to set up the service status updates for tasks.");
     return TRUE;
 }
 
-void CTasksDialog::ShowReadFailure() { ShowCommandFailure("Problem when reading tasks: %s", "Unknown problem when reading tasks."); }
+void CTasksDialog::ShowReadFailure() { ShowCaughtFailure("Problem when reading tasks: %s", "Unknown problem when reading tasks."); }
 
 void CTasksDialog::OnTimer(UINT_PTR id) {
     m_timer.Tick(*this, id, [this] { RefreshStatus(); });
@@ -228,7 +214,7 @@ void CTasksDialog::OnNew() {
         m_tasks.push_back(task);
         FillTaskList();
     } catch (...) {
-        ShowCommandFailure("Problem when adding a task: %s", "Unknown problem when adding a task.");
+        ShowCaughtFailure("Problem when adding a task: %s", "Unknown problem when adding a task.");
     }
 }
 
@@ -261,7 +247,7 @@ void CTasksDialog::OnEdit() {
             ReloadIfChanged(true);
         }
     } catch (...) {
-        ShowCommandFailure("Problem when editing task: %s", "Unknown problem when editing task.");
+        ShowCaughtFailure("Problem when editing task: %s", "Unknown problem when editing task.");
     }
 }
 
@@ -285,6 +271,6 @@ void CTasksDialog::OnRemove() {
         m_tasks.swap(remaining);
         FillTaskList();
     } catch (...) {
-        ShowCommandFailure("Problem when removing task: %s", "Unknown problem when removing task.");
+        ShowCaughtFailure("Problem when removing task: %s", "Unknown problem when removing task.");
     }
 }

@@ -35,6 +35,11 @@ int ClampInterval(int hours) {
     return hours;
 }
 
+CString FormatLastRunText(const CTime& time) {
+    if (time == CTime()) return CString();
+    return time.Format("%b %d, %H:%M");
+}
+
 void WriteTaskFileString(const IniFile& file, const char* section, const char* key, const char* value) {
     if (!file.WriteString(value, section, key)) ThrowTaskFileWriteFailure(file.GetPath());
 }
@@ -57,11 +62,6 @@ EditableTask::EditableTask(const IniFile& file, const CString& section) {
     orvPath_ = file.ReadString(section, "OrvPath", "");
     orvPath_.Trim();
     lastRun_ = ParseIniTime(file.ReadString(section, "LastRun", ""));
-}
-
-CString EditableTask::GetLastRunText() const {
-    if (lastRun_ == CTime()) return CString();
-    return lastRun_.Format("%b %d, %H:%M");
 }
 
 void EditableTask::TakeServiceValues(const IniFile& file, const CString& section) {

@@ -10,6 +10,10 @@
 // Hours between two runs of a Periodical task: 2 to 48.
 int ClampInterval(int hours);
 
+// A last run as the task list and the task editor show it: "%b %d, %H:%M" in local time; empty
+// for the zero time (never run).
+CString FormatLastRunText(const CTime& time);
+
 // The manager's writes to the task file: each throws Exception when the platform did not store
 // it (a read-only file, a folder refusing writes, a file held open by another program).
 void WriteTaskFileString(const IniFile& file, const char* section, const char* key, const char* value);
@@ -45,8 +49,8 @@ public:
         lastRun_ = time;
         lastRunCleared_ = false;
     }
-    // "%b %d, %H:%M" in local time; empty when the task never ran.
-    CString GetLastRunText() const;
+    // FormatLastRunText of the last run.
+    CString GetLastRunText() const { return FormatLastRunText(lastRun_); }
 
     // The user cleared the last run in the editor: the next save stores "never run" even when
     // the service noted a run in the section meanwhile.

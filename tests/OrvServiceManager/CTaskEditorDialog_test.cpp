@@ -133,15 +133,18 @@ TEST(TaskEditorTest, OkRefusesWhatNeitherProgramWouldLoadAndKeepsTheDialogOpen) 
 TEST(TaskEditorTest, ClearEmptiesTheLastRunAndOnlyOkKeepsIt) {
     for (int button : {IDC_TASK_OK, IDCANCEL}) {
         bool clearDisabled = false;
+        char before[64] = "?";
         char shown[64] = "?";
         Outcome outcome = Edit(
             Periodical(),
             [&](HWND d) {
+                GetWindowTextA(FindControl(d, IDC_LAST_RUN), before, sizeof(before));
                 SendMessageA(FindControl(d, IDC_CLEAR_LAST_RUN), BM_CLICK, 0, 0);
                 clearDisabled = !IsWindowEnabled(FindControl(d, IDC_CLEAR_LAST_RUN));
                 GetWindowTextA(FindControl(d, IDC_LAST_RUN), shown, sizeof(shown));
             },
             button);
+        EXPECT_EQ(kLastRun.Format("%b %d, %H:%M"), CString(before));
         EXPECT_TRUE(clearDisabled);
         EXPECT_STREQ("", shown);
         EXPECT_EQ(button == IDC_TASK_OK, outcome.accepted != FALSE);
