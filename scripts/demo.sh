@@ -35,7 +35,6 @@ export ORV_GRAPHICS=x11
 program_dir="$demo/Program Files/Orvanti Service"
 service_session_begin "$program_dir" 900
 trap 'service_session_end; xvfb_end' EXIT
-x11_prefix "$prefix"
 service_session_tasks "$demo"
 run reg add 'HKLM\Software\Brellix\Orvanti\Settings' /v ProgramPath /d "$(win "$generator_dir")" /f >/dev/null 2>&1
 

@@ -31,7 +31,6 @@ cleanup() {
 trap cleanup EXIT
 
 ORV_GRAPHICS=x11 "$here/scripts/wine-session.sh" start "$prefix"
-x11_prefix "$prefix"
 
 "$here/scripts/wine-run.sh" "$prefix" "$program" "$@" </dev/null >/dev/null 2>&1 &
 app_pid=$!
