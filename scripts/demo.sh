@@ -103,7 +103,7 @@ ORV_DLL_OVERRIDES="netapi32=n,b" run "$(win "$build/bin/ManagerTour.exe")" "$(wi
       name=${rest%% *}
       caption=${rest#* }
       sleep 1  # lets the window paint
-      window=$(xdotool search --onlyvisible --name "^$caption\$" 2>/dev/null | head -1)
+      window=$(x11_window "$caption")
       if [ -n "$window" ] && import -window "$window" "$screens/$name.png"; then
         echo "   picture demo/screens/$name.png"
       else

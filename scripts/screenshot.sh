@@ -36,11 +36,7 @@ ORV_GRAPHICS=x11 "$here/scripts/wine-session.sh" start "$prefix"
 app_pid=$!
 window=""
 for _ in $(seq 100); do
-  if [ -n "$caption" ]; then
-    window=$(xdotool search --onlyvisible --name "^$caption\$" 2>/dev/null | head -1 || true)
-  else
-    window=$(xdotool search --onlyvisible --name '.+' 2>/dev/null | head -1 || true)
-  fi
+  window=$(x11_window "$caption")
   [ -n "$window" ] && break
   sleep 0.2
 done

@@ -1,6 +1,8 @@
 # Sourced by screenshot.sh and demo.sh: a private X display for Windows programs under Wine.
 #   xvfb_begin        starts Xvfb on a free display and exports DISPLAY
 #   xvfb_end          stops it
+#   x11_window [CAPTION]  the id of a visible window with exactly that title (without one: of
+#                     the first visible window with any title); nothing when there is none
 # (wine-session.sh start, with ORV_GRAPHICS=x11, readies a prefix for such a display.)
 xvfb_pid=""
 xvfb_begin() {
@@ -19,4 +21,9 @@ xvfb_end() {
   kill "$xvfb_pid" 2>/dev/null
   wait "$xvfb_pid" 2>/dev/null
   xvfb_pid=""
+}
+x11_window() {
+  local name='.+'
+  [ -n "${1:-}" ] && name="^$1\$"
+  xdotool search --onlyvisible --name "$name" 2>/dev/null | head -1 || true
 }
