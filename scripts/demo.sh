@@ -35,7 +35,6 @@ export ORV_GRAPHICS=x11
 program_dir="$demo/Program Files/Orvanti Service"
 service_session_begin "$program_dir" 900
 trap 'service_session_end; xvfb_end' EXIT
-x11_prefix "$prefix"
 service_session_tasks "$demo"
 run reg add 'HKLM\Software\Brellix\Orvanti\Settings' /v ProgramPath /d "$(win "$generator_dir")" /f >/dev/null 2>&1
 
@@ -104,7 +103,7 @@ ORV_DLL_OVERRIDES="netapi32=n,b" run "$(win "$build/bin/ManagerTour.exe")" "$(wi
       name=${rest%% *}
       caption=${rest#* }
       sleep 1  # lets the window paint
-      window=$(xdotool search --onlyvisible --name "^$caption\$" 2>/dev/null | head -1)
+      window=$(x11_window "$caption")
       if [ -n "$window" ] && import -window "$window" "$screens/$name.png"; then
         echo "   picture demo/screens/$name.png"
       else

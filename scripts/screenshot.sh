@@ -31,17 +31,12 @@ cleanup() {
 trap cleanup EXIT
 
 ORV_GRAPHICS=x11 "$here/scripts/wine-session.sh" start "$prefix"
-x11_prefix "$prefix"
 
 "$here/scripts/wine-run.sh" "$prefix" "$program" "$@" </dev/null >/dev/null 2>&1 &
 app_pid=$!
 window=""
 for _ in $(seq 100); do
-  if [ -n "$caption" ]; then
-    window=$(xdotool search --onlyvisible --name "^$caption\$" 2>/dev/null | head -1 || true)
-  else
-    window=$(xdotool search --onlyvisible --name '.+' 2>/dev/null | head -1 || true)
-  fi
+  window=$(x11_window "$caption")
   [ -n "$window" ] && break
   sleep 0.2
 done

@@ -2,8 +2,9 @@
 # Wine prefix life cycle for one run: wine-session.sh start|stop PREFIX
 # start: creates the prefix once (stdio detached: Wine's daemons otherwise hold callers' pipes
 # open), selects the null graphics driver so windows and timers work without a display (unless
-# ORV_GRAPHICS=x11: screenshots), gives GUI programs Wine's fonts, turns off the crash debugger,
-# and keeps one persistent wineserver for the run (without it every program waits ~3 s at exit).
+# ORV_GRAPHICS=x11: screenshots, then for a display without a window manager), gives GUI programs
+# Wine's fonts, turns off the crash debugger, and keeps one persistent wineserver for the run
+# (without it every program waits ~3 s at exit).
 set -euo pipefail
 cmd="$1"; export WINEPREFIX="$2"
 export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" WINEARCH=win64
@@ -46,6 +47,13 @@ case "$cmd" in
       reg_add 'HKCU\Software\Wine\Fonts\Replacements' /v 'Courier New' /d 'Liberation Mono'
       reg_add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0
       touch "$WINEPREFIX/.orv-gui"
+    fi
+    # A private X display has no window manager: Wine draws the captions itself, and closing
+    # windows stays quick.
+    if [ "${ORV_GRAPHICS:-null}" = x11 ] && [ ! -f "$WINEPREFIX/.orv-x11" ]; then
+      reg_add 'HKCU\Software\Wine\X11 Driver' /v Decorated /d N
+      reg_add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N
+      touch "$WINEPREFIX/.orv-x11"
     fi
     # A crashing program ends at once with its exit code instead of hanging in Wine's crash
     # debugger, which would also hold the caller's pipes open.

@@ -1,8 +1,9 @@
 # Sourced by screenshot.sh and demo.sh: a private X display for Windows programs under Wine.
 #   xvfb_begin        starts Xvfb on a free display and exports DISPLAY
 #   xvfb_end          stops it
-#   x11_prefix PREFIX Wine draws the captions itself (no window manager here) and closing
-#                     windows stays quick; once per prefix, after its server was started
+#   x11_window [CAPTION]  the id of a visible window with exactly that title (without one: of
+#                     the first visible window with any title); nothing when there is none
+# (wine-session.sh start, with ORV_GRAPHICS=x11, readies a prefix for such a display.)
 xvfb_pid=""
 xvfb_begin() {
   local display="" n
@@ -21,10 +22,8 @@ xvfb_end() {
   wait "$xvfb_pid" 2>/dev/null
   xvfb_pid=""
 }
-x11_prefix() {
-  local prefix="$1"
-  [ -f "$prefix/.orv-x11" ] && return 0
-  WINEPREFIX="$prefix" WINEDEBUG=-all /usr/lib/wine/wine64 reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /d N /f >/dev/null 2>&1
-  WINEPREFIX="$prefix" WINEDEBUG=-all /usr/lib/wine/wine64 reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
-  touch "$prefix/.orv-x11"
+x11_window() {
+  local name='.+'
+  [ -n "${1:-}" ] && name="^$1\$"
+  xdotool search --onlyvisible --name "$name" 2>/dev/null | head -1 || true
 }

@@ -270,7 +270,7 @@ TEST_F(TaskExaminationTest, NoRunStartsWhileItsStartCannotBeStoredAndEachSpellOf
     const std::string failure = "Unable to start Task1: its last run cannot be stored in the task file.";
     // The failure's log lines and error events, after some examinations with the file held.
     auto reportsAfterHeldExaminations = [&](int rounds) {
-        ScopedHandle holder = testing_support::HoldWithoutSharing(TasksIni());
+        ScopedHandle holder = testing_support::HoldExclusively(TasksIni());
         EXPECT_TRUE(holder.IsValid());
         for (int i = 0; i < rounds; ++i) service_.ManageTasks();
         std::string log = LogText();

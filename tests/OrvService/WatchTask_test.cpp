@@ -169,7 +169,7 @@ TEST_F(WatchTaskTest, ChangesWithinTwoSecondsOfTheLastNotedOneAreIgnored) {
 TEST_F(WatchTaskTest, AChangeTheTaskFileRefusesIsStillNotedAndSaysSo) {
     WriteDoc("folder=" + scratch_.File("site").str() + "\r\n");
     std::unique_ptr<WatchTask> task = Load();
-    ScopedHandle holder = testing_support::HoldWithoutSharing(ini_->GetPath());
+    ScopedHandle holder = testing_support::HoldExclusively(ini_->GetPath());
     ASSERT_TRUE(holder.IsValid());
     EXPECT_FALSE(task->OnChange());
     EXPECT_NE(CTime(), task->GetLastEvent());

@@ -2,12 +2,14 @@
 #include "common/NTServiceRes.h"
 #include <gtest/gtest.h>
 #include <algorithm>
+#include <functional>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
 namespace {
-// Stands in for the service control manager: hands out a fake handle and keeps every report.
+// Stands in for the service control manager: hands out a fake handle and keeps every report;
+// onSend, when set, runs while a report is being sent (after it was kept).
 class RecordingPort : public ServiceStatusPort {
 public:
     SERVICE_STATUS_HANDLE RegisterHandlerEx(const char* name, LPHANDLER_FUNCTION_EX handler, void*) override {
@@ -23,6 +25,7 @@ public:
     BOOL SetStatus(SERVICE_STATUS_HANDLE handle, const SERVICE_STATUS& status) override {
         EXPECT_EQ(Handle(), handle);
         reports.push_back(status);
+        if (onSend) onSend(status);
         return TRUE;
     }
     static SERVICE_STATUS_HANDLE Handle() { return reinterpret_cast<SERVICE_STATUS_HANDLE>(0x1234); }
@@ -31,6 +34,7 @@ public:
     LPHANDLER_FUNCTION_EX handlerEx = nullptr;
     LPHANDLER_FUNCTION plainHandler = nullptr;
     std::vector<SERVICE_STATUS> reports;
+    std::function<void(const SERVICE_STATUS&)> onSend;
 };
 
 class RecordingSink : public EventLogSink {
@@ -158,28 +162,17 @@ TEST(StatusTest, ExitCodesGoOutOnlyWithStopped) {
     EXPECT_EQ(5u, r.port.reports[1].dwServiceSpecificExitCode);
 }
 
-namespace {
-// While the first report is on its way, the service's other thread reports again, as the worker
-// does while the control handler repeats the current state.
-class InterleavingPort : public RecordingPort {
-public:
-    BOOL SetStatus(SERVICE_STATUS_HANDLE handle, const SERVICE_STATUS& status) override {
-        RecordingPort::SetStatus(handle, status);
-        if (reports.size() == 1) {
-            nestedResults.push_back(service->ReportStatus(SERVICE_STOP_PENDING, 1, 100));
-            nestedResults.push_back(service->SetStatus(SERVICE_STOPPED, 0, 0, 0, 0, 0));
-        }
-        return TRUE;
-    }
-    CNTService* service = nullptr;
-    std::vector<BOOL> nestedResults;
-};
-}  // namespace
-
 TEST(StatusTest, ReportsMadeDuringASendFollowItAndNothingStaleComesLast) {
     TestService service;
-    InterleavingPort port;
-    port.service = &service;
+    RecordingPort port;
+    // While the first report is on its way, the service's other thread reports again, as the
+    // worker does while the control handler repeats the current state.
+    std::vector<BOOL> nestedResults;
+    port.onSend = [&](const SERVICE_STATUS&) {
+        if (port.reports.size() != 1) return;
+        nestedResults.push_back(service.ReportStatus(SERVICE_STOP_PENDING, 1, 100));
+        nestedResults.push_back(service.SetStatus(SERVICE_STOPPED, 0, 0, 0, 0, 0));
+    };
     service.SetStatusPort(&port);
     ASSERT_TRUE(service.RegisterCtrlHandler());
     service.ReportStatus(SERVICE_RUNNING);
@@ -187,7 +180,7 @@ TEST(StatusTest, ReportsMadeDuringASendFollowItAndNothingStaleComesLast) {
     ASSERT_EQ(2u, port.reports.size());
     EXPECT_EQ(static_cast<DWORD>(SERVICE_RUNNING), port.reports[0].dwCurrentState);
     EXPECT_EQ(static_cast<DWORD>(SERVICE_STOPPED), port.reports[1].dwCurrentState);
-    EXPECT_EQ((std::vector<BOOL>{TRUE, TRUE}), port.nestedResults);
+    EXPECT_EQ((std::vector<BOOL>{TRUE, TRUE}), nestedResults);
     // Afterwards each report goes out on its own again.
     service.ReportCurrentStatus();
     ASSERT_EQ(3u, port.reports.size());
@@ -232,32 +225,22 @@ TEST(StatusTest, RepeatedCurrentStateNeverUndoesAReportMadeMeanwhile) {
     }
 }
 
-namespace {
-// Keeps the bytes of the service object as its stopped report goes out: from then on the process
-// may end and the object go, so none of them may change afterwards.
-class SnapshotPort : public RecordingPort {
-public:
-    BOOL SetStatus(SERVICE_STATUS_HANDLE handle, const SERVICE_STATUS& status) override {
-        RecordingPort::SetStatus(handle, status);
-        const BYTE* bytes = reinterpret_cast<const BYTE*>(service);
-        if (status.dwCurrentState == SERVICE_STOPPED) atStop.assign(bytes, bytes + sizeof(TestService));
-        return TRUE;
-    }
-    const TestService* service = nullptr;
-    std::vector<BYTE> atStop;
-};
-}  // namespace
-
 TEST(StatusTest, TheStoppedReportIsTheLastTouchOfTheServiceObject) {
     TestService service;
-    SnapshotPort port;
-    port.service = &service;
+    RecordingPort port;
+    // The bytes of the service object as its stopped report goes out: from then on the process
+    // may end and the object go, so none of them may change afterwards.
+    std::vector<BYTE> atStop;
+    port.onSend = [&](const SERVICE_STATUS& status) {
+        const BYTE* bytes = reinterpret_cast<const BYTE*>(&service);
+        if (status.dwCurrentState == SERVICE_STOPPED) atStop.assign(bytes, bytes + sizeof(TestService));
+    };
     service.SetStatusPort(&port);
     char name[] = "OrvTestSvc";
     LPSTR argv[] = {name, nullptr};
     CNTService::StaticServiceMain(1, argv);
-    ASSERT_EQ(sizeof(TestService), port.atStop.size());
-    EXPECT_TRUE(std::equal(port.atStop.begin(), port.atStop.end(), reinterpret_cast<const BYTE*>(&service)));
+    ASSERT_EQ(sizeof(TestService), atStop.size());
+    EXPECT_TRUE(std::equal(atStop.begin(), atStop.end(), reinterpret_cast<const BYTE*>(&service)));
 }
 
 TEST(StatusTest, NothingIsSentWithoutARegisteredHandle) {

@@ -23,6 +23,8 @@ DWORD ToPixel(COLORREF color) { return (GetRValue(color) << 16) | (GetGValue(col
 DibCanvas::DibCanvas(int width, int height, COLORREF fill)
     : dc_(CreateCompatibleDC(nullptr)), bits_(nullptr), width_(width), height_(height) {
     bitmap_.Reset(MakeSection(width, height, &bits_));
+    if (!bitmap_.IsValid()) bits_ = nullptr;
+    if (!IsValid()) return;
     SelectObject(dc_.Get(), bitmap_.Get());
     Fill(fill);
 }

@@ -11,6 +11,8 @@ class DibCanvas {
 public:
     DibCanvas(int width, int height, COLORREF fill = RGB(255, 255, 255));
     HDC Dc() const { return dc_.Get(); }
+    // False when the system could not make the context or the section (then nothing is drawn).
+    bool IsValid() const { return dc_.IsValid() && bits_ != nullptr; }
     // x and y from the top left; the alpha byte is left out.
     COLORREF Pixel(int x, int y) const;
     void Fill(COLORREF color);

@@ -103,10 +103,6 @@ bool SecretLeftAt(const char* address, size_t length, const std::string& secret)
     return false;
 }
 
-ScopedHandle HoldWithoutSharing(const char* path) {
-    return ScopedHandle(CreateFileA(path, GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
-}
-
 void WriteFileBytes(const char* path, const std::string& bytes) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out << bytes;

@@ -2,7 +2,6 @@
 #pragma once
 #include "classlib/CString.h"
 #include "classlib/HandleOwner.h"
-#include "classlib/HandleOwner.h"
 #include <string>
 #include <utility>
 #include <vector>
@@ -49,8 +48,6 @@ bool InstallStandInGenerator(const CString& folder);
 // The memory is read through the system, so it may already be given back to the heap; the heap's
 // own bookkeeping at the start of a freed block is why a piece is enough.
 bool SecretLeftAt(const char* address, size_t length, const std::string& secret);
-// Opens the file without sharing, as a backup tool may hold it: nobody can write it meanwhile.
-ScopedHandle HoldWithoutSharing(const char* path);
 // Writes bytes to a file, replacing it.
 void WriteFileBytes(const char* path, const std::string& bytes);
 std::string ReadFileBytes(const char* path);

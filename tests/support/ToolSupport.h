@@ -1,11 +1,12 @@
-// Helpers of the programs in tests/tools: the sample windows' "--close-after MS" argument, and for
-// the benchmarks a millisecond clock, a message pump, and an allocation counter that a program
-// switches on once with COUNT_ALLOCATIONS().
+// Helpers of the programs in tests/tools: the sample windows' "--close-after MS" argument, the
+// start of the program a tool drives, and for the benchmarks a millisecond clock, a message pump,
+// and an allocation counter that a program switches on once with COUNT_ALLOCATIONS().
 #pragma once
 #include <windows.h>
 #include <cstdlib>
 #include <cstring>
 #include <new>
+#include <string>
 
 namespace testing_support {
 // The milliseconds after "--close-after" on the command line; 0 (stay open) without it.
@@ -13,6 +14,19 @@ inline UINT CloseAfterArgument() {
     for (int i = 1; i + 1 < __argc; ++i)
         if (std::strcmp(__argv[i], "--close-after") == 0) return static_cast<UINT>(std::atoi(__argv[i + 1]));
     return 0;
+}
+
+// Starts the program at the path, without arguments; false when it cannot be started. Only the
+// process handle is kept: the caller closes it.
+inline bool StartProgram(const char* path, PROCESS_INFORMATION& process) {
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof(startup);
+    std::string commandLine = std::string("\"") + path + "\"";
+    if (!CreateProcessA(path, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
+        return false;
+    CloseHandle(process.hThread);
+    process.hThread = nullptr;
+    return true;
 }
 
 inline double NowMs() {

@@ -3,40 +3,23 @@
 // drawing pass). Prints the first pass, then the median, fastest and slowest of the repeats, and
 // the process's GDI objects before and after the repeats. HtmlLabelBenchmark [REPEATS]
 #include "controls/htmllabel/HtmlDrawer.h"
+#include "support/DibCanvas.h"
+#include "support/ToolSupport.h"
 #include <windows.h>
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <vector>
 
-namespace {
-double Now() {
-    LARGE_INTEGER frequency, counter;
-    QueryPerformanceFrequency(&frequency);
-    QueryPerformanceCounter(&counter);
-    return static_cast<double>(counter.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart);
-}
+using testing_support::DibCanvas;
+using testing_support::NowMs;
 
+namespace {
 DWORD GdiObjects() { return GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS); }
 
 // Where GetGuiResources answers 0 (Wine), the objects the process could still make tell the same:
 // a pass that keeps objects leaves fewer.
-int FreeGdiSlots() {
-    std::vector<HBITMAP> made;
-    while (made.size() < 200000) {
-        HBITMAP bitmap = CreateBitmap(1, 1, 1, 1, nullptr);
-        if (!bitmap) break;
-        made.push_back(bitmap);
-    }
-    for (HBITMAP bitmap : made) DeleteObject(bitmap);
-    return static_cast<int>(made.size());
-}
-
-int Ink(const DWORD* pixels, size_t count) {
-    int ink = 0;
-    for (size_t i = 0; i < count; ++i) ink += (pixels[i] & 0xFFFFFF) != 0xFFFFFF;
-    return ink;
-}
+int FreeGdiSlots() { return static_cast<int>(testing_support::GdiHandleReserve(0).Held()); }
 
 CString Table() {
     CString table = "<table border=1 cellpadding=2 cellspacing=0>";
@@ -62,20 +45,12 @@ void Paint(CHtmlDrawer& drawer, HDC dc, const CString& markup) {
 
 int main(int argc, char** argv) {
     const int repeats = argc > 1 ? std::max(1, std::atoi(argv[1])) : 200;
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof(info.bmiHeader);
-    info.bmiHeader.biWidth = 800;
-    info.bmiHeader.biHeight = -2400;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    void* bits = nullptr;
-    ScopedBitmap section(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
-    ScopedDC dc(CreateCompatibleDC(nullptr));
-    if (!section || !dc) {
+    const int width = 800, height = 2400;
+    DibCanvas canvas(width, height);
+    if (!canvas.IsValid()) {
         std::printf("no memory DC\n");
         return 1;
     }
-    HGDIOBJ old = SelectObject(dc.Get(), section.Get());
 
     struct Case {
         const char* name;
@@ -89,21 +64,20 @@ int main(int argc, char** argv) {
     };
     std::printf("%-26s %9s %9s %9s %9s %14s %16s %8s\n", "markup", "first ms", "median", "min", "max",
                 "GDI objects", "free GDI slots", "ink px");
-    const size_t pixels = 800u * 2400u;
     for (Case& c : cases) {
         CHtmlDrawer drawer;
         drawer.SetMaxWidth(c.maxWidth);
-        std::fill(static_cast<DWORD*>(bits), static_cast<DWORD*>(bits) + pixels, 0xFFFFFFu);
-        double start = Now();
-        Paint(drawer, dc.Get(), c.markup);
-        const double first = Now() - start;
+        canvas.Fill(RGB(255, 255, 255));
+        double start = NowMs();
+        Paint(drawer, canvas.Dc(), c.markup);
+        const double first = NowMs() - start;
         const DWORD before = GdiObjects();
         const int slotsBefore = FreeGdiSlots();
         std::vector<double> times;
         for (int i = 0; i < repeats; ++i) {
-            start = Now();
-            Paint(drawer, dc.Get(), c.markup);
-            times.push_back(Now() - start);
+            start = NowMs();
+            Paint(drawer, canvas.Dc(), c.markup);
+            times.push_back(NowMs() - start);
         }
         const DWORD after = GdiObjects();
         const int slotsAfter = FreeGdiSlots();
@@ -112,8 +86,7 @@ int main(int argc, char** argv) {
         std::printf("%-26s %9.3f %9.3f %9.3f %9.3f %6lu -> %-5lu %7d -> %-7d %8d\n", c.name, first,
                     times[times.size() / 2], times.front(), times.back(), static_cast<unsigned long>(before),
                     static_cast<unsigned long>(after), slotsBefore, slotsAfter,
-                    Ink(static_cast<const DWORD*>(bits), pixels));
+                    width * height - canvas.Count(RGB(255, 255, 255)));
     }
-    SelectObject(dc.Get(), old);
     return 0;
 }

@@ -3,6 +3,7 @@
 // end, printing one line per step ("ok ..." or "FAILED ..."). Exit code: 0 when every step
 // passed and the manager ended with exit code 0.
 #include "support/ManagerDriver.h"
+#include "support/ToolSupport.h"
 #include <cstdio>
 #include <string>
 
@@ -21,15 +22,8 @@ bool Step(bool ok, const std::string& what) {
 
 int main(int argc, char** argv) {
     if (argc < 2) return 100;
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof(startup);
     PROCESS_INFORMATION process = {};
-    std::string commandLine = std::string("\"") + argv[1] + "\"";
-    if (!Step(CreateProcessA(argv[1], &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                             &process) != FALSE,
-              "the manager starts"))
-        return 1;
-    CloseHandle(process.hThread);
+    if (!Step(testing_support::StartProgram(argv[1], process), "the manager starts")) return 1;
     ManagerDriver manager;
     if (Step(manager.Attach(process.dwProcessId, 60000), "its main dialog \"Orvanti Service Manager\" opens")) {
         const char* const pages[] = {"Set-up", "Tasks", "Logs"};

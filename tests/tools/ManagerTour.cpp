@@ -8,6 +8,7 @@
 #include "OrvServiceManager/OrvServiceManagerRes.h"
 #include "common/Log.h"
 #include "support/ManagerDriver.h"
+#include "support/ToolSupport.h"
 #include <cstdio>
 #include <fstream>
 #include <string>
@@ -56,13 +57,8 @@ const char kRunning[] = "<font color=red>You cannot modify tasks while the servi
 int main(int argc, char** argv) {
     if (argc < 4) return 100;
     g_pictures = argv[2];
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof(startup);
     PROCESS_INFORMATION process = {};
-    std::string commandLine = std::string("\"") + argv[1] + "\"";
-    if (!CreateProcessA(argv[1], &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
-        return Check(false, "the manager starts"), 101;
-    CloseHandle(process.hThread);
+    if (!testing_support::StartProgram(argv[1], process)) return Check(false, "the manager starts"), 101;
     ManagerDriver manager;
     if (!Check(manager.Attach(process.dwProcessId, 30000), "the main dialog \"Orvanti Service Manager\" opens"))
         return g_failures;

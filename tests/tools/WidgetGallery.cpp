@@ -9,6 +9,7 @@
 #include "classlib/CWinApp.h"
 #include "controls/htmllabel/HtmlStatic.h"
 #include "tests/support/TestDialogsRes.h"
+#include "tests/support/ToolSupport.h"
 #include <commctrl.h>
 #include <cstdlib>
 #include <cstring>
@@ -85,13 +86,10 @@ class GalleryApp : public CWinApp {
 public:
     BOOL InitInstance() override {
         InitCommonControls();
-        UINT closeAfter = 0;
         int page = 0;
-        for (int i = 1; i + 1 < __argc; ++i) {
-            if (std::strcmp(__argv[i], "--close-after") == 0) closeAfter = static_cast<UINT>(std::atoi(__argv[i + 1]));
+        for (int i = 1; i + 1 < __argc; ++i)
             if (std::strcmp(__argv[i], "--page") == 0) page = std::atoi(__argv[i + 1]);
-        }
-        GalleryDialog dialog(closeAfter, page);
+        GalleryDialog dialog(testing_support::CloseAfterArgument(), page);
         m_pMainWnd = &dialog;
         dialog.DoModal();
         m_pMainWnd = nullptr;
