@@ -49,13 +49,8 @@ BOOL CTextView::PutToClipboard(const char* text) {
     if (!OpenClipboard(m_hWnd)) return FALSE;
     BOOL set = FALSE;
     if (EmptyClipboard()) {
-        const size_t size = std::strlen(text) + 1;
-        HGLOBAL data = GlobalAlloc(GMEM_MOVEABLE | GMEM_DDESHARE, size);
-        if (char* to = data ? static_cast<char*>(GlobalLock(data)) : nullptr) {
-            std::memcpy(to, text, size);
-            GlobalUnlock(data);
-            set = SetClipboardData(CF_TEXT, data) != nullptr;
-        }
+        HGLOBAL data = MakeGlobalText(text, std::strlen(text));
+        set = data && SetClipboardData(CF_TEXT, data) != nullptr;
         // The clipboard owns the memory only once it took it.
         if (data && !set) GlobalFree(data);
     }
