@@ -296,6 +296,7 @@ protected:
     void FinishMove(BOOL extend, BOOL keepColumn = FALSE);
     // One line up (-1) or down (1) in the column vertical moves keep.
     void MoveVertically(int step, BOOL extend);
+    // The ordered selection from the selection: run by everything that moves its ends.
     void OrderSelection();
     void InvalidateSelection();
     // The text position under a client point rounded to the nearer char edge.
@@ -355,7 +356,7 @@ protected:
     BOOL m_bWordSelection;
     BOOL m_bLineSelection;
     UINT_PTR m_nDragSelTimer;
-    CPoint m_ptDrawSelStart;
+    CPoint m_ptDrawSelStart;  // m_ptSelStart and m_ptSelEnd ordered, kept by OrderSelection
     CPoint m_ptDrawSelEnd;
     CPoint m_ptCursorPos;
     CPoint m_ptSelStart;

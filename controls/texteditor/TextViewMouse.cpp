@@ -253,7 +253,6 @@ void CTextView::OnKillFocus(CWnd* newWnd) {
 // ---- Dragging the selection out ---------------------------------------------------------------
 
 HGLOBAL CTextView::PrepareDragData() {
-    OrderSelection();
     if (!HasSelection()) return nullptr;
     CString text;
     GetText(m_ptDrawSelStart, m_ptDrawSelEnd, text);
