@@ -237,7 +237,7 @@ void CTextEditView::EditLines(int first, int last, void (CTextEditView::*edit)(i
     holdHorzUpdate_ = false;
     if (horzUpdatePending_) {
         horzUpdatePending_ = false;
-        m_nMaxLineColumns = -1;
+        ForgetMaxLineColumns();
         UpdateHorzScrollBar();
     }
     SelectWholeLines(first, last);

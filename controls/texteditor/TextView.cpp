@@ -62,12 +62,13 @@ END_MESSAGE_MAP()
 CTextView::CTextView()
     : m_bLastSearch(FALSE), m_bCursorMark(FALSE), m_dwLastSearchFlags(0), m_bCursorHidden(FALSE), m_nLineHeight(-1),
       m_nCharWidth(-1), m_nTabSize(4), m_bViewTabs(FALSE), m_bSelMargin(TRUE), m_bWordWrap(FALSE), m_nScreenLines(-1),
-      m_nScreenChars(-1), m_nMaxLineColumns(-1), m_nIdealColumn(-1), m_bFocused(FALSE), m_lfBaseFont(),
+      m_nScreenChars(-1), m_nMaxLineColumns(0), m_nIdealColumn(-1), m_bFocused(FALSE), m_lfBaseFont(),
       m_styledFontMade(), m_bPreparingToDrag(FALSE), m_bDraggingText(FALSE), m_bDragSelection(FALSE),
       m_bWordSelection(FALSE), m_bLineSelection(FALSE), m_nDragSelTimer(0), m_bBookmarkExist(FALSE),
       m_bMarginIconsTried(FALSE), m_pTextBuffer(nullptr), m_hAccel(nullptr), m_bShowInactiveSelection(FALSE),
       m_bDisableDragAndDrop(FALSE), m_bPrintHeader(FALSE), m_bPrintFooter(TRUE), m_nPrintLineHeight(0),
-      m_nTopLine(0), m_nOffsetChar(0), m_bSmoothScroll(FALSE), m_nParserKind(ParserNone), shownBars_(), barsSet_() {
+      m_nTopLine(0), m_nOffsetChar(0), m_bSmoothScroll(FALSE), m_nParserKind(ParserNone), widestLine_(-1), measuredLines_(0),
+      shownBars_(), barsSet_() {
     CTextView::ResetView();
 }
 
@@ -87,7 +88,7 @@ void CTextView::ResetView() {
     m_nLineHeight = -1;
     m_nCharWidth = -1;
     m_nTabSize = 4;
-    m_nMaxLineColumns = -1;
+    ForgetMaxLineColumns();
     m_nScreenLines = -1;
     m_nScreenChars = -1;
     m_nIdealColumn = -1;
@@ -199,6 +200,8 @@ void CTextView::UpdateView(TextBufferView*, CUpdateContext* context, DWORD flags
     if (flags & CTextBuffer::UpdateSingleLine) {
         textview_cache::ForgetFrom(m_parseStates, line);
         textview_cache::Forget(m_lineColumns, line);
+        // A forgotten width is measured again when the widest line is next asked for.
+        ForgetMaxLineColumns(line);
     } else {
         // Lines came or went from the line on: what lies before it stays true.
         textview_cache::Refit(m_parseStates, lineCount, line);
@@ -227,7 +230,8 @@ void CTextView::UpdateView(TextBufferView*, CUpdateContext* context, DWORD flags
     }
     if (flags & CTextBuffer::UpdateVertRange) UpdateVertScrollBar();
     if (flags & CTextBuffer::UpdateHorzRange) {
-        m_nMaxLineColumns = -1;
+        // An append to a long log measures the new lines, not the whole text again.
+        ForgetMaxLineColumns(line);
         UpdateHorzScrollBar();
     }
 }
@@ -267,7 +271,7 @@ void CTextView::SetTabSize(int tabSize) {
     if (tabSize < 1 || tabSize == m_nTabSize) return;
     m_nTabSize = tabSize;
     m_lineColumns.clear();
-    m_nMaxLineColumns = -1;
+    ForgetMaxLineColumns();
     UpdateHorzScrollBar();
     Invalidate(FALSE);
     RefreshCaret();
@@ -392,13 +396,23 @@ int CTextView::GetVisibleColumnCount() {
 }
 
 int CTextView::GetMaxLineColumns() {
-    if (m_nMaxLineColumns < 0) {
-        int widest = 0;
-        for (int line = 0, count = GetLineCount(); line < count; ++line)
-            widest = std::max(widest, GetLineColumns(line));
-        m_nMaxLineColumns = widest;
+    for (const int count = GetLineCount(); measuredLines_ < count; ++measuredLines_) {
+        const int columns = GetLineColumns(measuredLines_);
+        if (columns > m_nMaxLineColumns) {
+            m_nMaxLineColumns = columns;
+            widestLine_ = measuredLines_;
+        }
     }
     return m_nMaxLineColumns;
+}
+
+void CTextView::ForgetMaxLineColumns(int fromLine) {
+    if (fromLine <= widestLine_) {
+        m_nMaxLineColumns = 0;
+        widestLine_ = -1;
+        fromLine = 0;
+    }
+    measuredLines_ = std::min(measuredLines_, std::max(0, fromLine));
 }
 
 // ---- Colours ----------------------------------------------------------------------------------

@@ -155,7 +155,7 @@ public:
     int GetFirstColumn() const { return m_nOffsetChar; }
     int GetVisibleLineCount();    // whole rows in the client area; 0 without a window
     int GetVisibleColumnCount();  // whole columns right of the margin
-    int GetMaxLineColumns();      // the widest line
+    int GetMaxLineColumns();      // the widest line; measures only the lines not measured yet
     int ColumnOfChar(int line, int charIndex);
     // The char a column falls on; inside a tab, the nearer edge.
     int CharOfColumn(int line, int column);
@@ -296,6 +296,7 @@ protected:
     void FinishMove(BOOL extend, BOOL keepColumn = FALSE);
     // One line up (-1) or down (1) in the column vertical moves keep.
     void MoveVertically(int step, BOOL extend);
+    // The ordered selection from the selection: run by everything that moves its ends.
     void OrderSelection();
     void InvalidateSelection();
     // The text position under a client point rounded to the nearer char edge.
@@ -316,6 +317,9 @@ protected:
     void FindNext(DWORD flags);
     void Rewrap(int width);
     void CalcLineMetrics();
+    // The lines from fromLine on changed width (all of them by default): the widest line is kept
+    // when it lies before them, else every line is measured again.
+    void ForgetMaxLineColumns(int fromLine = 0);
     // One piece of a row in one colour index, split where the selection starts and ends; the
     // origin and its column move past it.
     void DrawPiece(CDC* dc, const CRect& rect, int line, int from, int to, int colorIndex, COLORREF lineText,
@@ -337,7 +341,7 @@ protected:
     BOOL m_bWordWrap;
     int m_nScreenLines;
     int m_nScreenChars;
-    int m_nMaxLineColumns;
+    int m_nMaxLineColumns;  // the widest of the lines measured so far, 0 before any
     int m_nIdealColumn;  // kept by vertical moves, -1: the cursor's
     BOOL m_bFocused;
     CPoint m_ptAnchor;
@@ -352,7 +356,7 @@ protected:
     BOOL m_bWordSelection;
     BOOL m_bLineSelection;
     UINT_PTR m_nDragSelTimer;
-    CPoint m_ptDrawSelStart;
+    CPoint m_ptDrawSelStart;  // m_ptSelStart and m_ptSelEnd ordered, kept by OrderSelection
     CPoint m_ptDrawSelEnd;
     CPoint m_ptCursorPos;
     CPoint m_ptSelStart;
@@ -388,6 +392,8 @@ private:
     void SetScrollBar(int bar, const SCROLLINFO& info);
 
     ScopedCursor marginCursor_, hotWordCursor_;
+    int widestLine_;     // the line m_nMaxLineColumns was measured on, -1: none wider than 0
+    int measuredLines_;  // m_nMaxLineColumns covers the lines before this one
     SCROLLINFO shownBars_[2];  // what the horizontal and the vertical bar show, once set
     bool barsSet_[2];
     CTextBlockList blocks_;  // one row's blocks, reused: a long line needs more than a stack holds

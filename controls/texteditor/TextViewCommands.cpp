@@ -34,7 +34,6 @@ void CTextView::OnEditSelectAll() { SelectToEnd(); }
 void CTextView::OnUpdateEditSelectAll(CCmdUI* ui) { ui->Enable(TRUE); }
 
 void CTextView::CopySelection() {
-    OrderSelection();
     if (!HasSelection()) return;
     CString text;
     GetText(m_ptDrawSelStart, m_ptDrawSelEnd, text);
@@ -49,13 +48,8 @@ BOOL CTextView::PutToClipboard(const char* text) {
     if (!OpenClipboard(m_hWnd)) return FALSE;
     BOOL set = FALSE;
     if (EmptyClipboard()) {
-        const size_t size = std::strlen(text) + 1;
-        HGLOBAL data = GlobalAlloc(GMEM_MOVEABLE | GMEM_DDESHARE, size);
-        if (char* to = data ? static_cast<char*>(GlobalLock(data)) : nullptr) {
-            std::memcpy(to, text, size);
-            GlobalUnlock(data);
-            set = SetClipboardData(CF_TEXT, data) != nullptr;
-        }
+        HGLOBAL data = MakeGlobalText(text, std::strlen(text));
+        set = data && SetClipboardData(CF_TEXT, data) != nullptr;
         // The clipboard owns the memory only once it took it.
         if (data && !set) GlobalFree(data);
     }
@@ -97,7 +91,6 @@ void CTextView::SelectFoundText(CPoint position, int length) {
 }
 
 CPoint CTextView::GetSearchStart(CPoint position, DWORD flags) {
-    OrderSelection();
     if ((flags & FIND_DIRECTION_UP) && HasSelection() && m_ptDrawSelEnd == position) return m_ptDrawSelStart;
     return position;
 }
@@ -122,7 +115,6 @@ void CTextView::OnEditFind() {
         dialog.m_bWholeWord = app->GetProfileInt(kFindSection, "WholeWord", 0) != 0;
         dialog.m_sText = app->GetProfileString(kFindSection, "FindWhat", "");
     }
-    OrderSelection();
     if (HasSelection() && m_ptDrawSelStart.y == m_ptDrawSelEnd.y)
         GetText(m_ptDrawSelStart, m_ptDrawSelEnd, dialog.m_sText);
     dialog.m_ptCurrentPos = m_ptCursorPos;

@@ -2,10 +2,10 @@
 // selection out), the pointer shape and the focus.
 #include "controls/texteditor/TextView.h"
 #include "classlib/COleDataSource.h"
+#include "controls/texteditor/GlobalText.h"
 #include "controls/texteditor/TextBuffer.h"
 #include "controls/texteditor/TextEditorRes.h"
 #include <algorithm>
-#include <cstring>
 
 namespace {
 CPoint PointerInClient(HWND hwnd) {
@@ -253,19 +253,11 @@ void CTextView::OnKillFocus(CWnd* newWnd) {
 // ---- Dragging the selection out ---------------------------------------------------------------
 
 HGLOBAL CTextView::PrepareDragData() {
-    OrderSelection();
     if (!HasSelection()) return nullptr;
     CString text;
     GetText(m_ptDrawSelStart, m_ptDrawSelEnd, text);
-    HGLOBAL data = GlobalAlloc(GMEM_MOVEABLE | GMEM_DDESHARE, text.GetLength() + 1);
+    HGLOBAL data = MakeGlobalText(text.GetString(), static_cast<size_t>(text.GetLength()));
     if (!data) return nullptr;
-    char* to = static_cast<char*>(GlobalLock(data));
-    if (!to) {
-        GlobalFree(data);
-        return nullptr;
-    }
-    std::memcpy(to, text.GetString(), text.GetLength() + 1);
-    GlobalUnlock(data);
     m_ptDraggedTextBegin = m_ptDrawSelStart;
     m_ptDraggedTextEnd = m_ptDrawSelEnd;
     return data;

@@ -167,7 +167,7 @@ void CTextView::OnSize(UINT type, int cx, int cy) {
     m_nScreenLines = m_nScreenChars = -1;
     if (m_bWordWrap && m_pTextBuffer) {
         Rewrap(GetVisibleColumnCount());
-        m_nMaxLineColumns = -1;
+        ForgetMaxLineColumns();
         m_lineColumns.clear();
     }
     UpdateVertScrollBar();

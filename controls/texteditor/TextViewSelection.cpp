@@ -60,13 +60,11 @@ void CTextView::SetSelection(CPoint start, CPoint end) {
 }
 
 void CTextView::GetSelection(CPoint& start, CPoint& end) {
-    OrderSelection();
     start = m_ptDrawSelStart;
     end = m_ptDrawSelEnd;
 }
 
 BOOL CTextView::IsPosSelected(CPoint position) {
-    OrderSelection();
     return IsCharSelected(position.x, position.y);
 }
 
@@ -85,7 +83,6 @@ void CTextView::FinishMove(BOOL extend, BOOL keepColumn) {
 }
 
 void CTextView::MoveLeft(BOOL extend) {
-    OrderSelection();
     if (HasSelection() && !extend) {
         m_ptCursorPos = m_ptDrawSelStart;
     } else if (m_ptCursorPos.x > 0) {
@@ -98,7 +95,6 @@ void CTextView::MoveLeft(BOOL extend) {
 }
 
 void CTextView::MoveRight(BOOL extend) {
-    OrderSelection();
     if (HasSelection() && !extend) {
         m_ptCursorPos = m_ptDrawSelEnd;
     } else if (m_ptCursorPos.x < GetLineLength(m_ptCursorPos.y)) {
@@ -111,7 +107,6 @@ void CTextView::MoveRight(BOOL extend) {
 }
 
 void CTextView::MoveWordLeft(BOOL extend) {
-    OrderSelection();
     if (HasSelection() && !extend) {
         MoveLeft(extend);
         return;
@@ -134,7 +129,6 @@ void CTextView::MoveWordLeft(BOOL extend) {
 }
 
 void CTextView::MoveWordRight(BOOL extend) {
-    OrderSelection();
     if (HasSelection() && !extend) {
         MoveRight(extend);
         return;
@@ -165,7 +159,6 @@ void CTextView::MoveUp(BOOL extend) { MoveVertically(-1, extend); }
 void CTextView::MoveDown(BOOL extend) { MoveVertically(1, extend); }
 
 void CTextView::MoveVertically(int step, BOOL extend) {
-    OrderSelection();
     if (HasSelection() && !extend) m_ptCursorPos = step < 0 ? m_ptDrawSelStart : m_ptDrawSelEnd;
     const int line = m_ptCursorPos.y + step;
     if (line >= 0 && line < GetLineCount()) {
@@ -176,7 +169,6 @@ void CTextView::MoveVertically(int step, BOOL extend) {
 }
 
 void CTextView::MovePageUp(BOOL extend) {
-    OrderSelection();
     // At least one line a page, so a window of one row or none still moves up.
     const int page = std::max(1, GetVisibleLineCount() - 1);
     const int top = std::max(0, m_nTopLine - page);
@@ -190,7 +182,6 @@ void CTextView::MovePageUp(BOOL extend) {
 }
 
 void CTextView::MovePageDown(BOOL extend) {
-    OrderSelection();
     const int page = std::max(1, GetVisibleLineCount() - 1), last = GetLineCount() - 1;
     const int top = std::min(last, m_nTopLine + page);
     if (top != m_nTopLine) {
@@ -203,7 +194,6 @@ void CTextView::MovePageDown(BOOL extend) {
 }
 
 void CTextView::MoveHome(BOOL extend) {
-    OrderSelection();
     const int length = GetLineLength(m_ptCursorPos.y);
     const char* chars = GetLineText(m_ptCursorPos.y);
     int first = 0;
@@ -213,19 +203,16 @@ void CTextView::MoveHome(BOOL extend) {
 }
 
 void CTextView::MoveEnd(BOOL extend) {
-    OrderSelection();
     m_ptCursorPos.x = GetLineLength(m_ptCursorPos.y);
     FinishMove(extend);
 }
 
 void CTextView::MoveTextBegin(BOOL extend) {
-    OrderSelection();
     m_ptCursorPos = CPoint(0, 0);
     FinishMove(extend);
 }
 
 void CTextView::MoveTextEnd(BOOL extend) {
-    OrderSelection();
     const int last = GetLineCount() - 1;
     m_ptCursorPos = CPoint(GetLineLength(last), last);
     FinishMove(extend);

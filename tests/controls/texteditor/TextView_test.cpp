@@ -7,6 +7,8 @@
 #include "tests/support/GuiTestSupport.h"
 #include "tests/support/TextViewTestSupport.h"
 #include <gtest/gtest.h>
+#include <algorithm>
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -28,7 +30,11 @@ public:
         m_lastFindWhat = text;
         m_dwLastSearchFlags = flags;
     }
-    std::map<int, int> parsed;
+    int GetLineColumns(int line) override {
+        ++measured[line];
+        return CTextView::GetLineColumns(line);
+    }
+    std::map<int, int> parsed, measured;
 };
 typedef testing_support::TextViewHost<ProbeView> Host;
 
@@ -188,6 +194,40 @@ TEST(TextViewTest, CachesAreMadeWhenFirstStoredAndKeptBeforeAChange) {
     view.ResetView();
     Row afterReset(view, 3);
     EXPECT_GE(view.CachedState(3), 0);
+}
+
+TEST(TextViewTest, TheWidestLineFollowsEditsAndAppendsMeasureOnlyTheNewLines) {
+    Host host(Lines(200).c_str());  // lines 100 to 199 are the widest, 8 columns
+    ProbeView& view = host.view;
+    CTextBuffer& buffer = host.buffer;
+    int endLine = 0, endChar = 0;
+    CPoint undone;
+    const struct {
+        const char* edit;
+        std::function<void()> run;
+        int firstMeasured;  // no line before it is measured for the edit; -1: any may be
+    } steps[] = {
+        {"append a wider line", [&] { view.AppendText("\r\nwide wide wide"); }, 199},
+        {"delete the widest line", [&] { buffer.DeleteText(nullptr, 199, 8, 200, 14); }, -1},
+        {"undo the delete", [&] { buffer.Undo(undone); }, 199},
+        {"widen an early line", [&] { buffer.InsertText(nullptr, 5, 0, "\t\t\tx", endLine, endChar); }, -1},
+        {"append a narrow line", [&] { view.AppendText("\r\nshort"); }, 200},
+        {"double the tab size", [&] { view.SetTabSize(8); }, -1},
+        {"narrow the early line", [&] { buffer.DeleteText(nullptr, 5, 0, 5, 4); }, -1},
+    };
+    EXPECT_EQ(8, view.GetMaxLineColumns());
+    for (const auto& step : steps) {
+        view.measured.clear();
+        step.run();
+        const std::map<int, int> measured = view.measured;
+        int widest = 0;
+        for (int line = 0; line < view.GetLineCount(); ++line) widest = std::max(widest, view.GetLineColumns(line));
+        EXPECT_EQ(widest, view.GetMaxLineColumns()) << step.edit;
+        if (step.firstMeasured < 0) continue;
+        ASSERT_FALSE(measured.empty()) << step.edit;
+        EXPECT_GE(measured.begin()->first, step.firstMeasured) << step.edit;
+    }
+    EXPECT_EQ(14, view.GetMaxLineColumns());  // the undone line is the widest again
 }
 
 TEST(TextViewTest, MovesAndTheirExtendingTwins) {
