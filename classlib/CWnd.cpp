@@ -46,7 +46,11 @@ private:
 HWND SafeHandle(const CWnd* wnd) { return wnd ? wnd->m_hWnd : nullptr; }
 
 // The temporary CWnd of a window that is not ours.
-struct TempWnd : CWnd {};
+struct TempWnd : CWnd {
+    static void AttachTemporary(TempWnd* temporary, HWND hwnd) { temporary->m_hWnd = hwnd; }
+    static void ForgetTemporary(TempWnd* temporary) { temporary->m_hWnd = nullptr; }
+};
+typedef TempMap<TempWnd, HWND> WndTempMap;
 }  // namespace
 
 namespace tempmap {
@@ -57,34 +61,6 @@ void CleanAll() {
 }  // namespace tempmap
 
 void AfxDeleteTempMaps() { tempmap::CleanAll(); }
-
-// Temporary CWnd objects of windows that are not ours, emptied with the other temporary maps.
-struct WndTempMap {
-    static std::unordered_map<HWND, CWnd*>& Map() {
-        thread_local struct Holder {
-            std::unordered_map<HWND, CWnd*> map;
-            bool registered = false;
-            ~Holder() {
-                for (auto& e : map) {
-                    e.second->m_hWnd = nullptr;
-                    delete e.second;
-                }
-            }
-        } holder;
-        if (!holder.registered) {
-            holder.registered = true;
-            tempmap::RegisterCleaner(&Clean);
-        }
-        return holder.map;
-    }
-    static void Clean() {
-        for (auto& e : Map()) {
-            e.second->m_hWnd = nullptr;
-            delete e.second;
-        }
-        Map().clear();
-    }
-};
 
 namespace msgmap {
 CWnd* WndOf(HWND h) { return h ? CWnd::FromHandle(h) : nullptr; }
@@ -123,30 +99,18 @@ CWnd* CWnd::FromHandlePermanent(HWND hwnd) {
 CWnd* CWnd::FromHandle(HWND hwnd) {
     if (!hwnd) return nullptr;
     if (CWnd* wnd = FromHandlePermanent(hwnd)) return wnd;
-    auto& temps = WndTempMap::Map();
-    auto it = temps.find(hwnd);
-    if (it != temps.end()) return it->second;
-    CWnd* wnd = new TempWnd;
-    wnd->m_hWnd = hwnd;
-    temps[hwnd] = wnd;
-    return wnd;
+    return WndTempMap::Get(hwnd);
 }
 
 void CWnd::GetHandleMapCounts(int* permanent, int* temporary) {
     if (permanent) *permanent = static_cast<int>(State().permanent.size());
-    if (temporary) *temporary = static_cast<int>(WndTempMap::Map().size());
+    if (temporary) *temporary = WndTempMap::Count();
 }
 
 BOOL CWnd::Attach(HWND hwnd) {
     if (!hwnd || m_hWnd || FromHandlePermanent(hwnd)) return FALSE;
     // A temporary of the same window would now be a second object for it.
-    auto& temps = WndTempMap::Map();
-    auto it = temps.find(hwnd);
-    if (it != temps.end()) {
-        it->second->m_hWnd = nullptr;
-        delete it->second;
-        temps.erase(it);
-    }
+    WndTempMap::Remove(hwnd);
     State().permanent[hwnd] = this;
     m_hWnd = hwnd;
     permanent_ = true;
