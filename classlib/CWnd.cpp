@@ -45,6 +45,10 @@ private:
 
 HWND SafeHandle(const CWnd* wnd) { return wnd ? wnd->m_hWnd : nullptr; }
 
+// The colour queries a parent gets for its controls, WM_CTLCOLORMSGBOX to WM_CTLCOLORSTATIC: one
+// run of numbers, whose offset is the CTLCOLOR_* kind.
+bool IsCtlColor(UINT message) { return message >= WM_CTLCOLORMSGBOX && message <= WM_CTLCOLORSTATIC; }
+
 // The temporary CWnd of a window that is not ours.
 struct TempWnd : CWnd {
     static void AttachTemporary(TempWnd* temporary, HWND hwnd) { temporary->m_hWnd = hwnd; }
@@ -336,16 +340,10 @@ BOOL CWnd::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result)
         *result = answer;
         return TRUE;
     }
-    case WM_CTLCOLORMSGBOX:
-    case WM_CTLCOLOREDIT:
-    case WM_CTLCOLORLISTBOX:
-    case WM_CTLCOLORBTN:
-    case WM_CTLCOLORDLG:
-    case WM_CTLCOLORSCROLLBAR:
-    case WM_CTLCOLORSTATIC:
-        if (ReflectToChild(reinterpret_cast<HWND>(lParam), message, wParam, lParam, result)) return TRUE;
-        break;
     default:
+        // A colour query goes to the control it is about first.
+        if (IsCtlColor(message) && ReflectToChild(reinterpret_cast<HWND>(lParam), message, wParam, lParam, result))
+            return TRUE;
         break;
     }
     MessageCall call = {message, wParam, lParam, 0, nullptr, 0};
@@ -365,6 +363,12 @@ BOOL CWnd::OnChildNotify(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* re
 
 BOOL CWnd::ReflectChildNotify(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) {
     MessageCall call = {message, wParam, lParam, 0, nullptr, 0};
+    if (IsCtlColor(message)) {
+        const MessageMapEntry* entry = FindEntry(kReflectCtlColor, 0, 0);
+        if (!entry || !entry->thunk(this, call)) return FALSE;  // call.message stays the query's kind
+        *result = call.result;
+        return TRUE;
+    }
     UINT code = 0;
     switch (message) {
     case WM_COMMAND:
@@ -379,18 +383,6 @@ BOOL CWnd::ReflectChildNotify(UINT message, WPARAM wParam, LPARAM lParam, LRESUL
         call.extra = header;
         code = static_cast<UINT>(header->code);
         break;
-    }
-    case WM_CTLCOLORMSGBOX:
-    case WM_CTLCOLOREDIT:
-    case WM_CTLCOLORLISTBOX:
-    case WM_CTLCOLORBTN:
-    case WM_CTLCOLORDLG:
-    case WM_CTLCOLORSCROLLBAR:
-    case WM_CTLCOLORSTATIC: {
-        const MessageMapEntry* entry = FindEntry(kReflectCtlColor, 0, 0);
-        if (!entry || !entry->thunk(this, call)) return FALSE;  // call.message stays the query's kind
-        *result = call.result;
-        return TRUE;
     }
     default:
         return FALSE;
