@@ -3,6 +3,7 @@
 #include "classlib/CDataExchange.h"
 #include "classlib/CGdiObject.h"
 #include "classlib/CMenu.h"
+#include "classlib/CSync.h"
 #include "classlib/CWinApp.h"
 #include "classlib/Controls.h"
 #include "classlib/ExceptionBarrier.h"
@@ -209,16 +210,11 @@ CreationHook::~CreationHook() {
 
 const char* AfxRegisterWndClass(UINT classStyle, HCURSOR cursor, HBRUSH background, HICON icon) {
     static std::set<std::string> names;
-    static CRITICAL_SECTION lock;
-    static bool ready = [] {
-        InitializeCriticalSection(&lock);
-        return true;
-    }();
-    (void)ready;
+    static CCriticalSection lock;
     char name[128];
     wsprintfA(name, "Orv:%p:%x:%p:%p:%p", static_cast<void*>(AfxGetInstanceHandle()), classStyle,
               static_cast<void*>(cursor), static_cast<void*>(background), static_cast<void*>(icon));
-    EnterCriticalSection(&lock);
+    CSingleLock held(&lock, TRUE);
     auto it = names.find(name);
     if (it == names.end()) {
         WNDCLASSA wc = {};
@@ -232,9 +228,7 @@ const char* AfxRegisterWndClass(UINT classStyle, HCURSOR cursor, HBRUSH backgrou
         WNDCLASSA existing;
         if (GetClassInfoA(wc.hInstance, name, &existing) || RegisterClassA(&wc)) it = names.insert(name).first;
     }
-    const char* result = it == names.end() ? nullptr : it->c_str();
-    LeaveCriticalSection(&lock);
-    return result;
+    return it == names.end() ? nullptr : it->c_str();
 }
 
 BOOL CWnd::PreCreateWindow(CREATESTRUCTA& cs) {
