@@ -279,10 +279,8 @@ BOOL CWnd::CreateEx(DWORD exStyle, const char* className, const char* windowName
 BOOL CWnd::DestroyWindow() {
     if (!m_hWnd) return FALSE;
     HWND hwnd = m_hWnd;
-    if (!permanent_) {
-        m_hWnd = nullptr;
-        return ::DestroyWindow(hwnd);
-    }
+    // A permanent object lets go of its window when WM_NCDESTROY arrives; any other at once.
+    if (!permanent_) m_hWnd = nullptr;
     return ::DestroyWindow(hwnd);
 }
 
