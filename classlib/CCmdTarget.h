@@ -221,7 +221,6 @@ template <auto P> bool Message(CCmdTarget* t, MessageCall& c) {
     c.result = (Obj<P>(t)->*P)(c.wParam, c.lParam);
     return true;
 }
-template <auto P> bool Command(CCmdTarget* t, MessageCall&) { (Obj<P>(t)->*P)(); return true; }
 template <auto P> bool CommandRange(CCmdTarget* t, MessageCall& c) { (Obj<P>(t)->*P)(c.id); return true; }
 template <auto P> bool UpdateUi(CCmdTarget* t, MessageCall& c) {
     (Obj<P>(t)->*P)(static_cast<CCmdUI*>(c.extra));
@@ -279,11 +278,11 @@ template <auto P> bool Notify(CCmdTarget* t, MessageCall& c) {
 #define ON_MESSAGE(msg, fn) {static_cast<UINT>(msg), 0, 0, 0, &msgmap::Message<&ThisClass::fn>},
 
 // Commands. void fn(); ON_COMMAND_RANGE: void fn(UINT id); update: void fn(CCmdUI*).
-#define ON_COMMAND(id, fn) {WM_COMMAND, CN_COMMAND, id, id, &msgmap::Command<&ThisClass::fn>},
+#define ON_COMMAND(id, fn) {WM_COMMAND, CN_COMMAND, id, id, &msgmap::Void<&ThisClass::fn>},
 #define ON_COMMAND_RANGE(first, last, fn) {WM_COMMAND, CN_COMMAND, first, last, &msgmap::CommandRange<&ThisClass::fn>},
 #define ON_UPDATE_COMMAND_UI(id, fn) {kUpdateCommandUi, 0, id, id, &msgmap::UpdateUi<&ThisClass::fn>},
 // Control notifications through WM_COMMAND: void fn().
-#define ON_CONTROL(code, id, fn) {WM_COMMAND, static_cast<UINT>(code), id, id, &msgmap::Command<&ThisClass::fn>},
+#define ON_CONTROL(code, id, fn) {WM_COMMAND, static_cast<UINT>(code), id, id, &msgmap::Void<&ThisClass::fn>},
 #define ON_BN_CLICKED(id, fn) ON_CONTROL(BN_CLICKED, id, fn)
 #define ON_STN_CLICKED(id, fn) ON_CONTROL(STN_CLICKED, id, fn)
 #define ON_EN_CHANGE(id, fn) ON_CONTROL(EN_CHANGE, id, fn)
@@ -292,7 +291,7 @@ template <auto P> bool Notify(CCmdTarget* t, MessageCall& c) {
 // Reflected to the control itself. WM_COMMAND notifications: void fn(); WM_NOTIFY ones:
 // void fn(NMHDR*, LRESULT*); colour queries: HBRUSH CtlColor(CDC*, UINT ctlColorKind), where a
 // NULL answer lets the parent answer instead.
-#define ON_CONTROL_REFLECT(code, fn) {kReflectBase + WM_COMMAND, static_cast<UINT>(code), 0, 0xFFFF, &msgmap::Command<&ThisClass::fn>},
+#define ON_CONTROL_REFLECT(code, fn) {kReflectBase + WM_COMMAND, static_cast<UINT>(code), 0, 0xFFFF, &msgmap::Void<&ThisClass::fn>},
 #define ON_NOTIFY_REFLECT(code, fn) {kReflectBase + WM_NOTIFY, static_cast<UINT>(code), 0, 0xFFFF, &msgmap::Notify<&ThisClass::fn>},
 #define ON_WM_CTLCOLOR_REFLECT() {kReflectCtlColor, 0, 0, 0, &msgmap::CtlColorReflect<&ThisClass::CtlColor>},
 

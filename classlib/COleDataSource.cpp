@@ -1,23 +1,34 @@
 #include "classlib/COleDataSource.h"
+#include "classlib/HandleOwner.h"
 #include <shlobj.h>
 #include <cstring>
 #include <vector>
+
+HGLOBAL AfxCopyGlobalMemory(HGLOBAL data) {
+    const void* from = data ? GlobalLock(data) : nullptr;
+    if (!from) return nullptr;
+    const SIZE_T size = GlobalSize(data);
+    ScopedGlobal copy(GlobalAlloc(GMEM_MOVEABLE | GMEM_DDESHARE, size));
+    void* to = copy ? GlobalLock(copy.Get()) : nullptr;
+    if (to) {
+        std::memcpy(to, from, size);
+        GlobalUnlock(copy.Get());
+    }
+    GlobalUnlock(data);
+    return to ? copy.Release() : nullptr;
+}
 
 // One COM object is both the data object the targets read and the drop source the drag loop
 // asks. Its methods are called by the system: none of them throws.
 class COleDataSource::Impl final : public IDataObject, public IDropSource {
 public:
-    ~Impl() {
-        for (const Entry& e : entries_) GlobalFree(e.data);
-    }
     void Cache(CLIPFORMAT format, HGLOBAL data) {
         for (Entry& e : entries_)
             if (e.format == format) {
-                GlobalFree(e.data);
-                e.data = data;
+                e.data.Reset(data);
                 return;
             }
-        entries_.push_back(Entry{format, data});
+        entries_.push_back(Entry{format, ScopedGlobal(data)});
     }
 
     // IUnknown
@@ -46,17 +57,8 @@ public:
         if (!format || !medium) return E_INVALIDARG;
         const Entry* entry = Find(format);
         if (!entry) return DV_E_FORMATETC;
-        const SIZE_T size = GlobalSize(entry->data);
-        HGLOBAL copy = GlobalAlloc(GMEM_MOVEABLE | GMEM_DDESHARE, size);
-        const void* from = GlobalLock(entry->data);
-        void* to = copy ? GlobalLock(copy) : nullptr;
-        if (from && to) std::memcpy(to, from, size);
-        if (from) GlobalUnlock(entry->data);
-        if (to) GlobalUnlock(copy);
-        if (!from || !to) {
-            if (copy) GlobalFree(copy);
-            return E_OUTOFMEMORY;
-        }
+        HGLOBAL copy = AfxCopyGlobalMemory(entry->data.Get());
+        if (!copy) return E_OUTOFMEMORY;
         medium->tymed = TYMED_HGLOBAL;
         medium->hGlobal = copy;
         medium->pUnkForRelease = nullptr;
@@ -100,7 +102,7 @@ public:
 private:
     struct Entry {
         CLIPFORMAT format;
-        HGLOBAL data;
+        ScopedGlobal data;
     };
     const Entry* Find(const FORMATETC* format) const {
         if (!(format->tymed & TYMED_HGLOBAL) || format->dwAspect != DVASPECT_CONTENT) return nullptr;

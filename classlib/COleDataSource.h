@@ -6,6 +6,10 @@
 
 typedef DWORD DROPEFFECT;
 
+// A copy of a block of global memory in a new movable block, which the caller frees; null when
+// the block cannot be read or the copy cannot be made.
+HGLOBAL AfxCopyGlobalMemory(HGLOBAL data);
+
 class COleDataSource {
 public:
     COleDataSource();

@@ -27,17 +27,7 @@ HGLOBAL COleDataObject::GetGlobalData(CLIPFORMAT format) const {
     if (m_lpDataObject->GetData(&wanted, &medium) != S_OK) return nullptr;
     if (medium.tymed == TYMED_HGLOBAL && !medium.pUnkForRelease) return medium.hGlobal;
     // Memory the source keeps: take a copy and give the medium back.
-    HGLOBAL copy = nullptr;
-    if (medium.tymed == TYMED_HGLOBAL && medium.hGlobal) {
-        const SIZE_T size = GlobalSize(medium.hGlobal);
-        const void* from = GlobalLock(medium.hGlobal);
-        copy = from ? GlobalAlloc(GMEM_MOVEABLE | GMEM_DDESHARE, size) : nullptr;
-        if (void* to = copy ? GlobalLock(copy) : nullptr) {
-            CopyMemory(to, from, size);
-            GlobalUnlock(copy);
-        }
-        if (from) GlobalUnlock(medium.hGlobal);
-    }
+    HGLOBAL copy = medium.tymed == TYMED_HGLOBAL ? AfxCopyGlobalMemory(medium.hGlobal) : nullptr;
     ReleaseStgMedium(&medium);
     return copy;
 }

@@ -3,6 +3,7 @@
 #include "classlib/CDataExchange.h"
 #include "classlib/CGdiObject.h"
 #include "classlib/CMenu.h"
+#include "classlib/CSync.h"
 #include "classlib/CWinApp.h"
 #include "classlib/Controls.h"
 #include "classlib/ExceptionBarrier.h"
@@ -45,8 +46,16 @@ private:
 
 HWND SafeHandle(const CWnd* wnd) { return wnd ? wnd->m_hWnd : nullptr; }
 
+// The colour queries a parent gets for its controls, WM_CTLCOLORMSGBOX to WM_CTLCOLORSTATIC: one
+// run of numbers, whose offset is the CTLCOLOR_* kind.
+bool IsCtlColor(UINT message) { return message >= WM_CTLCOLORMSGBOX && message <= WM_CTLCOLORSTATIC; }
+
 // The temporary CWnd of a window that is not ours.
-struct TempWnd : CWnd {};
+struct TempWnd : CWnd {
+    static void AttachTemporary(TempWnd* temporary, HWND hwnd) { temporary->m_hWnd = hwnd; }
+    static void ForgetTemporary(TempWnd* temporary) { temporary->m_hWnd = nullptr; }
+};
+typedef TempMap<TempWnd, HWND> WndTempMap;
 }  // namespace
 
 namespace tempmap {
@@ -57,34 +66,6 @@ void CleanAll() {
 }  // namespace tempmap
 
 void AfxDeleteTempMaps() { tempmap::CleanAll(); }
-
-// Temporary CWnd objects of windows that are not ours, emptied with the other temporary maps.
-struct WndTempMap {
-    static std::unordered_map<HWND, CWnd*>& Map() {
-        thread_local struct Holder {
-            std::unordered_map<HWND, CWnd*> map;
-            bool registered = false;
-            ~Holder() {
-                for (auto& e : map) {
-                    e.second->m_hWnd = nullptr;
-                    delete e.second;
-                }
-            }
-        } holder;
-        if (!holder.registered) {
-            holder.registered = true;
-            tempmap::RegisterCleaner(&Clean);
-        }
-        return holder.map;
-    }
-    static void Clean() {
-        for (auto& e : Map()) {
-            e.second->m_hWnd = nullptr;
-            delete e.second;
-        }
-        Map().clear();
-    }
-};
 
 namespace msgmap {
 CWnd* WndOf(HWND h) { return h ? CWnd::FromHandle(h) : nullptr; }
@@ -123,30 +104,18 @@ CWnd* CWnd::FromHandlePermanent(HWND hwnd) {
 CWnd* CWnd::FromHandle(HWND hwnd) {
     if (!hwnd) return nullptr;
     if (CWnd* wnd = FromHandlePermanent(hwnd)) return wnd;
-    auto& temps = WndTempMap::Map();
-    auto it = temps.find(hwnd);
-    if (it != temps.end()) return it->second;
-    CWnd* wnd = new TempWnd;
-    wnd->m_hWnd = hwnd;
-    temps[hwnd] = wnd;
-    return wnd;
+    return WndTempMap::Get(hwnd);
 }
 
 void CWnd::GetHandleMapCounts(int* permanent, int* temporary) {
     if (permanent) *permanent = static_cast<int>(State().permanent.size());
-    if (temporary) *temporary = static_cast<int>(WndTempMap::Map().size());
+    if (temporary) *temporary = WndTempMap::Count();
 }
 
 BOOL CWnd::Attach(HWND hwnd) {
     if (!hwnd || m_hWnd || FromHandlePermanent(hwnd)) return FALSE;
     // A temporary of the same window would now be a second object for it.
-    auto& temps = WndTempMap::Map();
-    auto it = temps.find(hwnd);
-    if (it != temps.end()) {
-        it->second->m_hWnd = nullptr;
-        delete it->second;
-        temps.erase(it);
-    }
+    WndTempMap::Remove(hwnd);
     State().permanent[hwnd] = this;
     m_hWnd = hwnd;
     permanent_ = true;
@@ -241,16 +210,11 @@ CreationHook::~CreationHook() {
 
 const char* AfxRegisterWndClass(UINT classStyle, HCURSOR cursor, HBRUSH background, HICON icon) {
     static std::set<std::string> names;
-    static CRITICAL_SECTION lock;
-    static bool ready = [] {
-        InitializeCriticalSection(&lock);
-        return true;
-    }();
-    (void)ready;
+    static CCriticalSection lock;
     char name[128];
     wsprintfA(name, "Orv:%p:%x:%p:%p:%p", static_cast<void*>(AfxGetInstanceHandle()), classStyle,
               static_cast<void*>(cursor), static_cast<void*>(background), static_cast<void*>(icon));
-    EnterCriticalSection(&lock);
+    CSingleLock held(&lock, TRUE);
     auto it = names.find(name);
     if (it == names.end()) {
         WNDCLASSA wc = {};
@@ -264,9 +228,7 @@ const char* AfxRegisterWndClass(UINT classStyle, HCURSOR cursor, HBRUSH backgrou
         WNDCLASSA existing;
         if (GetClassInfoA(wc.hInstance, name, &existing) || RegisterClassA(&wc)) it = names.insert(name).first;
     }
-    const char* result = it == names.end() ? nullptr : it->c_str();
-    LeaveCriticalSection(&lock);
-    return result;
+    return it == names.end() ? nullptr : it->c_str();
 }
 
 BOOL CWnd::PreCreateWindow(CREATESTRUCTA& cs) {
@@ -317,10 +279,8 @@ BOOL CWnd::CreateEx(DWORD exStyle, const char* className, const char* windowName
 BOOL CWnd::DestroyWindow() {
     if (!m_hWnd) return FALSE;
     HWND hwnd = m_hWnd;
-    if (!permanent_) {
-        m_hWnd = nullptr;
-        return ::DestroyWindow(hwnd);
-    }
+    // A permanent object lets go of its window when WM_NCDESTROY arrives; any other at once.
+    if (!permanent_) m_hWnd = nullptr;
     return ::DestroyWindow(hwnd);
 }
 
@@ -372,16 +332,10 @@ BOOL CWnd::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result)
         *result = answer;
         return TRUE;
     }
-    case WM_CTLCOLORMSGBOX:
-    case WM_CTLCOLOREDIT:
-    case WM_CTLCOLORLISTBOX:
-    case WM_CTLCOLORBTN:
-    case WM_CTLCOLORDLG:
-    case WM_CTLCOLORSCROLLBAR:
-    case WM_CTLCOLORSTATIC:
-        if (ReflectToChild(reinterpret_cast<HWND>(lParam), message, wParam, lParam, result)) return TRUE;
-        break;
     default:
+        // A colour query goes to the control it is about first.
+        if (IsCtlColor(message) && ReflectToChild(reinterpret_cast<HWND>(lParam), message, wParam, lParam, result))
+            return TRUE;
         break;
     }
     MessageCall call = {message, wParam, lParam, 0, nullptr, 0};
@@ -401,6 +355,12 @@ BOOL CWnd::OnChildNotify(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* re
 
 BOOL CWnd::ReflectChildNotify(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) {
     MessageCall call = {message, wParam, lParam, 0, nullptr, 0};
+    if (IsCtlColor(message)) {
+        const MessageMapEntry* entry = FindEntry(kReflectCtlColor, 0, 0);
+        if (!entry || !entry->thunk(this, call)) return FALSE;  // call.message stays the query's kind
+        *result = call.result;
+        return TRUE;
+    }
     UINT code = 0;
     switch (message) {
     case WM_COMMAND:
@@ -415,18 +375,6 @@ BOOL CWnd::ReflectChildNotify(UINT message, WPARAM wParam, LPARAM lParam, LRESUL
         call.extra = header;
         code = static_cast<UINT>(header->code);
         break;
-    }
-    case WM_CTLCOLORMSGBOX:
-    case WM_CTLCOLOREDIT:
-    case WM_CTLCOLORLISTBOX:
-    case WM_CTLCOLORBTN:
-    case WM_CTLCOLORDLG:
-    case WM_CTLCOLORSCROLLBAR:
-    case WM_CTLCOLORSTATIC: {
-        const MessageMapEntry* entry = FindEntry(kReflectCtlColor, 0, 0);
-        if (!entry || !entry->thunk(this, call)) return FALSE;  // call.message stays the query's kind
-        *result = call.result;
-        return TRUE;
     }
     default:
         return FALSE;

@@ -1,7 +1,7 @@
 // Owner of one platform handle of any kind: releases it with its kind's function when it goes.
 // Every handle the programs keep (kernel objects, registry keys, service-manager handles,
 // modules, GDI objects, icons, cursors, image lists, memory DCs, find handles, the service
-// database lock, event-log handles) is held by one of
+// database lock, event-log handles, global memory blocks) is held by one of
 // the aliases below, so there is one way to own a handle and none is closed by hand.
 #pragma once
 #include <windows.h>
@@ -139,6 +139,7 @@ typedef HandleOwner<handle_traits::NullIsInvalid<HIMAGELIST, BOOL, ImageList_Des
 // A DC made with CreateCompatibleDC or CreateDC (never one from GetDC: that one is released).
 typedef HandleOwner<handle_traits::NullIsInvalid<HDC, BOOL, DeleteDC>> ScopedDC;
 typedef HandleOwner<handle_traits::NullIsInvalid<HMENU, BOOL, DestroyMenu>> ScopedMenu;
+typedef HandleOwner<handle_traits::NullIsInvalid<HGLOBAL, HGLOBAL, GlobalFree>> ScopedGlobal;
 typedef HandleOwner<handle_traits::WindowDc> ScopedWindowDC;
 typedef HandleOwner<handle_traits::Paint> ScopedPaint;
 template <class T>

@@ -37,6 +37,16 @@ public:
         }
         map.clear();
     }
+    // Frees the temporary of the handle, if there is one (a permanent object takes the handle).
+    static void Remove(H handle) {
+        auto& map = Map();
+        auto it = map.find(handle);
+        if (it == map.end()) return;
+        T* object = it->second;
+        map.erase(it);
+        T::ForgetTemporary(object);
+        delete object;
+    }
     static int Count() { return static_cast<int>(Map().size()); }
 
 private:

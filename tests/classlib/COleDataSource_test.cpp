@@ -37,3 +37,21 @@ TEST(COleDataSourceTest, TargetsReadCopiesOfTheOfferedFormatsOnly) {
     formats->Release();
     EXPECT_EQ(1u, data->Release());  // the source keeps its own reference
 }
+
+TEST(COleDataSourceTest, GlobalMemoryCopiesAreWholeAndSeparate) {
+    EXPECT_EQ(nullptr, AfxCopyGlobalMemory(nullptr));
+    for (const char* text : {"x", "dragged text", "a longer line of text that spans more than a few bytes"}) {
+        HGLOBAL original = Text(text);
+        HGLOBAL copy = AfxCopyGlobalMemory(original);
+        ASSERT_NE(nullptr, copy) << text;
+        EXPECT_EQ(GlobalSize(original), GlobalSize(copy)) << text;
+        char* copied = static_cast<char*>(GlobalLock(copy));
+        EXPECT_STREQ(text, copied);
+        copied[0] = '#';  // the original does not change with it
+        GlobalUnlock(copy);
+        EXPECT_EQ(text[0], *static_cast<const char*>(GlobalLock(original)));
+        GlobalUnlock(original);
+        GlobalFree(original);
+        GlobalFree(copy);
+    }
+}

@@ -312,9 +312,22 @@ TEST(HandleMapTest, DestroyedWindowsLeaveNoEntryBehind) {
     HWND foreign = CreateWindowExA(0, "STATIC", "", WS_CHILD, 0, 0, 5, 5, parentHwnd, nullptr, nullptr, nullptr);
     EXPECT_EQ(&child, CWnd::FromHandle(childHwnd));
     EXPECT_EQ(&child, parent.GetDlgItem(5));
+    int temporaries = 0, temporariesWithForeign = 0, temporariesAttached = 0;
+    CWnd::GetHandleMapCounts(nullptr, &temporaries);
     CWnd* temporary = CWnd::FromHandle(foreign);
     ASSERT_NE(nullptr, temporary);
     EXPECT_EQ(nullptr, CWnd::FromHandlePermanent(foreign));
+    CWnd::GetHandleMapCounts(nullptr, &temporariesWithForeign);
+    EXPECT_EQ(temporaries + 1, temporariesWithForeign);
+    {
+        // An object that takes the window over frees its temporary.
+        CWnd adopted;
+        ASSERT_TRUE(adopted.Attach(foreign));
+        EXPECT_EQ(&adopted, CWnd::FromHandle(foreign));
+        CWnd::GetHandleMapCounts(nullptr, &temporariesAttached);
+        EXPECT_EQ(temporaries, temporariesAttached);
+        adopted.Detach();
+    }
 
     ASSERT_TRUE(parent.DestroyWindow());  // the child goes with it
     EXPECT_EQ(2, ended);
