@@ -1,6 +1,9 @@
 #include "common/IniFile.h"
 #include "common/Exception.h"
+#include <algorithm>
 #include <climits>
+#include <cstring>
+#include <vector>
 
 namespace {
 const char* const kSafeIniMutexName = "Brellix.OrvService.SafeIniReader";
@@ -74,6 +77,31 @@ BOOL IniFile::WriteInt(int value, const char* section, const char* key) const {
 BOOL IniFile::EmptySection(const char* section) const {
     // An empty key list removes every key, keeping the section header.
     return WritePrivateProfileSectionA(section, "\0", path_);
+}
+
+int LastTaskSectionNumber(const IniFile& file) {
+    std::vector<char> names(4096);
+    DWORD n = 0;
+    for (;;) {
+        n = GetPrivateProfileSectionNamesA(names.data(), static_cast<DWORD>(names.size()), file.GetPath());
+        // A list that did not fit comes back as the buffer's size less two.
+        if (n + 2 < names.size()) break;
+        names.resize(names.size() * 2);
+    }
+    names[n] = names[n + 1] = '\0';
+    int last = 0;
+    for (const char* name = names.data(); *name; name += strlen(name) + 1) {
+        // Sections are found by name case-insensitively, but "Task05" is not "Task5".
+        if (_strnicmp(name, "Task", 4) != 0) continue;
+        const char* digits = name + 4;
+        if (*digits < '1' || *digits > '9') continue;
+        long long number = 0;
+        const char* p = digits;
+        for (; *p >= '0' && *p <= '9' && number <= INT_MAX; ++p) number = number * 10 + (*p - '0');
+        if (*p != '\0' || number > INT_MAX) continue;
+        last = std::max(last, static_cast<int>(number));
+    }
+    return last;
 }
 
 SafeIniReader::SafeIniReader(const CString& path, const CString& section)

@@ -60,6 +60,11 @@ private:
     CString section_;
 };
 
+// The number of the last "Task<N>" section the file holds (0 for none). Loaders go no further
+// than this, whatever TasksCount says: a hand-edited count far beyond the file must not cost a
+// pass per missing number.
+int LastTaskSectionNumber(const IniFile& file);
+
 // "%d:%d:%d;%d:%d": local year, month, day, hour and minute.
 CString FormatIniTime(const CTime& time);
 // The zero time for empty, garbled or out-of-range text.

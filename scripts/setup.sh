@@ -13,5 +13,3 @@ if [ ${#need[@]} -gt 0 ]; then
   $SUDO apt-get update -qq
   DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq "${need[@]}" >/dev/null
 fi
-# The 32-bit deliverables' smoke run needs Wine's 32-bit side and an emulator to run it.
-"$(dirname "$0")/setup-i386.sh"

@@ -6,6 +6,7 @@
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 build=${1:-$here/build-i686}
+mkdir -p "$build"; build=$(cd "$build" && pwd)   # Wine takes only an absolute prefix path
 work="$build/smoke"
 prefix="$work/wineprefix"
 . "$here/scripts/service-session.sh"

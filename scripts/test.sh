@@ -3,6 +3,7 @@
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 build=${1:-$here/build-x86_64}
+mkdir -p "$build"; build=$(cd "$build" && pwd)   # Wine takes only an absolute prefix path
 "$here/scripts/configure.sh" x86_64 "$build"
 cmake --build "$build" -j"$(nproc)"
 prefix="$build/wineprefix"
