@@ -1,22 +1,29 @@
 #!/usr/bin/env bash
-# Lets this machine run 32-bit Windows programs: Wine's 32-bit side (wine32:i386), and, because
-# the kernel here runs no 32-bit code, the user-mode emulator qemu-i386 registered with
-# binfmt_misc for 32-bit x86 ELF programs. Run as root at every set-up: each part is done only
-# when missing, so that on a machine already set up it takes a fraction of a second.
+# Lets this machine run 32-bit Windows programs for the smoke run: Wine's 32-bit side
+# (wine32:i386), and, because the kernel here runs no 32-bit code, the user-mode emulator
+# qemu-i386 registered with binfmt_misc for 32-bit x86 ELF programs. Each part is done only when
+# missing, so that on a machine already set up it takes a fraction of a second.
+# Exit codes: 0 ready; 2 the runtime cannot be had on this machine (the archive cannot supply a
+# part, or the kernel refuses the handler), with a last line "setup-i386.sh: unavailable: WHY";
+# any other code: the set-up itself failed, and says where.
 set -euo pipefail
-SUDO=""; [ "$(id -u)" -eq 0 ] || SUDO=sudo
+setup_name=setup-i386.sh
+. "$(dirname "$0")/setup-lib.sh"
 # Our own folder: the private apt state (apt/) and the unpacked emulator package (root/).
-state=/opt/orvanti-qemu
+state=${ORV_I386_STATE:-/opt/orvanti-qemu}
 qemu="$state/root/usr/bin/qemu-i386"
 min_qemu=10   # bookworm's own 7.2 needs minutes per Wine process start, then crashes
 # binfmt_misc drops its entries at reboot, and a name already taken may point elsewhere.
 entry=/proc/sys/fs/binfmt_misc/qemu-i386
 
+unavailable() {
+  echo "setup-i386.sh: unavailable: $*" >&2
+  exit 2
+}
+
 # Builds of several work trees may set up at once: one at a time, the others then find it done.
 exec 9>"${TMPDIR:-/tmp}/orvanti-setup-i386.lock"
 flock 9
-
-installed() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok installed'; }
 
 # 1. Wine's 32-bit loader and libraries.
 if ! dpkg --print-foreign-architectures | grep -qx i386; then
@@ -25,22 +32,22 @@ if ! dpkg --print-foreign-architectures | grep -qx i386; then
 fi
 if ! installed wine32:i386; then
   echo "Installing: wine32:i386"
-  $SUDO apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends wine32:i386 >/dev/null
+  apt_update
+  apt_install --no-install-recommends -- wine32:i386 ||
+    unavailable "the package archive cannot supply wine32:i386 at the versions this system needs ($apt_reason)"
 fi
 
 # 2. The emulator, from the backports suite of the machine's own Debian mirror, fetched through
 #    an apt list of our own so that the system's sources and lists stay as they are.
-qemu_major() { "$qemu" --version 2>/dev/null | sed -n '1s/^qemu-i386 version \([0-9]*\)\..*/\1/p'; }
+qemu_major() {  # empty when there is no emulator yet, or it does not run
+  { "$qemu" --version 2>/dev/null || true; } | sed -n '1s/^qemu-i386 version \([0-9]*\)\..*/\1/p'
+}
 fresh_qemu=0
 major=$(qemu_major)
 if [ -z "$major" ] || [ "$major" -lt "$min_qemu" ]; then
-  mirror=$(apt-get indextargets --no-release-info --format '$(TARGET_OF) $(RELEASE) $(REPO_URI)' |
-           awk '$1 == "deb" && $2 == "bookworm" { print $3; exit }')
-  if [ -z "$mirror" ]; then
-    echo "setup-i386.sh: no bookworm mirror in this machine's apt sources" >&2
-    exit 1
-  fi
+  mirror=$(apt-get indextargets --no-release-info --format '$(TARGET_OF) $(RELEASE) $(REPO_URI)' 2>/dev/null |
+           awk '$1 == "deb" && $2 == "bookworm" { print $3; exit }' || true)
+  [ -n "$mirror" ] || unavailable "no bookworm mirror in this machine's apt sources, to fetch qemu-user from"
   echo "Fetching qemu-user from bookworm-backports ($mirror)"
   apt_dir="$state/apt"
   $SUDO mkdir -p "$apt_dir/sources.list.d" "$apt_dir/preferences.d" "$apt_dir/lists/partial" \
@@ -51,10 +58,14 @@ if [ -z "$major" ] || [ "$major" -lt "$min_qemu" ]; then
            -o Dir::Etc::Preferences="$apt_dir/preferences" -o Dir::Etc::PreferencesParts="$apt_dir/preferences.d"
            -o Dir::State::Lists="$apt_dir/lists" -o Dir::Cache="$apt_dir/cache"
            -o Acquire::Languages=none)
-  $SUDO apt-get "${private[@]}" update -qq
+  apt_update "${private[@]}"
   download=$(mktemp -d)
   chmod 777 "$download"   # apt fetches as its own unprivileged user
-  (cd "$download" && $SUDO apt-get "${private[@]}" download -qq qemu-user/bookworm-backports)
+  if ! fetched=$(cd "$download" && $SUDO apt-get "${private[@]}" -o Acquire::Retries=3 download -qq \
+                   qemu-user/bookworm-backports 2>&1); then
+    rm -rf "$download"
+    unavailable "qemu-user cannot be fetched from bookworm-backports ($(printf '%s\n' "$fetched" | grep -m1 '^E:' || echo "apt-get download failed"))"
+  fi
   # The package holds an emulator for every processor: only the one for 32-bit x86 is kept.
   $SUDO rm -rf "$state/root"
   $SUDO mkdir -p "$state/root"
@@ -62,8 +73,7 @@ if [ -z "$major" ] || [ "$major" -lt "$min_qemu" ]; then
   rm -rf "$download"
   major=$(qemu_major)
   if [ -z "$major" ] || [ "$major" -lt "$min_qemu" ]; then
-    echo "setup-i386.sh: $qemu does not run as qemu-i386 $min_qemu or later" >&2
-    exit 1
+    unavailable "$qemu from bookworm-backports does not run as qemu-i386 $min_qemu or later"
   fi
   fresh_qemu=1
 fi
@@ -73,17 +83,19 @@ fi
 #    opened program (which it may not be allowed to read), C takes the credentials from the
 #    program rather than the emulator, F opens the emulator now, so it works in any namespace.
 if ! mountpoint -q /proc/sys/fs/binfmt_misc; then
-  $SUDO mount -t binfmt_misc binfmt_misc /proc/sys/fs/binfmt_misc
+  $SUDO mount -t binfmt_misc binfmt_misc /proc/sys/fs/binfmt_misc 2>/dev/null ||
+    unavailable "binfmt_misc cannot be mounted on this machine"
 fi
 registered() {
   [ -f "$entry" ] && grep -qx enabled "$entry" && grep -qx "interpreter $qemu" "$entry" &&
     grep -qx 'flags: POCF' "$entry"
 }
 if [ "$fresh_qemu" = 1 ] || ! registered; then
-  [ -f "$entry" ] && echo -1 | $SUDO tee "$entry" >/dev/null
+  if [ -f "$entry" ]; then echo -1 | $SUDO tee "$entry" >/dev/null; fi
   magic='\x7fELF\x01\x01\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00\x02\x00\x03\x00'
   mask='\xff\xff\xff\xff\xff\xff\xff\x00\xff\xff\xff\xff\xff\xff\xff\xff\xfe\xff\xff\xff'
-  printf ':qemu-i386:M::%s:%s:%s:POCF' "$magic" "$mask" "$qemu" | $SUDO tee /proc/sys/fs/binfmt_misc/register >/dev/null
-  registered || { echo "setup-i386.sh: the i386 handler did not register" >&2; exit 1; }
+  printf ':qemu-i386:M::%s:%s:%s:POCF' "$magic" "$mask" "$qemu" |
+    $SUDO tee /proc/sys/fs/binfmt_misc/register >/dev/null 2>&1 || true
+  registered || unavailable "the kernel did not take the handler for 32-bit x86 programs ($entry)"
   echo "Registered $qemu for 32-bit x86 programs"
 fi
