@@ -53,6 +53,7 @@ esac
 SHIM
 chmod +x "$shims"/*
 export PATH="$shims:$PATH" ORV_APT_PAUSE=0 TMPDIR="$scratch"
+unset ORV_REQUIRE_I686 ORV_I386_STATE
 
 failures=0
 passes=0
