@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <atomic>
 #include <functional>
+#include <new>
 #include <set>
 #include <string>
 #include <thread>
@@ -26,6 +27,9 @@ public:
     void OnFileNameChanged(const CString& o, const CString& n) override { Note("renamed " + o.str() + " -> " + n.str()); }
     void OnWatchStarted(DWORD e, const CString& f) override { Note("started " + std::to_string(e) + " " + f.str()); }
     void OnWatchStopped(const CString& f) override { Note("stopped " + f.str()); }
+    void OnReadDirectoryChangesError(DWORD e, const CString& f) override {
+        Note("error " + std::to_string(e) + " " + f.str());
+    }
 
     std::vector<std::string> Calls() {
         CSingleLock lock(&lock_, TRUE);
@@ -71,6 +75,24 @@ bool WaitFor(const std::function<bool()>& condition, DWORD ms = 10000) {
         if (GetTickCount() - start > ms) return false;
         Sleep(20);
     }
+}
+
+// What the packet hook and the poster of the fault tests act on.
+std::string g_hookedFolder;
+std::atomic<int> g_hookedPackets(0);
+
+void ThrowWhileBuildingRecords(const CString& folder, LONG state) {
+    if (state == WatchInfo::kWatching && folder.str() == g_hookedFolder) throw std::bad_alloc();
+}
+
+void CountPackets(const CString& folder, LONG) {
+    if (folder.str() == g_hookedFolder) ++g_hookedPackets;
+}
+
+BOOL WINAPI RefuseWatchPackets(HANDLE port, DWORD bytes, ULONG_PTR key, LPOVERLAPPED overlapped) {
+    if (key == 0) return PostQueuedCompletionStatus(port, bytes, key, overlapped);
+    SetLastError(ERROR_NO_SYSTEM_RESOURCES);
+    return FALSE;
 }
 
 }  // namespace
@@ -291,4 +313,54 @@ TEST(FolderWatcherTest, AHandlerMayUnwatchFromItsOwnCallback) {
     ASSERT_TRUE(WaitFor([&] { return handler.done.load(); }));
     EXPECT_EQ(0, watcher.GetWatchCount());
     EXPECT_TRUE(handler.Has("stopped " + dir.Path().str()));
+}
+
+TEST(FolderWatcherTest, AFailureWhileBuildingChangeRecordsEndsThatWatchOnlyAndIsReportedOnce) {
+    ScratchFolder dir;
+    CreateDirectoryA(dir.File("a"), nullptr);
+    CreateDirectoryA(dir.File("b"), nullptr);
+    Recorder handler;
+    FolderWatcher watcher;
+    ASSERT_EQ(0u, watcher.WatchDirectory(dir.File("a"), kFilter, &handler, false));
+    ASSERT_EQ(0u, watcher.WatchDirectory(dir.File("b"), kFilter, &handler, false));
+    g_hookedFolder = dir.File("a").str();
+    SetPacketHookForTesting(ThrowWhileBuildingRecords);
+    WriteFileBytes(dir.File("a\\1.txt"), "1");
+    const std::string failure = "error " + std::to_string(ERROR_NOT_ENOUGH_MEMORY) + " " + dir.File("a").str();
+    ASSERT_TRUE(WaitFor([&] { return handler.Has(failure); })) << ::testing::PrintToString(handler.Calls());
+    WriteFileBytes(dir.File("a\\2.txt"), "2");
+    WriteFileBytes(dir.File("b\\3.txt"), "3");
+    EXPECT_TRUE(WaitFor([&] { return handler.Has("added " + dir.File("b\\3.txt").str()); }));
+    SetPacketHookForTesting(nullptr);
+    EXPECT_EQ(1u, handler.CountPrefix("error "));
+    EXPECT_FALSE(handler.Has("added " + dir.File("a\\2.txt").str()));
+    EXPECT_FALSE(watcher.IsWatching(dir.File("a")));
+    EXPECT_TRUE(watcher.IsWatching(dir.File("b")));
+    EXPECT_TRUE(watcher.UnwatchAll());
+}
+
+TEST(FolderWatcherTest, AStopThatCannotBePostedFreesTheWatchOnlyAfterItsLastCompletion) {
+    ScratchFolder dir;
+    Recorder handler;
+    FolderWatcher watcher;
+    ASSERT_EQ(0u, watcher.WatchDirectory(dir.Path(), kFilter, &handler, true));
+    g_hookedFolder = dir.Path().str();
+    g_hookedPackets = 0;
+    SetPacketHookForTesting(CountPackets);
+    SetCompletionPosterForTesting(RefuseWatchPackets);
+    EXPECT_TRUE(watcher.UnwatchDirectory(dir.Path()));
+    const int seen = g_hookedPackets;
+    // The cancelled read's completion came in before the watch was freed, and none after.
+    EXPECT_EQ(1, seen);
+    Sleep(300);
+    EXPECT_EQ(seen, g_hookedPackets);
+    SetCompletionPosterForTesting(nullptr);
+    SetPacketHookForTesting(nullptr);
+    EXPECT_EQ(0, watcher.GetWatchCount());
+    EXPECT_EQ(0, handler.GetWatcherUseCount());
+    // The thread lives on for the next watch.
+    ASSERT_EQ(0u, watcher.WatchDirectory(dir.Path(), kFilter, &handler, true));
+    WriteFileBytes(dir.File("after.txt"), "1");
+    EXPECT_TRUE(WaitFor([&] { return handler.Has("added " + dir.File("after.txt").str()); }));
+    EXPECT_TRUE(watcher.UnwatchAll());
 }

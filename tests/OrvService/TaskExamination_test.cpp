@@ -4,6 +4,7 @@
 #include "OrvService/ExaminationTestSupport.h"
 #include "common/Exception.h"
 #include "common/ProcessRunner.h"
+#include <cstdio>
 #include <new>
 
 using namespace examination_test;
@@ -97,6 +98,45 @@ TEST_F(TaskExaminationTest, LoadFailureOtherThanExceptionIsCountedAndTheRestLoad
     std::string log = LogText();
     EXPECT_NE(std::string::npos, LinePos(log, "Unable to load Task2: Unknown problem occurred."));
     EXPECT_NE(std::string::npos, LinePos(log, "Successfully loaded 2 of 3 task(s). Unable to load 1 task(s)."));
+}
+
+TEST_F(TaskExaminationTest, NumbersBeyondTheLastSectionAreReportedInOneLineAndNotTried) {
+    struct Case {
+        int count;
+        std::vector<int> sections;
+        std::vector<std::string> lines;  // the load's log lines, in order
+    } cases[] = {
+        {2147483647,
+         {1, 2},
+         {"Unable to load Task3 to Task2147483647: the task file holds no task section after Task2.",
+          "Successfully loaded 2 of 2147483647 task(s). Unable to load 2147483645 task(s)."}},
+        // A gap keeps its own line; the number right after the last section is named alone.
+        {4,
+         {1, 3},
+         {"Unable to load Task2: Unknown task type.",
+          "Unable to load Task4: the task file holds no task section after Task3.",
+          "Successfully loaded 2 of 4 task(s). Unable to load 2 task(s)."}},
+        {3, {}, {"Unable to load Task1 to Task3: the task file holds no task section.", "No task(s) to be loaded."}},
+        // A count below the sections present still bounds the load.
+        {1, {1, 2}, {"Successfully loaded 1 task(s)."}},
+    };
+    for (const Case& c : cases) {
+        DeleteFileA(TasksIni());
+        for (int n : c.sections) AddPeriodicalTask(n, "");
+        IniFile(TasksIni()).WriteInt(c.count, "General", "TasksCount");
+        const size_t before = LogText().size();
+        DWORD start = GetTickCount();
+        service_.LoadTasks();
+        DWORD elapsed = GetTickCount() - start;
+        if (c.count == 2147483647) std::printf("load with TasksCount=%d: %lu ms\n", c.count, elapsed);
+        std::vector<std::string> lines;
+        std::string log = LogText().substr(before);
+        for (size_t at = 0, end; (end = log.find("\r\n", at)) != std::string::npos; at = end + 2) {
+            size_t text = log.find("  ", at);
+            if (text != std::string::npos && text < end) lines.push_back(log.substr(text + 2, end - text - 2));
+        }
+        EXPECT_EQ(c.lines, lines) << "TasksCount=" << c.count;
+    }
 }
 
 TEST_F(TaskExaminationTest, StartsADueTaskOnceAndStopBroadcastEndsTheRun) {
@@ -297,6 +337,14 @@ TEST_F(TaskExaminationTest, NoRunStartsWhileItsStartCannotBeStoredAndEachSpellOf
     service_.ManageTasks();
     EXPECT_NE(std::string::npos, LinePos(LogText(), "Unable to start process."));
     EXPECT_EQ(firstRun, task.GetReader()->ReadString("LastRun", "").str());
+
+    // Where no last run stood, none stands afterwards: not even an empty one.
+    AddPeriodicalTask(2, "");
+    service_.LoadTasks();
+    service_.ManageTasks();
+    char value[64] = "";
+    GetPrivateProfileStringA("Task2", "LastRun", "<absent>", value, sizeof(value), TasksIni());
+    EXPECT_STREQ("<absent>", value);
 }
 
 namespace {

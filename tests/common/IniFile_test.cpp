@@ -35,6 +35,10 @@ public:
         ints[key] = value;
         return TRUE;
     }
+    BOOL DeleteKey(const char* key) override {
+        ints.erase(key);
+        return TRUE;
+    }
     CString GetSection() override { return "Task1"; }
 };
 
