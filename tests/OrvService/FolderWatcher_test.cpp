@@ -80,13 +80,18 @@ bool WaitFor(const std::function<bool()>& condition, DWORD ms = 10000) {
 // What the packet hook and the poster of the fault tests act on.
 std::string g_hookedFolder;
 std::atomic<int> g_hookedPackets(0);
+// The watcher lets go of the handler just before it frees the watch.
+FolderChangeHandler* g_hookedHandler = nullptr;
+std::atomic<int> g_packetsAfterRelease(0);
 
 void ThrowWhileBuildingRecords(const CString& folder, LONG state) {
     if (state == WatchInfo::kWatching && folder.str() == g_hookedFolder) throw std::bad_alloc();
 }
 
 void CountPackets(const CString& folder, LONG) {
-    if (folder.str() == g_hookedFolder) ++g_hookedPackets;
+    if (folder.str() != g_hookedFolder) return;
+    ++g_hookedPackets;
+    if (g_hookedHandler->GetWatcherUseCount() == 0) ++g_packetsAfterRelease;
 }
 
 BOOL WINAPI RefuseWatchPackets(HANDLE port, DWORD bytes, ULONG_PTR key, LPOVERLAPPED overlapped) {
@@ -345,15 +350,17 @@ TEST(FolderWatcherTest, AStopThatCannotBePostedFreesTheWatchOnlyAfterItsLastComp
     FolderWatcher watcher;
     ASSERT_EQ(0u, watcher.WatchDirectory(dir.Path(), kFilter, &handler, true));
     g_hookedFolder = dir.Path().str();
+    g_hookedHandler = &handler;
     g_hookedPackets = 0;
+    g_packetsAfterRelease = 0;
     SetPacketHookForTesting(CountPackets);
     SetCompletionPosterForTesting(RefuseWatchPackets);
     EXPECT_TRUE(watcher.UnwatchDirectory(dir.Path()));
-    const int seen = g_hookedPackets;
-    // The cancelled read's completion came in before the watch was freed, and none after.
-    EXPECT_EQ(1, seen);
+    // The cancelled read's completion came in while the watch was still held, and none after.
+    EXPECT_EQ(1, g_hookedPackets.load());
     Sleep(300);
-    EXPECT_EQ(seen, g_hookedPackets);
+    EXPECT_EQ(1, g_hookedPackets.load());
+    EXPECT_EQ(0, g_packetsAfterRelease.load());
     SetCompletionPosterForTesting(nullptr);
     SetPacketHookForTesting(nullptr);
     EXPECT_EQ(0, watcher.GetWatchCount());
