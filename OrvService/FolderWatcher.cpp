@@ -395,8 +395,7 @@ bool FolderWatcher::UnwatchAll() {
         threadId_ = 0;
     }
     RemoveWatches(watches, port.Get());
-    // Without the quit packet, closing the port is what ends the thread's wait.
-    if (!g_post(port.Get(), 0, 0, nullptr)) port.Reset();
+    PostQueuedCompletionStatus(port.Get(), 0, 0, nullptr);
     WaitForSingleObject(thread.Get(), INFINITE);
     return true;
 }
@@ -468,7 +467,7 @@ unsigned __stdcall FolderWatcher::ThreadProc(void* argument) {
             ULONG_PTR key = 0;
             OVERLAPPED* overlapped = nullptr;
             // A failed dequeue with a key is a completion too: that is how a read cancelled by
-            // closing its folder handle arrives. A closed port gives no key.
+            // closing its folder handle arrives.
             GetQueuedCompletionStatus(port, &bytes, &key, &overlapped, INFINITE);
             if (key == 0) break;
             try {

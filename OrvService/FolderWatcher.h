@@ -27,7 +27,8 @@ public:
     WatchInfo(const WatchInfo&) = delete;
     WatchInfo& operator=(const WatchInfo&) = delete;
 
-    // Client side: both wait until the worker thread has carried the request out.
+    // Client side: both wait until the worker thread has carried the request out. Once Stop
+    // returns no completion for the watch is left to come, so it may be freed.
     DWORD Start(HANDLE port);
     void Stop(HANDLE port);
 
