@@ -106,9 +106,9 @@ int main(int argc, char** argv) {
         AppendLine(runs, std::string("query ") + GetCommandLineA());
         int queryMs = doc.Int("query_ms", 0);
         if (queryMs > 0) Sleep(static_cast<DWORD>(queryMs));
-        auto waitFor = doc.values.find("query_wait_for");
-        for (int i = 0; waitFor != doc.values.end() && i < 400; ++i) {
-            if (GetFileAttributesA(waitFor->second.c_str()) != INVALID_FILE_ATTRIBUTES) break;
+        const std::string waitFor = doc.values["query_wait_for"];
+        for (int i = 0; i < 400 && !waitFor.empty(); ++i) {
+            if (GetFileAttributesA(waitFor.c_str()) != INVALID_FILE_ATTRIBUTES) break;
             Sleep(50);
         }
         if (doc.Int("query_no_list", 0) != 1) {
