@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 #include <algorithm>
 #include <functional>
-#include <new>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -81,7 +80,7 @@ public:
         }
     }
     void OnUserDefinedRequest(DWORD control) override { userControls.push_back(control); }
-    void OnStop() override { throwOnStop ? throw std::bad_alloc() : CNTService::OnStop(); }
+    void OnStop() override { throwOnStop ? throw std::runtime_error("no memory") : CNTService::OnStop(); }
     DWORD OnDeviceEvent(DWORD eventType, LPVOID data) override {
         deviceEvents.push_back(eventType);
         EXPECT_EQ(reinterpret_cast<LPVOID>(0x77), data);
