@@ -2,6 +2,7 @@
 #include "OrvService/DelayedFolderChangeHandler.h"
 #include "OrvService/DelayedNotifier.h"
 #include "OrvService/NotifyBufferWalker.h"
+#include <exception>
 #include <new>
 #include <utility>
 #include <process.h>
@@ -11,6 +12,20 @@ namespace {
 DWORD Result(DWORD error) {
     SetLastError(error);
     return error;
+}
+
+CompletionPoster g_post = PostQueuedCompletionStatus;
+PacketHook g_packetHook = nullptr;
+
+// The Win32 error for a failure that came as an exception.
+DWORD ErrorOf(std::exception_ptr error) {
+    try {
+        std::rethrow_exception(error);
+    } catch (const std::bad_alloc&) {
+        return ERROR_NOT_ENOUGH_MEMORY;
+    } catch (...) {
+        return ERROR_INTERNAL_ERROR;
+    }
 }
 
 void EnablePrivilege(const char* name) {
@@ -78,8 +93,7 @@ DWORD WatchInfo::Start(HANDLE port) {
     {
         CSingleLock lock(&lock_, TRUE);
         state_ = kStartRequested;
-        if (!PostQueuedCompletionStatus(port, sizeof(DWORD), reinterpret_cast<ULONG_PTR>(this), &overlapped_))
-            return GetLastError();
+        if (!g_post(port, sizeof(DWORD), reinterpret_cast<ULONG_PTR>(this), &overlapped_)) return GetLastError();
     }
     while (WaitForSingleObject(event_.Get(), 10000) == WAIT_TIMEOUT) {
     }
@@ -93,8 +107,15 @@ void WatchInfo::Stop(HANDLE port) {
         // The worker thread already closed a failed watch; no one would answer a request.
         if (state_ == kDead || state_ == kNew) return;
         state_ = kStopRequested;
-        if (!PostQueuedCompletionStatus(port, sizeof(DWORD), reinterpret_cast<ULONG_PTR>(this), &overlapped_))
-            return;
+        if (!g_post(port, sizeof(DWORD), reinterpret_cast<ULONG_PTR>(this), &overlapped_)) {
+            // Nobody will carry the request out: closing the handle here cancels the pending
+            // read, and the watch may be freed only once that read's completion was seen, or it
+            // would arrive with a freed watch as its key. A port that is gone brings none.
+            const bool portGone = GetLastError() == ERROR_INVALID_HANDLE;
+            CloseFolderHandle();
+            state_ = kStopping;
+            if (portGone) return;
+        }
     }
     // Keep this thread's messages flowing: the stop is only carried out once the receiving side
     // has dispatched the watch-stopped record, which may be queued for this very thread.
@@ -134,15 +155,51 @@ void WatchInfo::Fail(DWORD error) {
     int priority = GetThreadPriority(thread);
     SetThreadPriority(thread, THREAD_PRIORITY_HIGHEST);
     error_ = error;
-    handler_->OnReadDirectoryChangesError(error, path_);
+    try {
+        handler_->OnReadDirectoryChangesError(error, path_);
+    } catch (...) {
+        // Out of memory for the notice: the watch ends all the same.
+    }
+    bool stopperWaits;
     {
         // The client thread removes the watch: waiting here for its lock could meet an unwatch
         // that waits for this thread. A stop requested meanwhile finds the handle closed.
         CSingleLock lock(&lock_, TRUE);
         CloseFolderHandle();
         if (state_ == kWatching) state_ = kDead;
+        // A stop that closed the handle itself waits for this, the watch's last packet.
+        stopperWaits = state_ == kStopping;
     }
+    if (stopperWaits) SetEvent(event_.Get());
     SetThreadPriority(thread, priority);
+}
+
+void WatchInfo::HandleChanges(DWORD bytes) {
+    // Building the paths and records of the changes may run out of memory: that ends this
+    // watch, reported once with its folder, and the thread goes on serving the others.
+    try {
+        if (g_packetHook) g_packetHook(path_, kWatching);
+        WalkNotifyBuffer(buffer_, bytes, path_, pendingOldPath_, *handler_);
+    } catch (...) {
+        Fail(ErrorOf(std::current_exception()));
+        return;
+    }
+    DWORD error = 0;
+    bool stopped = false;
+    {
+        CSingleLock lock(&lock_, TRUE);
+        // A stop whose request could not be posted closed the handle meanwhile.
+        if (state_ == kStopping)
+            stopped = true;
+        else if (!IssueRead())
+            error = GetLastError();
+    }
+    if (stopped)
+        SetEvent(event_.Get());
+    else if (error)
+        Fail(error);
+    else
+        error_ = 0;
 }
 
 void WatchInfo::HandlePacket(DWORD bytes) {
@@ -151,21 +208,30 @@ void WatchInfo::HandlePacket(DWORD bytes) {
         CSingleLock lock(&lock_, TRUE);
         state = state_;
     }
+    if (state == kWatching) {
+        HandleChanges(bytes);
+        return;
+    }
+    if (g_packetHook) g_packetHook(path_, state);
     switch (state) {
-    case kStartRequested:
-        if (IssueRead()) {
-            {
-                CSingleLock lock(&lock_, TRUE);
+    case kStartRequested: {
+        DWORD error = 0;
+        {
+            CSingleLock lock(&lock_, TRUE);
+            if (IssueRead())
                 state_ = kWatching;
-            }
-            error_ = 0;
-            handler_->OnWatchStarted(0, path_);
-        } else {
-            error_ = GetLastError();
-            handler_->OnWatchStarted(error_, path_);
+            else
+                error = GetLastError();
+        }
+        error_ = error;
+        try {
+            handler_->OnWatchStarted(error, path_);
+        } catch (...) {
+            // A notice lost for want of memory must not keep the starter waiting.
         }
         SetEvent(event_.Get());
         break;
+    }
     case kStopRequested: {
         bool closed;
         {
@@ -193,13 +259,6 @@ void WatchInfo::HandlePacket(DWORD bytes) {
         if (closed) SetEvent(event_.Get());
         break;
     }
-    case kWatching:
-        WalkNotifyBuffer(buffer_, bytes, path_, pendingOldPath_, *handler_);
-        if (IssueRead())
-            error_ = 0;
-        else
-            Fail(GetLastError());
-        break;
     default:
         break;
     }
@@ -395,22 +454,44 @@ int FolderWatcher::CountWhere(const std::function<bool(const WatchInfo&)>& match
 
 unsigned __stdcall FolderWatcher::ThreadProc(void* argument) {
     FolderWatcher* watcher = static_cast<FolderWatcher*>(argument);
-    watcher->OnThreadStart();
-    HANDLE port;
-    {
-        CSingleLock lock(&watcher->lock_, TRUE);
-        port = watcher->port_.Get();
+    // A thread entry: nothing may unwind past it.
+    try {
+        watcher->OnThreadStart();
+        HANDLE port;
+        {
+            CSingleLock lock(&watcher->lock_, TRUE);
+            port = watcher->port_.Get();
+        }
+        for (;;) {
+            DWORD bytes = 0;
+            ULONG_PTR key = 0;
+            OVERLAPPED* overlapped = nullptr;
+            // A failed dequeue with a key is a completion too: that is how a read cancelled by
+            // closing its folder handle arrives.
+            GetQueuedCompletionStatus(port, &bytes, &key, &overlapped, INFINITE);
+            if (key == 0) break;
+            try {
+                reinterpret_cast<WatchInfo*>(key)->HandlePacket(bytes);
+            } catch (...) {
+                // The watch's own failures end it in HandlePacket; whatever else comes from one
+                // packet must not cost the other watches their thread.
+            }
+        }
+        watcher->OnThreadExit();
+    } catch (...) {
+        return 1;
     }
-    for (;;) {
-        DWORD bytes = 0;
-        ULONG_PTR key = 0;
-        OVERLAPPED* overlapped = nullptr;
-        // A failed dequeue with a key is a completion too: that is how a read cancelled by
-        // closing its folder handle arrives.
-        GetQueuedCompletionStatus(port, &bytes, &key, &overlapped, INFINITE);
-        if (key == 0) break;
-        reinterpret_cast<WatchInfo*>(key)->HandlePacket(bytes);
-    }
-    watcher->OnThreadExit();
     return 0;
+}
+
+PacketHook SetPacketHookForTesting(PacketHook hook) {
+    PacketHook previous = g_packetHook;
+    g_packetHook = hook;
+    return previous;
+}
+
+CompletionPoster SetCompletionPosterForTesting(CompletionPoster poster) {
+    CompletionPoster previous = g_post;
+    g_post = poster ? poster : PostQueuedCompletionStatus;
+    return previous;
 }

@@ -27,7 +27,8 @@ public:
     WatchInfo(const WatchInfo&) = delete;
     WatchInfo& operator=(const WatchInfo&) = delete;
 
-    // Client side: both wait until the worker thread has carried the request out.
+    // Client side: both wait until the worker thread has carried the request out. Once Stop
+    // returns no completion for the watch is left to come, so it may be freed.
     DWORD Start(HANDLE port);
     void Stop(HANDLE port);
 
@@ -40,6 +41,9 @@ public:
 
 private:
     bool IssueRead();
+    // The changes a completed read brought, then the next read.
+    void HandleChanges(DWORD bytes);
+    // Ends the watch after a failure, told to the client once.
     void Fail(DWORD error);
     void CloseFolderHandle();
 
@@ -60,6 +64,15 @@ private:
     // A rename's old name whose new name will come with the next read.
     CString pendingOldPath_;
 };
+
+// Tests see each packet a watch handles, before it is handled; an exception thrown for a watch
+// in the watching state stands for a failure while its change records are built. Null for
+// none; gives the previous.
+typedef void (*PacketHook)(const CString& folder, LONG state);
+PacketHook SetPacketHookForTesting(PacketHook hook);
+// Tests put their own in place of PostQueuedCompletionStatus; null restores it.
+typedef BOOL(WINAPI* CompletionPoster)(HANDLE port, DWORD bytes, ULONG_PTR key, LPOVERLAPPED overlapped);
+CompletionPoster SetCompletionPosterForTesting(CompletionPoster poster);
 
 class FolderWatcher {
 public:

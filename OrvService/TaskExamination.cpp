@@ -24,6 +24,9 @@ void LogFormatted(const char* format, const char* a, const char* b = nullptr) {
 
 TaskFactory g_taskFactory = CreateTask;
 
+// What reading LastRun gives when the key is not there; no stored time can look like it.
+const char kNoLastRun[] = "\x01";
+
 // The name and description of a task for a failure line; the task may be the very thing that
 // fails to give them.
 CString DescribeForFailure(Task& task) {
@@ -60,8 +63,12 @@ void LoadTaskList(const CString& tasksIniPath, TaskList& tasks, int& failures) {
     tasks.clear();
     failures = 0;
     IniFile file(tasksIniPath);
-    int count = file.ReadInt("General", "TasksCount", 0);
-    for (int n = 1; n <= count; ++n) {
+    const int count = file.ReadInt("General", "TasksCount", 0);
+    // A hand-edited count far beyond the sections the file holds must not cost a try and a
+    // log line per missing number: those are reported together and counted as not loaded.
+    const int last = LastTaskSectionNumber(file);
+    const int tried = count < last ? count : last;
+    for (int n = 1; n <= tried; ++n) {
         CString section;
         section.Format("Task%d", n);
         try {
@@ -74,6 +81,19 @@ void LoadTaskList(const CString& tasksIniPath, TaskList& tasks, int& failures) {
             LogFormatted("Unable to load %s: %s", section, "Unknown problem occurred.");
             ++failures;
         }
+    }
+    if (count > tried) {
+        CString numbers;
+        if (count == tried + 1)
+            numbers.Format("Task%d", count);
+        else
+            numbers.Format("Task%d to Task%d", tried + 1, count);
+        CString reason("the task file holds no task section");
+        if (tried > 0) reason.AppendFormat(" after Task%d", tried);
+        CString line;
+        line.Format("Unable to load %s: %s.", numbers.GetString(), reason.GetString());
+        Log::Write(line);
+        failures += count - tried;
     }
 }
 
@@ -108,7 +128,7 @@ bool StartTask(Task& task) {
                        task.GetOrvPath().GetString(), task.GetPriority().GetString());
     // The run goes on record before it starts: one the task file does not know of would be due
     // again, and started again, at every examination.
-    const CString previousLastRun = task.GetReader()->ReadString("LastRun", "");
+    const CString previousLastRun = task.GetReader()->ReadString("LastRun", kNoLastRun);
     const bool reported = task.IsLastRunStoreFailing();
     if (!task.SetLastRun(Clock::Now())) {
         if (reported) return false;
@@ -119,8 +139,12 @@ bool StartTask(Task& task) {
     }
     HANDLE process = INVALID_HANDLE_VALUE;
     if (!ProcessRunner::Start(commandLine, process)) {
-        // No run took place: the task stays due as it was.
-        task.GetReader()->WriteString(previousLastRun, "LastRun");
+        // No run took place: the task stays due as it was, and a file that had no LastRun gets
+        // none.
+        if (previousLastRun == kNoLastRun)
+            task.GetReader()->DeleteKey("LastRun");
+        else
+            task.GetReader()->WriteString(previousLastRun, "LastRun");
         throw WinLogException("Unable to start process.");
     }
     task.SetProcessHandle(process);

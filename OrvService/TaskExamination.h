@@ -6,7 +6,8 @@
 #include "common/IniFile.h"
 
 // Fills the list from the task file's sections "Task1" to "Task<TasksCount>"; a section that
-// cannot be loaded is logged, counted in `failures` and left out.
+// cannot be loaded is logged, counted in `failures` and left out. The numbers beyond the file's
+// last task section are not tried: one log line names them, and they count as failures.
 void LoadTaskList(const CString& tasksIniPath, TaskList& tasks, int& failures);
 // The task of the section's type; throws Exception for an unknown type or a bad section.
 boost::shared_ptr<Task> CreateTask(const IniFile& file, const CString& section);

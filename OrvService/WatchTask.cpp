@@ -18,6 +18,42 @@ const LONGLONG kIgnoredWithinSeconds = 2;
 const DWORD kQueryTimeLimit = 5 * 60 * 1000;
 DWORD g_queryTimeLimit = kQueryTimeLimit;
 const char* const kQueryGivenUp = "The folder query was given up: the service is stopping.";
+
+// The list files of the queries given up while their generator ran on: it may still write its
+// list there, which must never pass for the list of a later query.
+CCriticalSection& GivenUpListsLock() {
+    static CCriticalSection lock;
+    return lock;
+}
+std::vector<CString> g_givenUpLists;
+unsigned g_listNumber = 0;
+
+bool IsGivenUpList(const CString& path) {
+    for (const CString& given : g_givenUpLists)
+        if (given.CompareNoCase(path) == 0) return true;
+    return false;
+}
+
+void NoteGivenUpList(const CString& path) {
+    CSingleLock lock(&GivenUpListsLock(), TRUE);
+    if (!IsGivenUpList(path)) g_givenUpLists.push_back(path);
+}
+
+// "tmpFolders.txt" in the data folder, unless a query given up used it: then a name no query of
+// this process had before.
+CString NextListPath() {
+    const CString folder = AppData::GetDataFolder();
+    CString path = DirUtils::JoinPath(folder, "tmpFolders.txt");
+    CSingleLock lock(&GivenUpListsLock(), TRUE);
+    // What a given-up generator wrote meanwhile is nobody's list: it goes.
+    for (const CString& given : g_givenUpLists) DeleteFileA(given);
+    while (IsGivenUpList(path)) {
+        CString name;
+        name.Format("tmpFolders-%lu-%u.txt", static_cast<unsigned long>(GetCurrentProcessId()), ++g_listNumber);
+        path = DirUtils::JoinPath(folder, name);
+    }
+    return path;
+}
 }  // namespace
 
 WatchTask::WatchTask(const CString& tasksIniPath, const CString& section)
@@ -82,15 +118,19 @@ void RunFolderQuery(const CString& orvPath, const CString& listPath) {
     // its start for ever: not examining anything, and deaf to stop requests.
     DWORD code = 0;
     switch (ProcessRunner::RunAndWait(commandLine, g_queryTimeLimit, StopSignal::Get(), code)) {
-    case ProcessRunner::TimedOut: throw Exception("The folder query did not finish in time.");
-    case ProcessRunner::Stopped: throw Exception(kQueryGivenUp);
+    case ProcessRunner::TimedOut:
+        NoteGivenUpList(listPath);
+        throw Exception("The folder query did not finish in time.");
+    case ProcessRunner::Stopped:
+        NoteGivenUpList(listPath);
+        throw Exception(kQueryGivenUp);
     case ProcessRunner::Ended: break;
     }
     if (code != 0) throw Exception("Unable to retrieve folders from Orv document.");
 }
 
 void WatchTask::QueryFolders(const CString& orvPath, CStringArray& folders) {
-    CString listPath = DirUtils::JoinPath(AppData::GetDataFolder(), "tmpFolders.txt");
+    const CString listPath = NextListPath();
     folders.RemoveAll();
     try {
         // A list left by an interrupted earlier query must never pass for this document's.

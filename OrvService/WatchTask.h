@@ -34,7 +34,8 @@ public:
     bool OnChange();
     CTime GetLastEvent();
 
-    // Runs the generator's folder query and gives the document's folders, one per list line.
+    // Runs the generator's folder query and gives the document's folders, one per list line. The
+    // list file is "tmpFolders.txt" in the data folder while no query given up used it.
     static void QueryFolders(const CString& orvPath, CStringArray& folders);
 
 private:
@@ -54,7 +55,8 @@ private:
 // Has the generator write the document's folders into the list file; throws Exception when it
 // cannot be run, reports a failure, does not finish within the time limit (five minutes) or the
 // service is asked to stop meanwhile; the generator is left running then. Runs nothing when
-// either path is unknown.
+// either path is unknown. A list file whose query was given up is never used again by this
+// process.
 void RunFolderQuery(const CString& orvPath, const CString& listPath);
 // Tests shorten the time limit; 0 restores five minutes. Gives the previous limit.
 DWORD SetFolderQueryTimeLimitForTesting(DWORD milliseconds);

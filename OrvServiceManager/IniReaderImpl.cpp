@@ -9,3 +9,5 @@ int IniReaderImpl::ReadInt(const char* key, int defaultValue) { return file_.Rea
 BOOL IniReaderImpl::WriteString(const char* value, const char* key) { return file_.WriteString(value, section_, key); }
 
 BOOL IniReaderImpl::WriteInt(int value, const char* key) { return file_.WriteInt(value, section_, key); }
+
+BOOL IniReaderImpl::DeleteKey(const char* key) { return file_.DeleteKey(section_, key); }

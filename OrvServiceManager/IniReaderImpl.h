@@ -10,6 +10,7 @@ public:
     int ReadInt(const char* key, int defaultValue) override;
     BOOL WriteString(const char* value, const char* key) override;
     BOOL WriteInt(int value, const char* key) override;
+    BOOL DeleteKey(const char* key) override;
     CString GetSection() override { return section_; }
 
 private:

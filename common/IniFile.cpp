@@ -74,6 +74,10 @@ BOOL IniFile::WriteInt(int value, const char* section, const char* key) const {
     return WriteString(text, section, key);
 }
 
+BOOL IniFile::DeleteKey(const char* section, const char* key) const {
+    return WritePrivateProfileStringA(section, key, nullptr, path_);
+}
+
 BOOL IniFile::EmptySection(const char* section) const {
     // An empty key list removes every key, keeping the section header.
     return WritePrivateProfileSectionA(section, "\0", path_);
@@ -125,6 +129,11 @@ BOOL SafeIniReader::WriteString(const char* value, const char* key) {
 BOOL SafeIniReader::WriteInt(int value, const char* key) {
     CSingleLock lock(&mutex_, TRUE);
     return file_.WriteInt(value, section_, key);
+}
+
+BOOL SafeIniReader::DeleteKey(const char* key) {
+    CSingleLock lock(&mutex_, TRUE);
+    return file_.DeleteKey(section_, key);
 }
 
 CString FormatIniTime(const CTime& time) {

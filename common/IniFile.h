@@ -22,6 +22,8 @@ public:
     // refusing writes, ...); the last error then says why.
     BOOL WriteString(const char* value, const char* section, const char* key) const;
     BOOL WriteInt(int value, const char* section, const char* key) const;
+    // Removes the key; a key that was not there counts as removed.
+    BOOL DeleteKey(const char* section, const char* key) const;
     // Removes every key of the section.
     BOOL EmptySection(const char* section) const;
 
@@ -38,6 +40,7 @@ public:
     // FALSE when the value was not stored.
     virtual BOOL WriteString(const char* value, const char* key) = 0;
     virtual BOOL WriteInt(int value, const char* key) = 0;
+    virtual BOOL DeleteKey(const char* key) = 0;
     virtual CString GetSection() = 0;
 };
 
@@ -52,6 +55,7 @@ public:
     int ReadInt(const char* key, int defaultValue) override;
     BOOL WriteString(const char* value, const char* key) override;
     BOOL WriteInt(int value, const char* key) override;
+    BOOL DeleteKey(const char* key) override;
     CString GetSection() override { return section_; }
 
 private:

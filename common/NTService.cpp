@@ -204,9 +204,14 @@ BOOL CNTService::RunAsService() {
     return StartServiceCtrlDispatcherA(table);
 }
 
+// The system entries below are the service's frames nearest the system's: no exception may
+// unwind past them (the 32-bit build cannot unwind through the system's frames at all).
 void WINAPI CNTService::StaticServiceMain(DWORD argc, LPSTR* argv) {
     CNTService* service = sm_pService;
-    if (service) service->RunServiceMain(argc, argv);
+    try {
+        if (service) service->RunServiceMain(argc, argv);
+    } catch (...) {
+    }
 }
 
 void CNTService::RunServiceMain(DWORD argc, LPSTR* argv) {
@@ -240,13 +245,20 @@ BOOL CNTService::RegisterCtrlHandler() {
 
 void WINAPI CNTService::StaticHandler(DWORD control) {
     CNTService* service = sm_pService;
-    if (service) service->ServiceCtrlHandler(control, 0, nullptr);
+    try {
+        if (service) service->ServiceCtrlHandler(control, 0, nullptr);
+    } catch (...) {
+    }
 }
 
 DWORD WINAPI CNTService::StaticHandlerEx(DWORD control, DWORD eventType, LPVOID eventData, LPVOID) {
     CNTService* service = sm_pService;
     if (!service) return ERROR_CALL_NOT_IMPLEMENTED;
-    return service->ServiceCtrlHandler(control, eventType, eventData);
+    try {
+        return service->ServiceCtrlHandler(control, eventType, eventData);
+    } catch (...) {
+        return ERROR_EXCEPTION_IN_SERVICE;
+    }
 }
 
 DWORD CNTService::ServiceCtrlHandler(DWORD control, DWORD eventType, LPVOID eventData) {
@@ -330,7 +342,12 @@ void CNTService::RunInConsole(int argc, char** argv) {
 
 BOOL WINAPI CNTService::StaticConsoleCtrlHandler(DWORD ctrlType) {
     CNTService* service = sm_pService;
-    return service ? service->ConsoleCtrlHandler(ctrlType) : FALSE;
+    try {
+        return service ? service->ConsoleCtrlHandler(ctrlType) : FALSE;
+    } catch (...) {
+        // Not handled: the system's own handling (ending the process) follows.
+        return FALSE;
+    }
 }
 
 BOOL CNTService::ConsoleCtrlHandler(DWORD ctrlType) {

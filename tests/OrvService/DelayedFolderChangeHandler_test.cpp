@@ -191,28 +191,34 @@ TEST(DelayedFolderChangeHandlerTest, TheLastNotifierMayGoAwayOnTheNotificationTh
     // A watch removed while its records are still queued: the last record, freed on the
     // notification thread, takes the handler and the last notifier with it there.
     for (int round = 0; round < 3; ++round) {
-        // The first delivery holds the notification thread until the test let go of the handler,
-        // so the records are still queued then however the threads are scheduled.
+        // Another handler's delivery holds the notification thread until the test let go of the
+        // handler under test, so its records are still queued then; the holder's lock is held.
         struct Held : FolderChangeHandler {
             ScopedHandle entered{CreateEventA(nullptr, TRUE, FALSE, nullptr)};
             ScopedHandle gate{CreateEventA(nullptr, TRUE, FALSE, nullptr)};
+            DWORD waited = WAIT_FAILED;
             void OnFileAdded(const CString&) override {
                 SetEvent(entered.Get());
-                WaitForSingleObject(gate.Get(), 10000);
+                waited = WaitForSingleObject(gate.Get(), 10000);
             }
-        } client;
+        } holder;
+        Client client;
+        DelayedFolderChangeHandler* holding = new DelayedFolderChangeHandler(&holder, false, nullptr, nullptr, 8);
         DelayedFolderChangeHandler* handler = new DelayedFolderChangeHandler(&client, false, nullptr, nullptr, 8);
         DWORD thread = DelayedThreadNotifier::GetThreadId();
         ASSERT_NE(0u, thread);
         HANDLE threadHandle = OpenThread(SYNCHRONIZE, FALSE, thread);
         ASSERT_TRUE(threadHandle != nullptr);
+        holding->OnFileAdded("C:\\h\\a");
         for (int i = 0; i < 5; ++i) handler->OnFileAdded("C:\\w\\a");
-        ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(client.entered.Get(), 10000));
+        ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(holder.entered.Get(), 5000));
         handler->DetachClient();
-        EXPECT_LT(0, handler->Release());
-        SetEvent(client.gate.Get());
-        EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(threadHandle, 10000));
+        EXPECT_LT(0, handler->Release());  // the queued records hold it
+        EXPECT_LT(0, holding->Release());  // the record in delivery holds it
+        SetEvent(holder.gate.Get());
+        EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(threadHandle, 5000));
         CloseHandle(threadHandle);
+        EXPECT_EQ(WAIT_OBJECT_0, holder.waited) << "the holder was not let go by the test";
         EXPECT_EQ(0u, DelayedThreadNotifier::GetThreadId());
     }
     // And the next one starts a working thread again.

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <atomic>
 #include <functional>
+#include <new>
 #include <set>
 #include <string>
 #include <thread>
@@ -26,6 +27,9 @@ public:
     void OnFileNameChanged(const CString& o, const CString& n) override { Note("renamed " + o.str() + " -> " + n.str()); }
     void OnWatchStarted(DWORD e, const CString& f) override { Note("started " + std::to_string(e) + " " + f.str()); }
     void OnWatchStopped(const CString& f) override { Note("stopped " + f.str()); }
+    void OnReadDirectoryChangesError(DWORD e, const CString& f) override {
+        Note("error " + std::to_string(e) + " " + f.str());
+    }
 
     std::vector<std::string> Calls() {
         CSingleLock lock(&lock_, TRUE);
@@ -71,6 +75,26 @@ bool WaitFor(const std::function<bool()>& condition, DWORD ms = 10000) {
         if (GetTickCount() - start > ms) return false;
         Sleep(20);
     }
+}
+
+// The fault tests' hooks act on one folder and its handler.
+std::string g_hooked;
+FolderChangeHandler* g_hookedHandler = nullptr;
+std::atomic<int> g_packets(0), g_packetsUnheld(0);
+
+void ThrowWhileBuildingRecords(const CString& folder, LONG state) {
+    if (state == WatchInfo::kWatching && folder.str() == g_hooked) throw std::bad_alloc();
+}
+
+void CountPackets(const CString& folder, LONG) {
+    if (folder.str() != g_hooked) return;
+    ++g_packets;
+    g_packetsUnheld += g_hookedHandler->GetWatcherUseCount() == 0;
+}
+
+BOOL WINAPI RefuseWatchPackets(HANDLE port, DWORD bytes, ULONG_PTR key, LPOVERLAPPED overlapped) {
+    SetLastError(ERROR_NO_SYSTEM_RESOURCES);
+    return key == 0 && PostQueuedCompletionStatus(port, bytes, key, overlapped);
 }
 
 }  // namespace
@@ -291,4 +315,37 @@ TEST(FolderWatcherTest, AHandlerMayUnwatchFromItsOwnCallback) {
     ASSERT_TRUE(WaitFor([&] { return handler.done.load(); }));
     EXPECT_EQ(0, watcher.GetWatchCount());
     EXPECT_TRUE(handler.Has("stopped " + dir.Path().str()));
+}
+
+TEST(FolderWatcherTest, AWatchThatFailsEndsAloneAndIsFreedOnlyAfterItsLastCompletion) {
+    ScratchFolder dir;
+    Recorder handler;
+    FolderWatcher watcher;
+    for (const char* name : {"a", "b"}) {
+        CreateDirectoryA(dir.File(name), nullptr);
+        ASSERT_EQ(0u, watcher.WatchDirectory(dir.File(name), kFilter, &handler, false));
+    }
+    // Building the change records fails on the I/O thread: reported once, the other watch lives.
+    g_hooked = dir.File("a").str();
+    SetPacketHookForTesting(ThrowWhileBuildingRecords);
+    WriteFileBytes(dir.File("a\\1.txt"), "1");
+    EXPECT_TRUE(WaitFor([&] { return handler.Has("error 8 " + g_hooked); }));
+    WriteFileBytes(dir.File("b\\2.txt"), "2");
+    EXPECT_TRUE(WaitFor([&] { return handler.Has("added " + dir.File("b\\2.txt").str()); }));
+    EXPECT_EQ(1u, handler.CountPrefix("error "));
+    EXPECT_EQ(1, watcher.GetWatchCount());
+
+    // A stop request that cannot be posted: the cancelled read's completion still comes in while
+    // the watcher holds the watch, and none after.
+    g_hooked = dir.File("b").str();
+    g_hookedHandler = &handler;
+    SetPacketHookForTesting(CountPackets);
+    SetCompletionPosterForTesting(RefuseWatchPackets);
+    EXPECT_TRUE(watcher.UnwatchDirectory(dir.File("b")));
+    Sleep(300);
+    SetCompletionPosterForTesting(nullptr);
+    SetPacketHookForTesting(nullptr);
+    EXPECT_EQ(1, g_packets.load());
+    EXPECT_EQ(0, g_packetsUnheld.load());
+    EXPECT_EQ(0u, watcher.WatchDirectory(dir.File("b"), kFilter, &handler, false));  // the thread lives on
 }

@@ -4,6 +4,8 @@
 #include "OrvService/ExaminationTestSupport.h"
 #include "common/Exception.h"
 #include "common/ProcessRunner.h"
+#include <algorithm>
+#include <cstdio>
 #include <new>
 
 using namespace examination_test;
@@ -97,6 +99,37 @@ TEST_F(TaskExaminationTest, LoadFailureOtherThanExceptionIsCountedAndTheRestLoad
     std::string log = LogText();
     EXPECT_NE(std::string::npos, LinePos(log, "Unable to load Task2: Unknown problem occurred."));
     EXPECT_NE(std::string::npos, LinePos(log, "Successfully loaded 2 of 3 task(s). Unable to load 1 task(s)."));
+}
+
+TEST_F(TaskExaminationTest, NumbersBeyondTheLastSectionAreReportedInOneLineAndNotTried) {
+    struct Case {
+        int count;
+        std::vector<int> sections;
+        std::vector<std::string> lines;  // all the load writes
+    } cases[] = {
+        {2147483647,
+         {1, 2},
+         {"Unable to load Task3 to Task2147483647: the task file holds no task section after Task2.",
+          "Successfully loaded 2 of 2147483647 task(s). Unable to load 2147483645 task(s)."}},
+        // A gap keeps its own line; the number right after the last section is named alone.
+        {4,
+         {1, 3},
+         {"Unable to load Task2: Unknown task type.", "Successfully loaded 2 of 4 task(s). Unable to load 2 task(s).",
+          "Unable to load Task4: the task file holds no task section after Task3."}},
+        {3, {}, {"Unable to load Task1 to Task3: the task file holds no task section.", "No task(s) to be loaded."}},
+    };
+    for (const Case& c : cases) {
+        DeleteFileA(TasksIni());
+        for (int n : c.sections) AddPeriodicalTask(n, "");
+        IniFile(TasksIni()).WriteInt(c.count, "General", "TasksCount");
+        const size_t before = LogText().size();
+        DWORD start = GetTickCount();
+        service_.LoadTasks();
+        std::printf("TasksCount=%d loaded in %lu ms\n", c.count, GetTickCount() - start);
+        std::string log = LogText().substr(before);
+        for (const std::string& line : c.lines) EXPECT_NE(std::string::npos, LinePos(log, line)) << line;
+        EXPECT_EQ(c.lines.size(), static_cast<size_t>(std::count(log.begin(), log.end(), '\n'))) << log;
+    }
 }
 
 TEST_F(TaskExaminationTest, StartsADueTaskOnceAndStopBroadcastEndsTheRun) {
@@ -297,6 +330,12 @@ TEST_F(TaskExaminationTest, NoRunStartsWhileItsStartCannotBeStoredAndEachSpellOf
     service_.ManageTasks();
     EXPECT_NE(std::string::npos, LinePos(LogText(), "Unable to start process."));
     EXPECT_EQ(firstRun, task.GetReader()->ReadString("LastRun", "").str());
+
+    // Where no last run stood, none stands afterwards: not even an empty one.
+    AddPeriodicalTask(2, "");
+    service_.LoadTasks();
+    service_.ManageTasks();
+    EXPECT_EQ(CString("absent"), IniFile(TasksIni()).ReadString("Task2", "LastRun", "absent"));
 }
 
 namespace {

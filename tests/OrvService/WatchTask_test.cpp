@@ -46,10 +46,12 @@ protected:
     void WriteDoc(const std::string& text) { WriteFileBytes(Doc(), text); }
     std::string Runs() const { return ReadFileBytes(Doc() + ".runs"); }
     std::string LogText() const { return ReadFileBytes(Log::GetCurrentLogFilePath()); }
-    std::unique_ptr<WatchTask> Load() { return std::unique_ptr<WatchTask>(new WatchTask(ini_->GetPath(), "Task1")); }
-    std::string LoadFailure() {
+    std::unique_ptr<WatchTask> Load(const char* section = "Task1") {
+        return std::unique_ptr<WatchTask>(new WatchTask(ini_->GetPath(), section));
+    }
+    std::string LoadFailure(const char* section = "Task1") {
         try {
-            Load();
+            Load(section);
         } catch (const Exception& e) {
             return e.GetFullMessage();
         }
@@ -110,6 +112,27 @@ TEST_F(WatchTaskTest, AQueryThatDoesNotFinishInTimeFailsTheLoadAndTheGeneratorIs
     DWORD start = GetTickCount();
     while (Runs().find("query done") == std::string::npos && GetTickCount() - start < 20000) Sleep(50);
     EXPECT_NE(std::string::npos, Runs().find("query done"));
+}
+
+TEST_F(WatchTaskTest, TheLateListOfAGivenUpQueryNeverReachesALaterOne) {
+    // Task1's generator writes its list after its query was given up, while Task2's query runs:
+    // Task2's generator waits for that list to appear and writes none of its own.
+    WriteDoc("folder=" + scratch_.File("site").str() + "\r\nquery_ms=600\r\n");
+    DWORD previous = SetFolderQueryTimeLimitForTesting(200);
+    EXPECT_EQ("The folder query did not finish in time.", LoadFailure());
+    SetFolderQueryTimeLimitForTesting(previous);
+    CString doc2 = scratch_.File("site2.orv");
+    ini_->WriteString("Watch", "Task2", "Type");
+    ini_->WriteString(doc2, "Task2", "OrvPath");
+    WriteFileBytes(doc2, "query_no_list=1\r\nquery_wait_for=" + ListFile().str() + "\r\n");
+    EXPECT_NE("loaded", LoadFailure("Task2"));
+    EXPECT_TRUE(DirUtils::Exists(ListFile())) << "the late list was never written";
+    // The late list goes with the next query.
+    WriteFileBytes(doc2, "folder=" + scratch_.File("site2").str() + "\r\n");
+    EXPECT_EQ("loaded", LoadFailure("Task2"));
+    EXPECT_FALSE(DirUtils::Exists(ListFile()));
+    EXPECT_EQ(std::string::npos, LogText().find("Watching folder " + scratch_.File("site").str() + " "));
+    for (int i = 0; i < 400 && Runs().find("query done") == std::string::npos; ++i) Sleep(50);
 }
 
 TEST_F(WatchTaskTest, AStaleListIsNeverTakenForTheDocumentsFolders) {

@@ -35,6 +35,7 @@ public:
         ints[key] = value;
         return TRUE;
     }
+    BOOL DeleteKey(const char* key) override { return ints.erase(key) > 0; }
     CString GetSection() override { return "Task1"; }
 };
 

@@ -80,6 +80,7 @@ public:
         }
     }
     void OnUserDefinedRequest(DWORD control) override { userControls.push_back(control); }
+    void OnStop() override { throwOnStop ? throw std::runtime_error("no memory") : CNTService::OnStop(); }
     DWORD OnDeviceEvent(DWORD eventType, LPVOID data) override {
         deviceEvents.push_back(eventType);
         EXPECT_EQ(reinterpret_cast<LPVOID>(0x77), data);
@@ -95,6 +96,7 @@ public:
     using CNTService::m_sDependencies;
 
     Behaviour behaviour = Behaviour::Return;
+    bool throwOnStop = false;
     std::vector<std::string> words;
     int mainCalls = 0;
     std::vector<DWORD> userControls;
@@ -307,6 +309,15 @@ TEST(DispatchTest, EventControlsReturnTheirReactionsResult) {
     ASSERT_EQ(1u, r.service.deviceEvents.size());
     EXPECT_EQ(9u, r.service.deviceEvents[0]);
     EXPECT_EQ(3u, r.port.reports.size());
+}
+
+TEST(DispatchTest, AReactionsExceptionStopsAtTheSystemEntries) {
+    Registered r;
+    r.service.throwOnStop = true;
+    EXPECT_EQ(static_cast<DWORD>(ERROR_EXCEPTION_IN_SERVICE),
+              CNTService::StaticHandlerEx(SERVICE_CONTROL_STOP, 0, nullptr, nullptr));
+    EXPECT_NO_THROW(CNTService::StaticHandler(SERVICE_CONTROL_STOP));
+    EXPECT_FALSE(CNTService::StaticConsoleCtrlHandler(CTRL_C_EVENT));
 }
 
 TEST(DispatchTest, InterrogateReportsTwiceAndUserCodesReachTheirReaction) {

@@ -1,8 +1,10 @@
 // Stand-in for the generator Orvanti.exe, driven by the "Orv document" it is given: a text file
 // of key=value lines.
-//   "<exe>" "<doc>" "/f<list>"                  sleeps query_ms, writes each folder=<path> to the
-//                                              list file (unless query_no_list=1), notes
-//                                              "query done" after a sleep, exits with query_exit
+//   "<exe>" "<doc>" "/f<list>"                  sleeps query_ms, waits (20 s at most) until the
+//                                              file query_wait_for names exists, writes each
+//                                              folder=<path> to the list file (unless
+//                                              query_no_list=1), notes "query done" after a
+//                                              sleep, exits with query_exit
 //   "<exe>" "<doc>" /g /q /r /sN /exitbroadcast  notes the run in <doc>.runs, then either waits
 //                                              for the "Brellix.Orv.Stop" broadcast
 //                                              (wait_broadcast=1) or sleeps run_ms, exits with
@@ -104,6 +106,11 @@ int main(int argc, char** argv) {
         AppendLine(runs, std::string("query ") + GetCommandLineA());
         int queryMs = doc.Int("query_ms", 0);
         if (queryMs > 0) Sleep(static_cast<DWORD>(queryMs));
+        const std::string waitFor = doc.values["query_wait_for"];
+        for (int i = 0; i < 400 && !waitFor.empty(); ++i) {
+            if (GetFileAttributesA(waitFor.c_str()) != INVALID_FILE_ATTRIBUTES) break;
+            Sleep(50);
+        }
         if (doc.Int("query_no_list", 0) != 1) {
             std::ofstream list(mode.substr(2).c_str(), std::ios::binary | std::ios::trunc);
             for (const std::string& folder : doc.folders) list << folder << "\r\n";
