@@ -35,6 +35,28 @@ inline std::vector<std::string> Lines(const CTextBuffer& buffer) {
     return lines;
 }
 
+// The lines with their paragraph-start flags: what an undo must give back exactly.
+inline std::vector<std::pair<bool, std::string>> Structure(const CTextBuffer& buffer) {
+    std::vector<std::pair<bool, std::string>> lines;
+    for (int i = 0; i < buffer.GetLineCount(); ++i)
+        lines.emplace_back(buffer.IsParagraphStart(i) != FALSE,
+                           std::string(buffer.GetLineChars(i), buffer.GetLineLength(i)));
+    return lines;
+}
+
+// Each paragraph-start line joined with the continuation lines that wrapping split off it.
+inline std::vector<std::string> Paragraphs(const CTextBuffer& buffer) {
+    std::vector<std::string> paragraphs;
+    for (int i = 0; i < buffer.GetLineCount(); ++i) {
+        const std::string line(buffer.GetLineChars(i), buffer.GetLineLength(i));
+        if (i == 0 || buffer.IsParagraphStart(i))
+            paragraphs.push_back(line);
+        else
+            paragraphs.back() += line;
+    }
+    return paragraphs;
+}
+
 inline std::string Text(CTextBuffer& buffer) {
     CString text;
     buffer.GetText(text, -1, FALSE);
