@@ -38,23 +38,20 @@ inline std::vector<std::string> Lines(const CTextBuffer& buffer) {
 // The lines with their paragraph-start flags: what an undo must give back exactly.
 inline std::vector<std::pair<bool, std::string>> Structure(const CTextBuffer& buffer) {
     std::vector<std::pair<bool, std::string>> lines;
-    for (int i = 0; i < buffer.GetLineCount(); ++i)
-        lines.emplace_back(buffer.IsParagraphStart(i) != FALSE,
-                           std::string(buffer.GetLineChars(i), buffer.GetLineLength(i)));
+    for (const std::string& line : Lines(buffer))
+        lines.emplace_back(buffer.IsParagraphStart(static_cast<int>(lines.size())) != FALSE, line);
     return lines;
 }
 
-// Each paragraph-start line joined with the continuation lines that wrapping split off it.
-inline std::vector<std::string> Paragraphs(const CTextBuffer& buffer) {
-    std::vector<std::string> paragraphs;
+// The text with a NUL at each paragraph break and nothing at a wrap break: a char offset is an
+// index into it.
+inline std::string Flat(const CTextBuffer& buffer) {
+    std::string flat;
     for (int i = 0; i < buffer.GetLineCount(); ++i) {
-        const std::string line(buffer.GetLineChars(i), buffer.GetLineLength(i));
-        if (i == 0 || buffer.IsParagraphStart(i))
-            paragraphs.push_back(line);
-        else
-            paragraphs.back() += line;
+        if (i > 0 && buffer.IsParagraphStart(i)) flat += '\0';
+        flat.append(buffer.GetLineChars(i), buffer.GetLineLength(i));
     }
-    return paragraphs;
+    return flat;
 }
 
 inline std::string Text(CTextBuffer& buffer) {

@@ -3,12 +3,8 @@
 // and a CCmdUI that records what an update handler says.
 #pragma once
 #include "classlib/CDC.h"
-#include "controls/texteditor/EditReplaceDlg.h"
 #include "controls/texteditor/TextBuffer.h"
-#include "controls/texteditor/TextEditView.h"
-#include "controls/texteditor/TextEditorRes.h"
 #include "controls/texteditor/TextView.h"
-#include <string>
 #include <vector>
 
 namespace testing_support {
@@ -79,44 +75,6 @@ public:
     RecordingParent parent;
     CTextBuffer buffer;
     View view;
-};
-
-// The Replace dialog made modeless over an edit view of the text, filled as the Replace command
-// fills it, and driven through its buttons. A selection from `start` to `end` is the block to
-// replace in; without one, the whole text.
-class ReplaceDialogHost {
-public:
-    ReplaceDialogHost(const char* text, const char* find, const char* with, CPoint start = {0, 0},
-                      CPoint end = {0, 0})
-        : host(text), dialog(&host.view) {
-        const bool block = start != end;
-        host.view.SetSelection(start, end);
-        host.view.SetCursorPos(end);
-        dialog.m_bEnableScopeSelection = block;
-        dialog.m_nScope = block ? 0 : 1;
-        dialog.m_ptCurrentPos = dialog.m_ptStartPos = dialog.m_ptBlockBegin = start;
-        dialog.m_ptBlockEnd = end;
-        dialog.m_bFound = TRUE;  // what an opener that starts "found" would leave
-        dialog.m_sText = find;
-        dialog.m_sNewText = with;
-        created = dialog.Create(IDD_EDIT_REPLACE, &host.parent) != FALSE;
-        if (created) dialog.ShowWindow(SW_SHOWNOACTIVATE);
-    }
-    ~ReplaceDialogHost() {
-        if (dialog.m_hWnd) dialog.DestroyWindow();
-    }
-    void Press(int id) {
-        dialog.SendMessage(WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), (LPARAM)dialog.GetDlgItem(id)->m_hWnd);
-    }
-    std::string Text() {
-        CString text;
-        host.buffer.GetText(text, -1, FALSE);
-        return text.str();
-    }
-
-    TextViewHost<CTextEditView> host;
-    CEditReplaceDlg dialog;
-    bool created;
 };
 
 // Keeps what an update handler said of the command.

@@ -12,24 +12,37 @@
 namespace {
 typedef testing_support::TextViewHost<CTextEditView> Host;
 
-// The dialog over an edit view (see ReplaceDialogHost), opened anew for each case.
+// The dialog made modeless over an edit view, filled as the Replace command fills it, and
+// driven through its buttons.
 class ReplaceDialogTest : public ::testing::Test {
 protected:
+    // A selection from `start` to `end` replaces within it; without one, in the whole text.
     void Open(const char* text, const char* find, const char* with, CPoint start = {0, 0}, CPoint end = {0, 0}) {
-        replace.reset();
-        replace.reset(new testing_support::ReplaceDialogHost(text, find, with, start, end));
-        host = &replace->host;
-        dialog = &replace->dialog;
-        ASSERT_TRUE(replace->created);
+        dialog.reset();
+        host.reset(new Host(text));
+        dialog.reset(new CEditReplaceDlg(&host->view));
+        const bool block = start != end;
+        host->view.SetSelection(start, end);
+        host->view.SetCursorPos(end);
+        dialog->m_bEnableScopeSelection = block;
+        dialog->m_nScope = block ? 0 : 1;
+        dialog->m_ptCurrentPos = dialog->m_ptStartPos = dialog->m_ptBlockBegin = start;
+        dialog->m_ptBlockEnd = end;
+        dialog->m_bFound = TRUE;  // what an opener that starts "found" would leave
+        dialog->m_sText = find;
+        dialog->m_sNewText = with;
+        ASSERT_TRUE(dialog->Create(IDD_EDIT_REPLACE, &host->parent));
+        dialog->ShowWindow(SW_SHOWNOACTIVATE);
     }
-    void Press(int id) { replace->Press(id); }
-    std::string Text() { return replace->Text(); }
+    void Press(int id) {
+        dialog->SendMessage(WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), (LPARAM)dialog->GetDlgItem(id)->m_hWnd);
+    }
+    std::string Text() { return testing_support::Text(host->buffer); }
 
     testing_support::Watchdog watchdog{60};
     testing_support::MessageBoxRecorder boxes;
-    std::unique_ptr<testing_support::ReplaceDialogHost> replace;
-    Host* host = nullptr;
-    CEditReplaceDlg* dialog = nullptr;
+    std::unique_ptr<Host> host;
+    std::unique_ptr<CEditReplaceDlg> dialog;
 };
 }  // namespace
 
