@@ -35,14 +35,6 @@ inline std::vector<std::string> Lines(const CTextBuffer& buffer) {
     return lines;
 }
 
-// The lines with their paragraph-start flags: what an undo must give back exactly.
-inline std::vector<std::pair<bool, std::string>> Structure(const CTextBuffer& buffer) {
-    std::vector<std::pair<bool, std::string>> lines;
-    for (const std::string& line : Lines(buffer))
-        lines.emplace_back(buffer.IsParagraphStart(static_cast<int>(lines.size())) != FALSE, line);
-    return lines;
-}
-
 // The text with a NUL at each paragraph break and nothing at a wrap break: a char offset is an
 // index into it.
 inline std::string Flat(const CTextBuffer& buffer) {
