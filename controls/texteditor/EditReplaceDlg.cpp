@@ -72,9 +72,12 @@ void CEditReplaceDlg::FindStep() {
 }
 
 void CEditReplaceDlg::ReplaceMatch() {
-    // In char offsets, so that a replacement with line breaks moves what follows correctly.
-    const int matchStart = m_pBuddy->TextPosToOffset(m_ptCurrentPos);
-    const int matchEnd = matchStart + m_sText.GetLength();
+    // In char offsets, so that a replacement with line breaks moves what follows correctly. The
+    // match is what the view has selected: "Find what" may have changed since it was found.
+    CPoint selectionStart, selectionEnd;
+    m_pBuddy->GetSelection(selectionStart, selectionEnd);
+    const int matchStart = m_pBuddy->TextPosToOffset(selectionStart);
+    const int matchEnd = m_pBuddy->TextPosToOffset(selectionEnd);
     const int blockBegin = m_pBuddy->TextPosToOffset(m_ptBlockBegin);
     const int blockEnd = m_pBuddy->TextPosToOffset(m_ptBlockEnd);
     m_pBuddy->ReplaceSelection(m_sNewText);

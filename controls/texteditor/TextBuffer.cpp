@@ -115,6 +115,8 @@ void CTextBuffer::ResetAfterLoad(int style, BOOL readOnly) {
     undoLimit_ = DefaultUndoLimit;
     undoPosition_ = savedPosition_ = 0;
     InvalidateOffsets(0);
+    // A loaded line is wrapped as an edited one is, so that undoing an edit gives back its lines.
+    WrapAll();
 }
 
 BOOL CTextBuffer::InitNew(int style) {
@@ -284,28 +286,38 @@ BOOL CTextBuffer::GetText(CString& out, int style, BOOL markSaved) {
 
 void CTextBuffer::GetTextRange(int startLine, int startChar, int endLine, int endChar, CString& out,
                                const char* separator) const {
+    ReadRange(startLine, startChar, endLine, endChar, out, separator, nullptr);
+}
+
+BOOL CTextBuffer::ReadRange(int startLine, int startChar, int endLine, int endChar, CString& out,
+                            const char* separator, std::vector<int>* breaks) const {
     out.Empty();
+    if (breaks) breaks->clear();
     const int count = GetLineCount();
-    if (count == 0) return;
+    if (count == 0) return FALSE;
     if (!separator) separator = kSeparators[StyleDos];
     startLine = std::min(std::max(0, startLine), count - 1);
     endLine = std::min(std::max(0, endLine), count - 1);
     startChar = std::min(std::max(0, startChar), lines_[startLine].length);
     endChar = std::min(std::max(0, endChar), lines_[endLine].length);
-    if (startLine > endLine || (startLine == endLine && startChar >= endChar)) return;
+    if (startLine > endLine || (startLine == endLine && startChar >= endChar)) return FALSE;
     if (startLine == endLine) {
         out = CString(lines_[startLine].text + startChar, endChar - startChar);
-        return;
+        return std::memchr(lines_[startLine].text + startChar, '\r', endChar - startChar) != nullptr;
     }
     const size_t separatorLength = std::strlen(separator);
     size_t total = lines_[startLine].length - startChar;
     for (int i = startLine + 1; i <= endLine; ++i)
         total += (i < endLine ? lines_[i].length : endChar) + (lines_[i].paragraphStart ? separatorLength : 0);
-    char* p = out.GetBufferSetLength(static_cast<int>(total));
+    char* const begin = out.GetBufferSetLength(static_cast<int>(total));
+    char* p = begin;
     std::memcpy(p, lines_[startLine].text + startChar, lines_[startLine].length - startChar);
     p += lines_[startLine].length - startChar;
+    int paragraphBreaks = 0;
     for (int i = startLine + 1; i <= endLine; ++i) {
         if (lines_[i].paragraphStart) {
+            if (breaks) breaks->push_back(static_cast<int>(p - begin));
+            ++paragraphBreaks;
             std::memcpy(p, separator, separatorLength);
             p += separatorLength;
         }
@@ -313,6 +325,10 @@ void CTextBuffer::GetTextRange(int startLine, int startChar, int endLine, int en
         if (length > 0) std::memcpy(p, lines_[i].text, length);
         p += length;
     }
+    // Each break brings one CR (the separator undo uses): any other is a line's own.
+    const BOOL ownCr = std::count(begin, p, '\r') != paragraphBreaks;
+    if (breaks && !ownCr) breaks->clear();
+    return ownCr;
 }
 
 void CTextBuffer::GetParagraphText(CString& out, int charIndex, int line) const {
@@ -336,17 +352,41 @@ void CTextBuffer::GetParagraphText(CString& out, int charIndex, int line) const 
 
 // ---- Editing ----
 
-int CTextBuffer::CountPositions(const char* text) {
-    int count = 0;
-    for (const char* p = text; *p; ++p)
-        if (*p != '\r' || p[1] != '\n') ++count;
-    return count;
-}
+namespace {
+struct Piece {
+    const char* chars;
+    int length;
+};
 
-BOOL CTextBuffer::InternalInsertText(TextBufferView* source, int offset, const char* text, int& endOffset) {
+// The paragraphs of inserted text. Given breaks, exactly at those indexes (each a CR LF); else
+// at each CR, a CR LF together, and a lone LF stays in its piece as a character.
+std::vector<Piece> SplitIntoParagraphs(const char* text, const std::vector<int>* breaks) {
+    std::vector<Piece> pieces;
+    const char* piece = text;
+    if (breaks) {
+        for (int at : *breaks) {
+            pieces.push_back({piece, static_cast<int>(text + at - piece)});
+            piece = text + at + 2;
+        }
+    } else {
+        for (const char* cr; (cr = std::strchr(piece, '\r')) != nullptr;) {
+            pieces.push_back({piece, static_cast<int>(cr - piece)});
+            piece = cr[1] == '\n' ? cr + 2 : cr + 1;
+        }
+    }
+    pieces.push_back({piece, static_cast<int>(std::strlen(piece))});
+    return pieces;
+}
+}  // namespace
+
+BOOL CTextBuffer::InternalInsertText(TextBufferView* source, int offset, const char* text, int& endOffset,
+                                     const std::vector<int>* breaks) {
     CPoint position = OffsetToTextPos(offset);
     if (position.y < 0) return FALSE;
-    endOffset = offset + CountPositions(text);
+    const std::vector<Piece> pieces = SplitIntoParagraphs(text, breaks);
+    // Every character counts one position, and so does every break between two paragraphs.
+    endOffset = offset + static_cast<int>(pieces.size()) - 1;
+    for (const Piece& piece : pieces) endOffset += piece.length;
     const int first = GetParagraphStartLine(position.y);
     CInsertContext context(*this, offset, endOffset - offset, first);
 
@@ -355,24 +395,17 @@ BOOL CTextBuffer::InternalInsertText(TextBufferView* source, int offset, const c
     const std::string tail(lines_[first].text + charIndex, lines_[first].length - charIndex);
     TruncateLine(first, charIndex);
 
-    // Pieces end at each CR, a CR LF together; a lone LF stays in the line as a character.
-    std::vector<SLineInfo> added;
-    const char* piece = text;
-    bool firstPiece = true;
-    for (const char* cr; (cr = std::strchr(piece, '\r')) != nullptr; firstPiece = false) {
-        const int length = static_cast<int>(cr - piece);
-        if (firstPiece)
-            AppendLineText(first, piece, length);
-        else
-            added.push_back(NewLine(piece, length, 0, TRUE));
-        piece = cr[1] == '\n' ? cr + 2 : cr + 1;
-    }
+    // The first piece joins the line; each further one is a line of its own, the last taking
+    // the rest of the line.
+    AppendLineText(first, pieces[0].chars, pieces[0].length);
     int last = first;
-    if (firstPiece) {
-        AppendLineText(first, piece, static_cast<int>(std::strlen(piece)));
+    if (pieces.size() == 1) {
         AppendLineText(first, tail.data(), static_cast<int>(tail.size()));
     } else {
-        const std::string joined = piece + tail;
+        std::vector<SLineInfo> added;
+        for (size_t i = 1; i + 1 < pieces.size(); ++i)
+            added.push_back(NewLine(pieces[i].chars, pieces[i].length, 0, TRUE));
+        const std::string joined = std::string(pieces.back().chars, pieces.back().length) + tail;
         added.push_back(NewLine(joined.data(), static_cast<int>(joined.size()), 0, TRUE));
         last = first + static_cast<int>(added.size());
         InsertLines(first + 1, added);
@@ -412,6 +445,12 @@ BOOL CTextBuffer::InternalDeleteText(TextBufferView* source, int startOffset, in
 
 BOOL CTextBuffer::InsertText(TextBufferView* source, int line, int charIndex, const char* text, int& endLine,
                              int& endChar, int action) {
+    if (lines_.empty() && line == 0 && charIndex == 0 && text && *text) {
+        // A released buffer has no line, yet its empty text has a start: the text goes into
+        // the one empty line that an empty text is.
+        std::vector<SLineInfo> empty(1, NewLine("", 0, 0, TRUE));
+        InsertLines(0, empty);
+    }
     if (line < 0 || line >= GetLineCount() || charIndex < 0 || charIndex > lines_[line].length) return FALSE;
     endLine = line;
     endChar = charIndex;
@@ -440,13 +479,14 @@ BOOL CTextBuffer::DeleteText(TextBufferView* source, int startLine, int startCha
     if (startChar < 0 || startChar > lines_[startLine].length || endChar < 0 || endChar > lines_[endLine].length)
         return FALSE;
     CString text;
-    GetTextRange(startLine, startChar, endLine, endChar, text, kSeparators[StyleDos]);
+    std::vector<int> breaks;
+    const BOOL exact = ReadRange(startLine, startChar, endLine, endChar, text, kSeparators[StyleDos], &breaks);
     const int startOffset = TextPosToOffset(CPoint(startChar, startLine));
     const int endOffset = TextPosToOffset(CPoint(endChar, endLine));
     if (!InternalDeleteText(source, startOffset, endOffset)) return FALSE;
     const BOOL began = !groupOpen_;
     if (began) BeginUndoGroup(FALSE);
-    AddUndoRecord(FALSE, startOffset, endOffset, text, action);
+    AddUndoRecord(FALSE, startOffset, endOffset, text, action, exact ? &breaks : nullptr);
     if (began) FlushUndoGroup(source);
     return TRUE;
 }

@@ -71,16 +71,19 @@ public:
         int end;
         int action;
 
-        SUndoRecord() : flags(0), start(0), end(0), action(0), text_(nullptr), size_(0) {}
+        SUndoRecord() : flags(0), start(0), end(0), action(0), text_(nullptr), size_(0), exactBreaks_(false) {}
         SUndoRecord(const SUndoRecord&) = delete;
         SUndoRecord& operator=(const SUndoRecord&) = delete;
         SUndoRecord(SUndoRecord&& other) noexcept;
         SUndoRecord& operator=(SUndoRecord&& other) noexcept;
         ~SUndoRecord() { FreeText(); }
 
-        // A one-character text lives in the record itself; a longer one is owned by it.
-        void SetText(const char* text);
+        // A one-character text lives in the record itself; a longer one is owned by it. The
+        // breaks are those of a text that holds a CR of a line's own (see ReadRange), else none.
+        void SetText(const char* text, const std::vector<int>* breaks = nullptr);
         const char* GetText() const { return size_ > 1 ? text_ : inline_; }
+        // Where the text's paragraph breaks lie; NULL when each CR of the text is one.
+        const std::vector<int>* GetBreaks() const { return exactBreaks_ ? &breaks_ : nullptr; }
         void FreeText();
 
     private:
@@ -89,6 +92,8 @@ public:
             char inline_[sizeof(char*)];
         };
         int size_;
+        std::vector<int> breaks_;
+        bool exactBreaks_;
     };
 
     class CInsertContext : public CUpdateContext {
@@ -202,12 +207,22 @@ private:
     void FreeUndo();
     void ResetAfterLoad(int style, BOOL readOnly);
 
-    BOOL InternalInsertText(TextBufferView* source, int offset, const char* text, int& endOffset);
+    // With breaks, the text breaks into paragraphs only at those indexes (each a CR LF) and
+    // keeps every other CR as a character; without, at each CR (a CR LF together).
+    BOOL InternalInsertText(TextBufferView* source, int offset, const char* text, int& endOffset,
+                            const std::vector<int>* breaks = nullptr);
     BOOL InternalDeleteText(TextBufferView* source, int startOffset, int endOffset);
-    void AddUndoRecord(BOOL insert, int start, int end, const char* text, int action);
-    static int CountPositions(const char* text);
+    void AddUndoRecord(BOOL insert, int start, int end, const char* text, int action,
+                       const std::vector<int>* breaks = nullptr);
+    // The text between two positions with the separator at each paragraph break. When a line in
+    // it holds a CR of its own, a plain reading of the text would break there too: then the
+    // answer is TRUE and `breaks` (when given) receives the index of every paragraph break.
+    BOOL ReadRange(int startLine, int startChar, int endLine, int endChar, CString& out, const char* separator,
+                   std::vector<int>* breaks) const;
     // The record's text; an insertion in effect reads it from the lines it made.
     CString RecordText(const SUndoRecord& record) const;
+    // An insertion about to be undone keeps the text it made, breaks and all.
+    void TakeRecordText(SUndoRecord& record) const;
 
     // Wrapping, on whole paragraphs; each answers the lines the paragraphs now take.
     void ComputeBreaks(const char* chars, int length, std::vector<int>& breaks) const;

@@ -5,10 +5,13 @@
 #include <cstring>
 
 CTextBuffer::SUndoRecord::SUndoRecord(SUndoRecord&& other) noexcept
-    : flags(other.flags), start(other.start), end(other.end), action(other.action), size_(other.size_) {
+    : flags(other.flags), start(other.start), end(other.end), action(other.action), size_(other.size_),
+      breaks_(std::move(other.breaks_)), exactBreaks_(other.exactBreaks_) {
     std::memcpy(inline_, other.inline_, sizeof(inline_));
     other.size_ = 0;
     std::memset(other.inline_, 0, sizeof(other.inline_));
+    other.breaks_.clear();
+    other.exactBreaks_ = false;
 }
 
 CTextBuffer::SUndoRecord& CTextBuffer::SUndoRecord::operator=(SUndoRecord&& other) noexcept {
@@ -20,14 +23,22 @@ CTextBuffer::SUndoRecord& CTextBuffer::SUndoRecord::operator=(SUndoRecord&& othe
         action = other.action;
         size_ = other.size_;
         std::memcpy(inline_, other.inline_, sizeof(inline_));
+        breaks_ = std::move(other.breaks_);
+        exactBreaks_ = other.exactBreaks_;
         other.size_ = 0;
         std::memset(other.inline_, 0, sizeof(other.inline_));
+        other.breaks_.clear();
+        other.exactBreaks_ = false;
     }
     return *this;
 }
 
-void CTextBuffer::SUndoRecord::SetText(const char* text) {
+void CTextBuffer::SUndoRecord::SetText(const char* text, const std::vector<int>* breaks) {
     FreeText();
+    if (breaks) {
+        breaks_ = *breaks;
+        exactBreaks_ = true;
+    }
     const size_t length = text ? std::strlen(text) : 0;
     if (length == 1) {
         inline_[0] = text[0];
@@ -42,6 +53,8 @@ void CTextBuffer::SUndoRecord::FreeText() {
     if (size_ > 1) delete[] text_;
     size_ = 0;
     std::memset(inline_, 0, sizeof(inline_));
+    std::vector<int>().swap(breaks_);
+    exactBreaks_ = false;
 }
 
 void CTextBuffer::FreeUndo() {
@@ -50,7 +63,8 @@ void CTextBuffer::FreeUndo() {
     savedPosition_ = 0;
 }
 
-void CTextBuffer::AddUndoRecord(BOOL insert, int start, int end, const char* text, int action) {
+void CTextBuffer::AddUndoRecord(BOOL insert, int start, int end, const char* text, int action,
+                                const std::vector<int>* breaks) {
     if (undoPosition_ < static_cast<int>(undo_.size())) {
         // The redo tail is lost; when the saved text was in it, no position reaches it again.
         undo_.erase(undo_.begin() + undoPosition_, undo_.end());
@@ -81,7 +95,7 @@ void CTextBuffer::AddUndoRecord(BOOL insert, int start, int end, const char* tex
     record.end = end;
     record.action = action;
     // While an insertion is in effect its text is in the lines; only undoing it takes a copy.
-    record.SetText(insert ? nullptr : text);
+    if (!insert) record.SetText(text, breaks);
     undo_.push_back(std::move(record));
     undoPosition_ = static_cast<int>(undo_.size());
     groupAddedRecord_ = TRUE;
@@ -108,6 +122,14 @@ void CTextBuffer::FlushUndoGroup(TextBufferView* source) {
     }
 }
 
+void CTextBuffer::TakeRecordText(SUndoRecord& record) const {
+    const CPoint start = OffsetToTextPos(record.start), end = OffsetToTextPos(record.end);
+    CString text;
+    std::vector<int> breaks;
+    const BOOL exact = ReadRange(start.y, start.x, end.y, end.x, text, nullptr, &breaks);
+    record.SetText(text, exact ? &breaks : nullptr);
+}
+
 CString CTextBuffer::RecordText(const SUndoRecord& record) const {
     if (!(record.flags & SUndoRecord::Inserted) || record.GetText()[0]) return CString(record.GetText());
     const CPoint start = OffsetToTextPos(record.start), end = OffsetToTextPos(record.end);
@@ -124,12 +146,12 @@ BOOL CTextBuffer::Undo(CPoint& cursor) {
     while (undoPosition_ > 0) {
         SUndoRecord& record = undo_[--undoPosition_];
         if (record.flags & SUndoRecord::Inserted) {
-            record.SetText(RecordText(record));
+            TakeRecordText(record);
             InternalDeleteText(nullptr, record.start, record.end);
             cursor = OffsetToTextPos(record.start);
         } else {
             int end = record.start;
-            InternalInsertText(nullptr, record.start, record.GetText(), end);
+            InternalInsertText(nullptr, record.start, record.GetText(), end, record.GetBreaks());
             cursor = OffsetToTextPos(end);
         }
         if (record.flags & SUndoRecord::GroupStart) break;
@@ -144,7 +166,7 @@ BOOL CTextBuffer::Redo(CPoint& cursor) {
         SUndoRecord& record = undo_[undoPosition_];
         if (record.flags & SUndoRecord::Inserted) {
             int end = record.start;
-            InternalInsertText(nullptr, record.start, record.GetText(), end);
+            InternalInsertText(nullptr, record.start, record.GetText(), end, record.GetBreaks());
             record.FreeText();
             cursor = OffsetToTextPos(end);
         } else {

@@ -130,6 +130,8 @@ int CTextView::OnCreate(LPCREATESTRUCTA cs) {
     m_lfBaseFont.lfWeight = FW_NORMAL;
     m_lfBaseFont.lfItalic = FALSE;
     m_lfBaseFont.lfCharSet = DEFAULT_CHARSET;
+    // Text set or measured before the window existed made its fonts from an empty base font.
+    ForgetFonts();
     if (CWnd::OnCreate(cs) == -1) return -1;
     barsSet_[0] = barsSet_[1] = false;
     m_hAccel = LoadAcceleratorsA(GetResourceHandle(), MAKEINTRESOURCEA(IDR_TEXTVIEW_ACCEL));
@@ -145,11 +147,7 @@ void CTextView::OnDestroy() {
     DetachBuffer();
     m_hAccel = nullptr;
     CWnd::OnDestroy();
-    for (int i = 0; i < 8; ++i) {
-        m_styledFonts[i].DeleteObject();
-        m_styledFontMade[i] = FALSE;
-    }
-    m_lineBitmap.DeleteObject();
+    ForgetFonts();
 }
 
 BOOL CTextView::OnEraseBkgnd(CDC*) { return TRUE; }
@@ -285,12 +283,7 @@ void CTextView::SetShowTabs(BOOL show) {
 
 void CTextView::SetBaseFont(const LOGFONTA& font) {
     m_lfBaseFont = font;
-    m_nScreenLines = m_nScreenChars = m_nLineHeight = m_nCharWidth = -1;
-    m_lineBitmap.DeleteObject();
-    for (int i = 0; i < 8; ++i) {
-        m_styledFonts[i].DeleteObject();
-        m_styledFontMade[i] = FALSE;
-    }
+    ForgetFonts();
     if (!m_hWnd) return;
     UpdateVertScrollBar();
     UpdateHorzScrollBar();
@@ -340,6 +333,15 @@ void CTextView::Rewrap(int width) {
 }
 
 // ---- Metrics and fonts ------------------------------------------------------------------------
+
+void CTextView::ForgetFonts() {
+    m_nScreenLines = m_nScreenChars = m_nLineHeight = m_nCharWidth = -1;
+    m_lineBitmap.DeleteObject();
+    for (int i = 0; i < 8; ++i) {
+        m_styledFonts[i].DeleteObject();
+        m_styledFontMade[i] = FALSE;
+    }
+}
 
 void CTextView::CalcLineMetrics() {
     CClientDC dc(this);

@@ -317,6 +317,9 @@ protected:
     void FindNext(DWORD flags);
     void Rewrap(int width);
     void CalcLineMetrics();
+    // The eight styled fonts, the line bitmap and every metric measured with them go: they are
+    // made again from the base font when next needed.
+    void ForgetFonts();
     // The lines from fromLine on changed width (all of them by default): the widest line is kept
     // when it lies before them, else every line is measured again.
     void ForgetMaxLineColumns(int fromLine = 0);

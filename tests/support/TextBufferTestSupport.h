@@ -35,6 +35,17 @@ inline std::vector<std::string> Lines(const CTextBuffer& buffer) {
     return lines;
 }
 
+// The text with a NUL at each paragraph break and nothing at a wrap break: a char offset is an
+// index into it.
+inline std::string Flat(const CTextBuffer& buffer) {
+    std::string flat;
+    for (int i = 0; i < buffer.GetLineCount(); ++i) {
+        if (i > 0 && buffer.IsParagraphStart(i)) flat += '\0';
+        flat.append(buffer.GetLineChars(i), buffer.GetLineLength(i));
+    }
+    return flat;
+}
+
 inline std::string Text(CTextBuffer& buffer) {
     CString text;
     buffer.GetText(text, -1, FALSE);
