@@ -115,8 +115,6 @@ void CTextBuffer::ResetAfterLoad(int style, BOOL readOnly) {
     undoLimit_ = DefaultUndoLimit;
     undoPosition_ = savedPosition_ = 0;
     InvalidateOffsets(0);
-    // A loaded line is wrapped as an edited one is, so that undoing an edit gives back its lines.
-    WrapAll();
 }
 
 BOOL CTextBuffer::InitNew(int style) {

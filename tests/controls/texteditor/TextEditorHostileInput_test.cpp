@@ -34,7 +34,7 @@ TEST(TextEditorHostileInputTest, EveryLineEndMixKeepsItsLinesThroughUndoAppendRe
         {"a\r\r\nb\r\n\rc", 0, 0, nullptr, nullptr, nullptr, {}},        // CR CR LF ends no line
         {"x\ny\r\nz\n\r", 2, 0, nullptr, nullptr, nullptr, {}},
         {"aaaa\rbbbb cccc\r\ndd\ree ff", -1, 5, nullptr, nullptr, nullptr, {}},
-        {std::string(5000, 'a') + "\r" + std::string(5009, 'b'), -1, 0, nullptr, nullptr, nullptr, {}},
+        {std::string(5000, 'a') + "\r" + std::string(5009, 'b'), -1, 10000, nullptr, nullptr, nullptr, {}},
         {"", -1, 0, nullptr, nullptr, nullptr, {}},
         {"aa aa\r\nb aa", -1, 0, "aa", "a", "b", {2, 0}},
         {"a a a", -1, 0, "a", "a a", "bbb", {4, 0}},
