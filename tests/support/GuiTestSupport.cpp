@@ -3,6 +3,7 @@
 #include "classlib/CWnd.h"
 #include <cstdio>
 #include <map>
+#include <memory>
 
 namespace testing_support {
 
@@ -229,5 +230,26 @@ void CALLBACK ModalAnswerer::Tick(HWND, UINT, UINT_PTR id, DWORD) {
         if (search.found && self->action_(search.found)) ++self->answered_;
     } catch (...) {
     }
+}
+
+std::function<bool(HWND)> StepByStep(std::vector<std::function<void(HWND)>> steps) {
+    auto next = std::make_shared<size_t>(0);
+    return [steps = std::move(steps), next](HWND window) {
+        if (*next < steps.size()) steps[(*next)++](window);
+        return *next >= steps.size();
+    };
+}
+
+void PressKey(UINT virtualKey) {
+    HWND focus = GetFocus();
+    // One stroke of the key's scan code; going up also says it was down and is released.
+    const DWORD down = (MapVirtualKeyA(virtualKey, MAPVK_VK_TO_VSC) << 16) | 1;
+    PostMessageA(focus, WM_KEYDOWN, virtualKey, static_cast<LPARAM>(down));
+    PostMessageA(focus, WM_KEYUP, virtualKey, static_cast<LPARAM>(down | 0xC0000000u));
+}
+
+void TypeText(const char* text) {
+    HWND focus = GetFocus();
+    for (const char* c = text; *c; ++c) PostMessageA(focus, WM_CHAR, static_cast<unsigned char>(*c), 1);
 }
 }  // namespace testing_support

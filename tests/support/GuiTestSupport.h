@@ -124,4 +124,14 @@ private:
     UINT_PTR timer_;
     int answered_ = 0;
 };
+
+// An action for ModalAnswerer that runs one step per tick, so that what a step posted has been
+// handled before the next step runs; it answers once the last step has run.
+std::function<bool(HWND)> StepByStep(std::vector<std::function<void(HWND)>> steps);
+
+// Keyboard input as the keyboard delivers it: posted to the window with the focus, for this
+// thread's message loop to walk, translate and dispatch. PressKey posts the key going down and
+// up; TypeText one WM_CHAR per character.
+void PressKey(UINT virtualKey);
+void TypeText(const char* text);
 }  // namespace testing_support
