@@ -128,15 +128,18 @@ TEST_F(MainDialogTest, EnterAndEscapeInAPageLeaveTheProgramOpenWhileTabStillReac
             if (GetParent(focus) != page(0)) return "elsewhere";
             return id == IDC_USER_NAME ? "at User Name" : id == IDC_INSTALL ? "at Install" : "in Set-up";
         };
-        std::vector<std::function<void(HWND)>> steps = {[&](HWND) {
+        std::vector<std::function<void(HWND)>> steps = {[&](HWND main) {
             SendMessageA(dialog.GetPages(), TCM_SETCURFOCUS, c.page, 0);  // as a click on the tab
             SendMessageA(GetDlgItem(page(0), IDC_USER_ACCOUNT), BM_CLICK, 0, 0);
             SetFocus(GetDlgItem(page(c.page), c.focus));
-            if (c.typed) TypeText(c.typed);
+            if (c.typed) TypeText(main, c.typed);
         }};
         for (UINT key : c.keys) {
-            steps.push_back([key](HWND) { PressKey(key); });
-            steps.push_back([&](HWND) { log.push_back(focusName()); });
+            steps.push_back([key](HWND main) { PressKey(main, key); });
+            steps.push_back([&](HWND main) {
+                KeepActive(main);
+                log.push_back(focusName());
+            });
         }
         steps.push_back([&](HWND) {
             if (c.typed) log.push_back(ManagerDriver::TextOf(GetDlgItem(page(0), IDC_USER_NAME)));

@@ -194,8 +194,11 @@ TEST(ModalLoopTest, APageAnswersEnterAndEscapeItselfAndLeavesTabToTheDialog) {
         };
         std::vector<std::function<void(HWND)>> steps = {[&](HWND) { ::SetFocus(::GetDlgItem(page, c.focus)); }};
         for (UINT key : c.keys) {
-            steps.push_back([key](HWND) { testing_support::PressKey(key); });
-            steps.push_back([&](HWND) { log.push_back(FocusName()); });
+            steps.push_back([key](HWND main) { testing_support::PressKey(main, key); });
+            steps.push_back([&](HWND main) {
+                testing_support::KeepActive(main);
+                log.push_back(FocusName());
+            });
         }
         steps.push_back([&](HWND) { dialog.EndDialog(static_cast<int>(kStillOpen)); });
         ModalAnswerer keys("keys", testing_support::StepByStep(steps));

@@ -240,7 +240,13 @@ std::function<bool(HWND)> StepByStep(std::vector<std::function<void(HWND)>> step
     };
 }
 
-void PressKey(UINT virtualKey) {
+void KeepActive(HWND window) {
+    HWND top = GetAncestor(window, GA_ROOT);
+    if (GetActiveWindow() != top) SetActiveWindow(top);
+}
+
+void PressKey(HWND window, UINT virtualKey) {
+    KeepActive(window);
     HWND focus = GetFocus();
     // One stroke of the key's scan code; going up also says it was down and is released.
     const DWORD down = (MapVirtualKeyA(virtualKey, MAPVK_VK_TO_VSC) << 16) | 1;
@@ -248,7 +254,8 @@ void PressKey(UINT virtualKey) {
     PostMessageA(focus, WM_KEYUP, virtualKey, static_cast<LPARAM>(down | 0xC0000000u));
 }
 
-void TypeText(const char* text) {
+void TypeText(HWND window, const char* text) {
+    KeepActive(window);
     HWND focus = GetFocus();
     for (const char* c = text; *c; ++c) PostMessageA(focus, WM_CHAR, static_cast<unsigned char>(*c), 1);
 }

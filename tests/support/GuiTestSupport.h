@@ -129,9 +129,13 @@ private:
 // handled before the next step runs; it answers once the last step has run.
 std::function<bool(HWND)> StepByStep(std::vector<std::function<void(HWND)>> steps);
 
-// Keyboard input as the keyboard delivers it: posted to the window with the focus, for this
-// thread's message loop to walk, translate and dispatch. PressKey posts the key going down and
-// up; TypeText one WM_CHAR per character.
-void PressKey(UINT virtualKey);
-void TypeText(const char* text);
+// Makes the window's top-level window the active one again when a window of another program
+// (test programs run side by side) took the activation, and with it the focus, away; a dialog
+// then gives the focus back to the control that had it.
+void KeepActive(HWND window);
+// Keyboard input as the keyboard delivers it to the window (kept active): posted to the window
+// with the focus, for this thread's message loop to walk, translate and dispatch. PressKey posts
+// the key going down and up; TypeText one WM_CHAR per character.
+void PressKey(HWND window, UINT virtualKey);
+void TypeText(HWND window, const char* text);
 }  // namespace testing_support
