@@ -117,36 +117,35 @@ TEST_F(MainDialogTest, EnterAndEscapeInAPageLeaveTheProgramOpenWhileTabStillReac
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        COrvServiceManagerDlg dialog;
+        INT_PTR result = 0;
         std::vector<std::string> log;
-        auto page = [&](int index) { return dialog.GetPages().GetPage(index)->m_hWnd; };
-        auto focusName = [&]() -> std::string {
-            HWND focus = GetFocus();
-            const int id = GetDlgCtrlID(focus);
-            if (focus == GetDlgItem(dialog, IDCANCEL)) return "at Close";
-            if (GetParent(focus) == page(1) && id == IDC_TASK_LIST) return "at task list";
-            if (GetParent(focus) != page(0)) return "elsewhere";
-            return id == IDC_USER_NAME ? "at User Name" : id == IDC_INSTALL ? "at Install" : "in Set-up";
-        };
-        std::vector<std::function<void(HWND)>> steps = {[&](HWND main) {
-            SendMessageA(dialog.GetPages(), TCM_SETCURFOCUS, c.page, 0);  // as a click on the tab
-            SendMessageA(GetDlgItem(page(0), IDC_USER_ACCOUNT), BM_CLICK, 0, 0);
-            SetFocus(GetDlgItem(page(c.page), c.focus));
-            if (c.typed) TypeText(main, c.typed);
-        }};
-        for (UINT key : c.keys) {
-            steps.push_back([key](HWND main) { PressKey(main, key); });
-            steps.push_back([&](HWND main) {
-                KeepActive(main);
-                log.push_back(focusName());
-            });
-        }
-        steps.push_back([&](HWND) {
-            if (c.typed) log.push_back(ManagerDriver::TextOf(GetDlgItem(page(0), IDC_USER_NAME)));
-            dialog.EndDialog(static_cast<int>(kStillOpen));
+        RepeatWhileDisturbed([&](bool& disturbed) {
+            COrvServiceManagerDlg dialog;
+            log.clear();
+            auto page = [&](int index) { return dialog.GetPages().GetPage(index)->m_hWnd; };
+            auto focusName = [&]() -> std::string {
+                HWND focus = GetFocus();
+                const int id = GetDlgCtrlID(focus);
+                if (focus == GetDlgItem(dialog, IDCANCEL)) return "at Close";
+                if (GetParent(focus) == page(1) && id == IDC_TASK_LIST) return "at task list";
+                if (GetParent(focus) != page(0)) return "elsewhere";
+                return id == IDC_USER_NAME ? "at User Name" : id == IDC_INSTALL ? "at Install" : "in Set-up";
+            };
+            auto start = [&](HWND) {
+                SendMessageA(dialog.GetPages(), TCM_SETCURFOCUS, c.page, 0);  // as a click on the tab
+                SendMessageA(GetDlgItem(page(0), IDC_USER_ACCOUNT), BM_CLICK, 0, 0);
+                SetFocus(GetDlgItem(page(c.page), c.focus));
+                if (c.typed) TypeText(c.typed);
+            };
+            auto end = [&](HWND) {
+                if (c.typed) log.push_back(ManagerDriver::TextOf(GetDlgItem(page(0), IDC_USER_NAME)));
+                dialog.EndDialog(static_cast<int>(kStillOpen));
+            };
+            ModalAnswerer keys("Orvanti Service Manager",
+                               PressKeys(start, c.keys, [&](HWND) { log.push_back(focusName()); }, end, disturbed));
+            result = dialog.DoModal();
         });
-        ModalAnswerer keys("Orvanti Service Manager", StepByStep(steps));
-        EXPECT_EQ(c.result, dialog.DoModal());
+        EXPECT_EQ(c.result, result);
         EXPECT_EQ(c.log, log);
         EXPECT_TRUE(boxes_.Boxes().empty());
     }

@@ -180,29 +180,28 @@ TEST(ModalLoopTest, APageAnswersEnterAndEscapeItselfAndLeavesTabToTheDialog) {
         pageTemplate.Add("EDIT", "", kEdit, ES_AUTOHSCROLL | WS_TABSTOP | WS_BORDER, 5, 5, 80, 12)
             .Add(WC_LISTVIEWA, "", kList, LVS_REPORT | WS_TABSTOP | WS_BORDER, 5, 20, 80, 40)
             .Add("BUTTON", "Apply", kApply, (c.page == kWithDefault ? BS_DEFPUSHBUTTON : 0) | WS_TABSTOP, 100, 5, 40, 14);
-        ScriptedDialog dialog(main);
-        KeyPage page;
+        INT_PTR result = 0;
         std::vector<std::string> log;
-        page.log = &log;
-        dialog.onInit = [&](ScriptedDialog& d) {
-            // Made in the dialog and moved into the holder, as the tab control takes its pages; the
-            // holder lets Tab in, as the tab control does by handing its focus to the page.
-            page.CreateIndirect(pageTemplate.Get(), &d);
-            HWND holder = ::GetDlgItem(d, kHolder);
-            SetWindowLongPtrA(holder, GWL_EXSTYLE, GetWindowLongPtrA(holder, GWL_EXSTYLE) | WS_EX_CONTROLPARENT);
-            if (c.page != kRightInDialog) ::SetParent(page, holder);
-        };
-        std::vector<std::function<void(HWND)>> steps = {[&](HWND) { ::SetFocus(::GetDlgItem(page, c.focus)); }};
-        for (UINT key : c.keys) {
-            steps.push_back([key](HWND main) { testing_support::PressKey(main, key); });
-            steps.push_back([&](HWND main) {
-                testing_support::KeepActive(main);
-                log.push_back(FocusName());
-            });
-        }
-        steps.push_back([&](HWND) { dialog.EndDialog(static_cast<int>(kStillOpen)); });
-        ModalAnswerer keys("keys", testing_support::StepByStep(steps));
-        EXPECT_EQ(c.result, dialog.DoModal());
+        testing_support::RepeatWhileDisturbed([&](bool& disturbed) {
+            ScriptedDialog dialog(main);
+            KeyPage page;
+            log.clear();
+            page.log = &log;
+            dialog.onInit = [&](ScriptedDialog& d) {
+                // Made in the dialog and moved into the holder, as the tab control takes its pages;
+                // the holder lets Tab in, as the tab control does by handing its focus to the page.
+                page.CreateIndirect(pageTemplate.Get(), &d);
+                HWND holder = ::GetDlgItem(d, kHolder);
+                SetWindowLongPtrA(holder, GWL_EXSTYLE, GetWindowLongPtrA(holder, GWL_EXSTYLE) | WS_EX_CONTROLPARENT);
+                if (c.page != kRightInDialog) ::SetParent(page, holder);
+            };
+            ModalAnswerer keys("keys", testing_support::PressKeys(
+                                           [&](HWND) { ::SetFocus(::GetDlgItem(page, c.focus)); }, c.keys,
+                                           [&](HWND) { log.push_back(FocusName()); },
+                                           [&](HWND) { dialog.EndDialog(static_cast<int>(kStillOpen)); }, disturbed));
+            result = dialog.DoModal();
+        });
+        EXPECT_EQ(c.result, result);
         EXPECT_EQ(c.log, log);
     }
 }

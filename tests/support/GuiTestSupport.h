@@ -125,17 +125,17 @@ private:
     int answered_ = 0;
 };
 
-// An action for ModalAnswerer that runs one step per tick, so that what a step posted has been
-// handled before the next step runs; it answers once the last step has run.
-std::function<bool(HWND)> StepByStep(std::vector<std::function<void(HWND)>> steps);
-
-// Makes the window's top-level window the active one again when a window of another program
-// (test programs run side by side) took the activation, and with it the focus, away; a dialog
-// then gives the focus back to the control that had it.
-void KeepActive(HWND window);
-// Keyboard input as the keyboard delivers it to the window (kept active): posted to the window
-// with the focus, for this thread's message loop to walk, translate and dispatch. PressKey posts
-// the key going down and up; TypeText one WM_CHAR per character.
-void PressKey(HWND window, UINT virtualKey);
-void TypeText(HWND window, const char* text);
+// An action for ModalAnswerer that works a dialog with the keyboard: `start`, then each key
+// pressed in turn (posted down and up to the window with the focus, as the keyboard delivers it,
+// for the thread's message loop to walk, translate and dispatch) with `afterKey` called once it
+// has been handled, then `end`, after which it answers. Test programs run side by side: when a
+// window of another one took the activation, and with it the focus, away from the dialog while
+// the keys ran, `disturbed` is set (the run says nothing; RepeatWhileDisturbed runs it again).
+std::function<bool(HWND)> PressKeys(std::function<void(HWND)> start, std::vector<UINT> keys,
+                                    std::function<void(HWND)> afterKey, std::function<void(HWND)> end,
+                                    bool& disturbed);
+// Runs `run` until it ends undisturbed, five times at most.
+void RepeatWhileDisturbed(const std::function<void(bool& disturbed)>& run);
+// Types the text into the window with the focus: one WM_CHAR per character.
+void TypeText(const char* text);
 }  // namespace testing_support
