@@ -8,6 +8,14 @@ namespace {
 // nothing left for it to do.
 INT_PTR CALLBACK PassiveDialogProc(HWND, UINT, WPARAM, LPARAM) { return FALSE; }
 
+// The keys the dialog manager turns into the dialog's own commands: Enter the default button or
+// IDOK, Escape IDCANCEL.
+bool IsCommandKey(const MSG* msg) {
+    if (msg->message != WM_KEYDOWN) return false;
+    return msg->wParam == VK_RETURN || msg->wParam == VK_EXECUTE || msg->wParam == VK_ESCAPE ||
+           msg->wParam == VK_CANCEL;
+}
+
 // Disables a window for the life of the object, when it was enabled.
 class OwnerDisabled {
 public:
@@ -197,12 +205,18 @@ BOOL CDialog::OnCmdMsg(UINT id, int code, void* extra, void* handlerInfo) {
 }
 
 BOOL CDialog::PreTranslateMessage(MSG* msg) {
-    // A page leaves dialog keys to the dialog that holds it, so Tab moves through all pages'
-    // controls alike.
-    if (!m_hWnd || (GetStyle() & WS_CHILD)) return FALSE;
+    if (!m_hWnd) return FALSE;
     if (msg->message < WM_KEYFIRST || msg->message > WM_KEYLAST) {
         if (msg->message < WM_MOUSEFIRST || msg->message > WM_MOUSELAST) return FALSE;
     }
+    // A dialog inside another one answers Enter and Escape through its own dialog manager, as a
+    // nested dialog does: a tab page's default button, OnOK or OnCancel, not the holding dialog's,
+    // which would close it. (The system gives them on to the dialog when a DS_CONTROL page sits
+    // right in it, as the task editor's parameter pages do: those are parts of their dialog.) A
+    // page that is a control of its holder (DS_CONTROL) leaves every other key (Tab, arrows,
+    // mnemonics) to the holder, so that Tab moves through the page's controls and the holder's
+    // alike; a child dialog that is not one keeps all its keys, as the holder's Tab never enters it.
+    if ((GetStyle() & WS_CHILD) && (GetExStyle() & WS_EX_CONTROLPARENT) && !IsCommandKey(msg)) return FALSE;
     return ::IsDialogMessageA(m_hWnd, msg);
 }
 

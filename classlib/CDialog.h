@@ -32,6 +32,8 @@ public:
     virtual void OnOK();          // UpdateData(TRUE), then EndDialog(IDOK); stays open on failure
     virtual void OnCancel();      // EndDialog(IDCANCEL)
 
+    // Keys and mouse messages through IsDialogMessage. A page (a child dialog with DS_CONTROL)
+    // takes only Enter and Escape, for its own commands; the dialog holding it does the rest.
     BOOL PreTranslateMessage(MSG* msg) override;
     BOOL OnCmdMsg(UINT id, int code, void* extra, void* handlerInfo) override;
     void GotoDlgCtrl(CWnd* control);

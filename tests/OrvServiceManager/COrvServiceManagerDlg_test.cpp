@@ -95,6 +95,62 @@ TEST_F(MainDialogTest, TheAboutBoxShowsTheVersionAndIgnoresEnter) {
     EXPECT_EQ("1.5.201", version);
 }
 
+TEST_F(MainDialogTest, EnterAndEscapeInAPageLeaveTheProgramOpenWhileTabStillReachesClose) {
+    const INT_PTR kStillOpen = 77;
+    const struct Case {
+        const char* what;
+        int page;      // 0 Set-up, 1 Tasks
+        int focus;     // a control of the page
+        const char* typed;
+        std::vector<UINT> keys;
+        INT_PTR result;
+        std::vector<std::string> log;  // where the focus is after each key, then the name typed
+    } cases[] = {
+        {"Enter in User Name", 0, IDC_USER_NAME, "admin", {VK_RETURN}, kStillOpen, {"at User Name", "admin"}},
+        {"Escape in User Name", 0, IDC_USER_NAME, "admin", {VK_ESCAPE}, kStillOpen, {"at User Name", "admin"}},
+        {"Enter in the task list", 1, IDC_TASK_LIST, nullptr, {VK_RETURN}, kStillOpen, {"at task list"}},
+        {"Escape in the task list", 1, IDC_TASK_LIST, nullptr, {VK_ESCAPE}, kStillOpen, {"at task list"}},
+        {"Tab runs from the page to Close and back into the page", 0, IDC_PASSWORD, nullptr, {VK_TAB, VK_TAB, VK_TAB},
+         kStillOpen, {"at Install", "at Close", "in Set-up"}},
+        {"Escape on Close ends the program", 0, IDC_PASSWORD, nullptr, {VK_TAB, VK_TAB, VK_ESCAPE}, IDCANCEL,
+         {"at Install", "at Close"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        INT_PTR result = 0;
+        std::vector<std::string> log;
+        RepeatWhileDisturbed([&](bool& disturbed) {
+            COrvServiceManagerDlg dialog;
+            log.clear();
+            auto page = [&](int index) { return dialog.GetPages().GetPage(index)->m_hWnd; };
+            auto focusName = [&]() -> std::string {
+                HWND focus = GetFocus();
+                const int id = GetDlgCtrlID(focus);
+                if (focus == GetDlgItem(dialog, IDCANCEL)) return "at Close";
+                if (GetParent(focus) == page(1) && id == IDC_TASK_LIST) return "at task list";
+                if (GetParent(focus) != page(0)) return "elsewhere";
+                return id == IDC_USER_NAME ? "at User Name" : id == IDC_INSTALL ? "at Install" : "in Set-up";
+            };
+            auto start = [&](HWND) {
+                SendMessageA(dialog.GetPages(), TCM_SETCURFOCUS, c.page, 0);  // as a click on the tab
+                SendMessageA(GetDlgItem(page(0), IDC_USER_ACCOUNT), BM_CLICK, 0, 0);
+                SetFocus(GetDlgItem(page(c.page), c.focus));
+                if (c.typed) TypeText(c.typed);
+            };
+            auto end = [&](HWND) {
+                if (c.typed) log.push_back(ManagerDriver::TextOf(GetDlgItem(page(0), IDC_USER_NAME)));
+                dialog.EndDialog(static_cast<int>(kStillOpen));
+            };
+            ModalAnswerer keys("Orvanti Service Manager",
+                               PressKeys(start, c.keys, [&](HWND) { log.push_back(focusName()); }, end, disturbed));
+            result = dialog.DoModal();
+        });
+        EXPECT_EQ(c.result, result);
+        EXPECT_EQ(c.log, log);
+        EXPECT_TRUE(boxes_.Boxes().empty());
+    }
+}
+
 namespace {
 BOOL WINAPI VersionUnreadable(LPOSVERSIONINFOA) { return FALSE; }
 BOOL WINAPI NotNt(LPOSVERSIONINFOA info) {

@@ -109,6 +109,103 @@ TEST(ModalLoopTest, KeysWalkFromTheTargetUpToTheDialogBeforeTheDialogKeys) {
     EXPECT_EQ(nullptr, dialog.m_hWnd);
 }
 
+namespace {
+const int kList = 1030;
+const int kApply = 1031;
+const int kHolder = 1032;
+
+// A page as the manager shows them: a child dialog inside a window of the dialog that is not a
+// dialog itself (there, the tab control). It says which of its commands it heard.
+class KeyPage : public CDialog {
+public:
+    std::vector<std::string>* log = nullptr;
+
+protected:
+    void OnOK() override { log->push_back("page OK"); }
+    void OnCancel() override { log->push_back("page Cancel"); }
+    void OnApply() { log->push_back("Apply clicked"); }
+    DECLARE_MESSAGE_MAP()
+};
+BEGIN_MESSAGE_MAP(KeyPage, CDialog)
+    ON_BN_CLICKED(kApply, OnApply)
+END_MESSAGE_MAP()
+
+std::string FocusName() {
+    switch (GetDlgCtrlID(GetFocus())) {
+    case kEdit: return "at edit";
+    case kList: return "at list";
+    case kApply: return "at Apply";
+    case IDCANCEL: return "at Close";
+    default: return "elsewhere";
+    }
+}
+}  // namespace
+
+TEST(ModalLoopTest, APageAnswersEnterAndEscapeItselfAndLeavesTabToTheDialog) {
+    INITCOMMONCONTROLSEX classes = {sizeof(classes), ICC_LISTVIEW_CLASSES};
+    InitCommonControlsEx(&classes);
+    const INT_PTR kStillOpen = 77;
+    enum Page { kTabPage, kWithDefault, kOwnDialog, kRightInDialog };  // how the page is made and held
+    const struct Case {
+        const char* what;
+        Page page;
+        int focus;
+        std::vector<UINT> keys;
+        INT_PTR result;
+        std::vector<std::string> log;  // the page's commands, and where the focus is after each key
+    } cases[] = {
+        {"Enter in an edit", kTabPage, kEdit, {VK_RETURN}, kStillOpen, {"page OK", "at edit"}},
+        {"Escape in an edit", kTabPage, kEdit, {VK_ESCAPE}, kStillOpen, {"page Cancel", "at edit"}},
+        {"Enter in a list view", kTabPage, kList, {VK_RETURN}, kStillOpen, {"page OK", "at list"}},
+        {"Escape in a list view", kTabPage, kList, {VK_ESCAPE}, kStillOpen, {"page Cancel", "at list"}},
+        {"Enter presses the page's default button", kWithDefault, kEdit, {VK_RETURN}, kStillOpen,
+         {"Apply clicked", "at edit"}},
+        {"Tab runs through the page and the dialog's Close", kTabPage, kEdit, {VK_TAB, VK_TAB, VK_TAB, VK_TAB},
+         kStillOpen, {"at list", "at Apply", "at Close", "at edit"}},
+        {"Enter presses the page's button that Tab reached", kTabPage, kList, {VK_TAB, VK_RETURN}, kStillOpen,
+         {"at Apply", "Apply clicked", "at Apply"}},
+        {"Escape on the dialog's Close ends the dialog", kTabPage, kEdit, {VK_TAB, VK_TAB, VK_TAB, VK_ESCAPE}, IDCANCEL,
+         {"at list", "at Apply", "at Close"}},
+        {"a child dialog that is no control of the dialog keeps Tab", kOwnDialog, kList, {VK_TAB, VK_TAB, VK_ESCAPE},
+         kStillOpen, {"at Apply", "at edit", "page Cancel", "at edit"}},
+        {"a page right in the dialog is part of it, as a parameter page is", kRightInDialog, kEdit, {VK_ESCAPE},
+         IDCANCEL, {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        DialogTemplate main(WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME, 200, 120, "keys");
+        main.Add("STATIC", "", kHolder, 0, 5, 5, 190, 90)
+            .Add("BUTTON", "Close", IDCANCEL, BS_PUSHBUTTON | WS_TABSTOP, 150, 100, 40, 14);
+        DialogTemplate pageTemplate(WS_CHILD | WS_VISIBLE | (c.page == kOwnDialog ? 0 : DS_CONTROL), 180, 80);
+        pageTemplate.Add("EDIT", "", kEdit, ES_AUTOHSCROLL | WS_TABSTOP | WS_BORDER, 5, 5, 80, 12)
+            .Add(WC_LISTVIEWA, "", kList, LVS_REPORT | WS_TABSTOP | WS_BORDER, 5, 20, 80, 40)
+            .Add("BUTTON", "Apply", kApply, (c.page == kWithDefault ? BS_DEFPUSHBUTTON : 0) | WS_TABSTOP, 100, 5, 40, 14);
+        INT_PTR result = 0;
+        std::vector<std::string> log;
+        testing_support::RepeatWhileDisturbed([&](bool& disturbed) {
+            ScriptedDialog dialog(main);
+            KeyPage page;
+            log.clear();
+            page.log = &log;
+            dialog.onInit = [&](ScriptedDialog& d) {
+                // Made in the dialog and moved into the holder, as the tab control takes its pages;
+                // the holder lets Tab in, as the tab control does by handing its focus to the page.
+                page.CreateIndirect(pageTemplate.Get(), &d);
+                HWND holder = ::GetDlgItem(d, kHolder);
+                SetWindowLongPtrA(holder, GWL_EXSTYLE, GetWindowLongPtrA(holder, GWL_EXSTYLE) | WS_EX_CONTROLPARENT);
+                if (c.page != kRightInDialog) ::SetParent(page, holder);
+            };
+            ModalAnswerer keys("keys", testing_support::PressKeys(
+                                           [&](HWND) { ::SetFocus(::GetDlgItem(page, c.focus)); }, c.keys,
+                                           [&](HWND) { log.push_back(FocusName()); },
+                                           [&](HWND) { dialog.EndDialog(static_cast<int>(kStillOpen)); }, disturbed));
+            result = dialog.DoModal();
+        });
+        EXPECT_EQ(c.result, result);
+        EXPECT_EQ(c.log, log);
+    }
+}
+
 TEST(ModalLoopTest, NestedLoopsKeepTheTimersBelowAndGiveTheOwnerBack) {
     DialogTemplate t = TestTemplate("outer");
     ScriptedDialog outer(t);

@@ -3,6 +3,7 @@
 #include "classlib/CWnd.h"
 #include <cstdio>
 #include <map>
+#include <memory>
 
 namespace testing_support {
 
@@ -229,5 +230,95 @@ void CALLBACK ModalAnswerer::Tick(HWND, UINT, UINT_PTR id, DWORD) {
         if (search.found && self->action_(search.found)) ++self->answered_;
     } catch (...) {
     }
+}
+
+namespace {
+// Counts the windows of this thread that lose the activation while a key run watches.
+int* g_deactivations = nullptr;
+LRESULT CALLBACK CountDeactivations(int code, WPARAM wParam, LPARAM lParam) {
+    const auto* sent = reinterpret_cast<const CWPSTRUCT*>(lParam);
+    if (code == HC_ACTION && g_deactivations && sent->message == WM_ACTIVATE && LOWORD(sent->wParam) == WA_INACTIVE)
+        ++*g_deactivations;
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+void PressKey(UINT virtualKey) {
+    HWND focus = GetFocus();
+    // One stroke of the key's scan code; going up also says it was down and is released.
+    const DWORD down = (MapVirtualKeyA(virtualKey, MAPVK_VK_TO_VSC) << 16) | 1;
+    PostMessageA(focus, WM_KEYDOWN, virtualKey, static_cast<LPARAM>(down));
+    PostMessageA(focus, WM_KEYUP, virtualKey, static_cast<LPARAM>(down | 0xC0000000u));
+}
+}  // namespace
+
+std::function<bool(HWND)> PressKeys(std::function<void(HWND)> start, std::vector<UINT> keys,
+                                    std::function<void(HWND)> afterKey, std::function<void(HWND)> end,
+                                    bool& disturbed) {
+    // Each step posts the next key, then a message to a window of its own that comes after the
+    // key's messages and takes the next step: the whole run takes a few milliseconds, which
+    // leaves other programs little time to disturb it.
+    struct Run {
+        RecordingWindow chain;
+        std::function<void(HWND)> start, afterKey, end;
+        std::vector<UINT> keys;
+        bool* disturbed;
+        HWND dialog = nullptr;
+        size_t next = 0;
+        bool done = false;
+        int deactivations = 0;
+        HHOOK watch = nullptr;
+        ~Run() {
+            if (watch) UnhookWindowsHookEx(watch);
+            g_deactivations = nullptr;
+        }
+        void Begin(HWND window) {
+            dialog = window;
+            g_deactivations = &deactivations;
+            watch = SetWindowsHookExA(WH_CALLWNDPROC, CountDeactivations, nullptr, GetCurrentThreadId());
+            start(dialog);
+            PostMessageA(chain.Get(), WM_APP, 0, 0);
+        }
+        void Step() {
+            if (done) return;
+            if (!IsWindow(dialog)) {  // a key closed it
+                done = true;
+                return;
+            }
+            if (deactivations > 0) *disturbed = true;
+            if (next > 0) afterKey(dialog);
+            if (next == keys.size()) {
+                end(dialog);
+                done = true;
+                return;
+            }
+            PressKey(keys[next++]);
+            PostMessageA(chain.Get(), WM_APP, 0, 0);
+        }
+    };
+    auto run = std::make_shared<Run>();
+    run->start = std::move(start);
+    run->afterKey = std::move(afterKey);
+    run->end = std::move(end);
+    run->keys = std::move(keys);
+    run->disturbed = &disturbed;
+    run->chain.onMessage = [step = run.get()](const RecordingWindow::Message&) { step->Step(); };
+    return [run](HWND dialog) {
+        if (!run->dialog) run->Begin(dialog);
+        return run->done;
+    };
+}
+
+void RepeatWhileDisturbed(const std::function<void(bool& disturbed)>& run) {
+    bool disturbed = true;
+    for (int attempt = 0; attempt < 5 && disturbed; ++attempt) {
+        if (attempt > 0) fprintf(stderr, "another program took the focus away: run again\n");
+        disturbed = false;
+        run(disturbed);
+    }
+}
+
+void TypeText(const char* text) {
+    HWND focus = GetFocus();
+    for (const char* c = text; *c; ++c) PostMessageA(focus, WM_CHAR, static_cast<unsigned char>(*c), 1);
 }
 }  // namespace testing_support

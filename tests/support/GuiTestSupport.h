@@ -124,4 +124,18 @@ private:
     UINT_PTR timer_;
     int answered_ = 0;
 };
+
+// An action for ModalAnswerer that works a dialog with the keyboard: `start`, then each key
+// pressed in turn (posted down and up to the window with the focus, as the keyboard delivers it,
+// for the thread's message loop to walk, translate and dispatch) with `afterKey` called once it
+// has been handled, then `end`, after which it answers. Test programs run side by side: when a
+// window of another one took the activation, and with it the focus, away from the dialog while
+// the keys ran, `disturbed` is set (the run says nothing; RepeatWhileDisturbed runs it again).
+std::function<bool(HWND)> PressKeys(std::function<void(HWND)> start, std::vector<UINT> keys,
+                                    std::function<void(HWND)> afterKey, std::function<void(HWND)> end,
+                                    bool& disturbed);
+// Runs `run` until it ends undisturbed, five times at most.
+void RepeatWhileDisturbed(const std::function<void(bool& disturbed)>& run);
+// Types the text into the window with the focus: one WM_CHAR per character.
+void TypeText(const char* text);
 }  // namespace testing_support
