@@ -78,7 +78,7 @@ TEST(TaskEditorTest, OkRefusesWhatNeitherProgramWouldLoadAndKeepsTheDialogOpen) 
         {Periodical, [](HWND d) { SetText(d, IDC_INTERVAL, ""); }, badInterval, nullptr},
         {Periodical, [](HWND d) { SetText(d, IDC_DOCUMENT_PATH, "   "); },
          "The 'Document path' field must point to a valid .orv document.", nullptr},
-        {DayScheduled, [](HWND d) { Check(d, IDC_MONDAY, false); }, "Select at least one day when the task should run.",
+        {DayScheduled, [](HWND d) { Check(d, IDC_MONDAY, false); }, "Select at least one day on which the task runs.",
          nullptr},
         {Periodical,
          [](HWND d) {

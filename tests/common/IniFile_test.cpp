@@ -121,11 +121,25 @@ TEST(IniFileTest, IntegersAndEmptyValues) {
     EXPECT_EQ(CString(""), ini.ReadString("Task1", "LastRun", "default"));
 }
 
-TEST(IniFileTest, LongValuesAreCutByTheReadBuffer) {
+TEST(IniFileTest, LongValuesAndDefaultsAreReadWhole) {
     ScratchFolder dir;
     IniFile ini(dir.File("tasks.ini"));
-    ini.WriteString(std::string(3000, 'p').c_str(), "Task1", "OrvPath");
-    EXPECT_EQ(1023, ini.ReadString("Task1", "OrvPath", "").GetLength());
+    // Lengths around the first read's buffer, stored escaped (every backslash doubled), up to
+    // the longest value read whole, made of backslashes alone.
+    const struct {
+        size_t length;
+        size_t backslashEvery;
+    } cases[] = {{1022, 7}, {1023, 7}, {1024, 7}, {3000, 7}, {kIniValueMaxLength / 2, 1}};
+    for (const auto& c : cases) {
+        const size_t length = c.length;
+        std::string value(length, 'p');
+        for (size_t i = 0; i < length; i += c.backslashEvery) value[i] = '\\';
+        ini.WriteString(value.c_str(), "Task1", "OrvPath");
+        const CString stored = ini.ReadString("Task1", "OrvPath", "");
+        const CString byDefault = ini.ReadString("Task1", "Missing", EscapeIniValue(value.c_str()));
+        EXPECT_TRUE(value == stored.str()) << length << " read as " << stored.GetLength();
+        EXPECT_TRUE(value == byDefault.str()) << length << " read as " << byDefault.GetLength();
+    }
 }
 
 TEST(IniFileTest, EmptySectionRemovesItsKeysOnly) {

@@ -1,0 +1,22 @@
+// What a service installed under a user account must be allowed to write: the data folder (the
+// task file's LastRun and LastEvent, the log files) and the product's settings key (the count of
+// running tasks). Installed by an administrator, both are read-only to an ordinary account.
+#pragma once
+#include "classlib/CString.h"
+
+class ServiceAccountAccess {
+public:
+    // Modify rights on the folder, inherited by the files and folders in it.
+    static constexpr DWORD kFolderRights = FILE_GENERIC_READ | FILE_GENERIC_WRITE | FILE_GENERIC_EXECUTE | DELETE;
+    // Reading and setting values of the key (KEY_WRITE, which the service opens it with).
+    static constexpr DWORD kKeyRights = KEY_READ | KEY_WRITE;
+
+    // Grants the account both: the data folder (AppData) and the settings key under
+    // HKEY_LOCAL_MACHINE (Generator::GetSettingsKey), each made when missing. Gives 0, or the
+    // Win32 error of the step that failed.
+    static DWORD GrantServiceData(const char* account);
+
+    // The single steps, on any folder and on a key of HKEY_LOCAL_MACHINE or HKEY_CURRENT_USER.
+    static DWORD GrantFolder(const char* account, const CString& folder);
+    static DWORD GrantKey(const char* account, HKEY root, const CString& keyPath);
+};
