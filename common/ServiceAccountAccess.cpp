@@ -8,6 +8,8 @@
 #include <vector>
 
 namespace {
+ServiceAccountAccess::SetSecurityFunction g_setSecurity = nullptr;
+
 // Memory the security functions hand out with LocalAlloc.
 typedef HandleOwner<handle_traits::NullIsInvalid<HLOCAL, HLOCAL, LocalFree>> ScopedLocalMemory;
 
@@ -29,6 +31,21 @@ std::vector<BYTE> LookUpSid(const char* fullName, DWORD& error) {
     return sid;
 }
 
+// Whether an entry of the list already allows the SID all the rights, inherited as asked: an
+// install repeated after an uninstall then adds no second entry.
+bool AlreadyAllowed(PACL list, PSID sid, DWORD rights, DWORD inheritance) {
+    const BYTE inheritFlags = inheritance == NO_INHERITANCE ? 0 : OBJECT_INHERIT_ACE | CONTAINER_INHERIT_ACE;
+    for (DWORD i = 0; list && i < list->AceCount; ++i) {
+        ACCESS_ALLOWED_ACE* entry = nullptr;
+        if (!GetAce(list, i, reinterpret_cast<void**>(&entry)) || entry->Header.AceType != ACCESS_ALLOWED_ACE_TYPE)
+            continue;
+        if ((entry->Header.AceFlags & INHERIT_ONLY_ACE) || (entry->Header.AceFlags & inheritFlags) != inheritFlags)
+            continue;
+        if ((entry->Mask & rights) == rights && EqualSid(&entry->SidStart, sid)) return true;
+    }
+    return false;
+}
+
 // Adds an entry allowing the rights to the SID to the object's access list, keeping every other.
 DWORD Grant(const CString& objectName, SE_OBJECT_TYPE type, PSID sid, DWORD rights, DWORD inheritance) {
     PACL oldList = nullptr;
@@ -38,6 +55,7 @@ DWORD Grant(const CString& objectName, SE_OBJECT_TYPE type, PSID sid, DWORD righ
                                         nullptr, &descriptor);
     ScopedLocalMemory heldDescriptor(descriptor);
     if (error != ERROR_SUCCESS) return error;
+    if (AlreadyAllowed(oldList, sid, rights, inheritance)) return ERROR_SUCCESS;
     EXPLICIT_ACCESSA entry = {};
     entry.grfAccessPermissions = rights;
     entry.grfAccessMode = GRANT_ACCESS;
@@ -49,10 +67,12 @@ DWORD Grant(const CString& objectName, SE_OBJECT_TYPE type, PSID sid, DWORD righ
     error = SetEntriesInAclA(1, &entry, oldList, &newList);
     ScopedLocalMemory heldList(newList);
     if (error != ERROR_SUCCESS) return error;
-    return SetNamedSecurityInfoA(name.GetBuffer(), type, DACL_SECURITY_INFORMATION, nullptr, nullptr, newList,
-                                 nullptr);
+    return (g_setSecurity ? g_setSecurity : &SetNamedSecurityInfoA)(name.GetBuffer(), type, DACL_SECURITY_INFORMATION,
+                                                                    nullptr, nullptr, newList, nullptr);
 }
 }  // namespace
+
+void ServiceAccountAccess::SetSecurityFunctionForTesting(SetSecurityFunction function) { g_setSecurity = function; }
 
 DWORD ServiceAccountAccess::GrantFolder(const char* account, const CString& folder) {
     DWORD error = 0;

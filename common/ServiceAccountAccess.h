@@ -3,6 +3,7 @@
 // running tasks). Installed by an administrator, both are read-only to an ordinary account.
 #pragma once
 #include "classlib/CString.h"
+#include <accctrl.h>
 
 class ServiceAccountAccess {
 public:
@@ -19,4 +20,10 @@ public:
     // The single steps, on any folder and on a key of HKEY_LOCAL_MACHINE or HKEY_CURRENT_USER.
     static DWORD GrantFolder(const char* account, const CString& folder);
     static DWORD GrantKey(const char* account, HKEY root, const CString& keyPath);
+
+    // Tests: what sets an object's access list instead of SetNamedSecurityInfoA (null: that one
+    // again). Wine keeps no access lists on files, so a test looks at the list given here.
+    typedef DWORD(WINAPI* SetSecurityFunction)(LPSTR name, SE_OBJECT_TYPE type, SECURITY_INFORMATION what,
+                                               PSID owner, PSID group, PACL dacl, PACL sacl);
+    static void SetSecurityFunctionForTesting(SetSecurityFunction function);
 };

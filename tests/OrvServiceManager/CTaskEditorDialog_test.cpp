@@ -1,6 +1,9 @@
 #include "OrvServiceManager/CTaskEditorDialog.h"
 #include "OrvServiceManager/OrvServiceManagerRes.h"
 #include "OrvServiceManager/TaskEditor.h"
+#include "OrvServiceManager/TaskFile.h"
+#include "OrvService/PeriodicalTask.h"
+#include "common/Exception.h"
 #include "support/GuiTestSupport.h"
 #include "support/ManagerTestSupport.h"
 #include <commctrl.h>
@@ -127,6 +130,77 @@ TEST(TaskEditorTest, OkRefusesWhatNeitherProgramWouldLoadAndKeepsTheDialogOpen) 
             EXPECT_EQ(task->GetTypeId(), outcome.task->GetTypeId());
             c.check(*outcome.task);
         }
+    }
+}
+
+// The one rule for document paths, as the editor's OK, the manager's save and the service's
+// loader apply it: what one refuses the others refuse, what one takes the others keep whole.
+TEST(DocumentPathRuleTest, TheEditorTheManagersSaveAndTheServicesLoaderAgree) {
+    ScratchFolder scratch;
+    const char* const quote = "Orv document path contains a double quote.";
+    const char* const backslash = "Orv document path ends with a backslash.";
+    std::string tooLong = "C:";
+    for (int i = 0; i < 11000; ++i) tooLong += "\\x";  // stored escaped: 33,002 characters
+    const struct {
+        std::string entered;
+        const char* refusal;     // null: taken
+        const char* editorText;  // the editor's own words, when it has them
+    } cases[] = {
+        {"C:\\do\"cs\\a.orv", quote, nullptr},
+        {"\"C:\\docs\\a.orv", quote, nullptr},
+        {"C:\\docs\\", backslash, nullptr},
+        {"C:\\docs\\ \t", backslash, nullptr},
+        {" \t ", "Orv document path is empty.", "The 'Document path' field must point to a valid .orv document."},
+        {tooLong, "Orv document path is too long to be stored whole.", nullptr},
+        {" C:\\docs\\a.orv ", nullptr, nullptr},
+        {"C:\\" + std::string(1990, 'd') + "\\a.orv", nullptr, nullptr},  // 2,000 characters
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.entered.substr(0, 40));
+        CString taken(c.entered.c_str());
+        taken.Trim();
+
+        // The editor's OK.
+        Outcome outcome = Edit(Periodical(), [&](HWND d) { SetText(d, IDC_DOCUMENT_PATH, c.entered.c_str()); });
+        if (c.refusal) {
+            EXPECT_FALSE(outcome.accepted);
+            EXPECT_EQ(std::vector<CString>{c.editorText ? c.editorText : c.refusal}, outcome.boxes);
+        } else {
+            ASSERT_TRUE(outcome.accepted);
+            EXPECT_TRUE(taken == outcome.task->GetOrvPath());
+        }
+
+        // The manager's save: nothing is written for a refused path.
+        const CString manager = scratch.File("manager.ini");
+        DeleteFileA(manager);
+        EditableTaskPtr task = Periodical();
+        task->SetOrvPath(c.entered.c_str());
+        std::string saved = "saved";
+        try {
+            AppendTask(*task, manager);
+        } catch (const Exception& e) {
+            saved = e.GetFullMessage();
+        }
+        EXPECT_EQ(c.refusal ? c.refusal : "saved", saved);
+        EXPECT_EQ(c.refusal != nullptr, GetFileAttributesA(manager) == INVALID_FILE_ATTRIBUTES);
+
+        // The service's loader, over the same value in the task file. A value too long for the
+        // profile functions comes back as another text, so only the manager's refusal keeps it
+        // from the service.
+        if (c.entered == tooLong) continue;
+        const CString service = scratch.File("service.ini");
+        const IniFile file(service);
+        file.WriteString("Periodical", "Task1", "Type");
+        file.WriteInt(5, "Task1", "Interval");
+        file.WriteString(c.entered.c_str(), "Task1", "OrvPath");
+        std::string loaded;
+        try {
+            PeriodicalTask loadedTask(service, "Task1");
+            loaded = loadedTask.GetOrvPath() == taken ? "loaded whole" : "loaded changed";
+        } catch (const Exception& e) {
+            loaded = e.GetFullMessage();
+        }
+        EXPECT_EQ(c.refusal ? std::string("Error: ") + c.refusal : "loaded whole", loaded);
     }
 }
 
