@@ -31,21 +31,6 @@ std::vector<BYTE> LookUpSid(const char* fullName, DWORD& error) {
     return sid;
 }
 
-// Whether an entry of the list already allows the SID all the rights, inherited as asked: an
-// install repeated after an uninstall then adds no second entry.
-bool AlreadyAllowed(PACL list, PSID sid, DWORD rights, DWORD inheritance) {
-    const BYTE inheritFlags = inheritance == NO_INHERITANCE ? 0 : OBJECT_INHERIT_ACE | CONTAINER_INHERIT_ACE;
-    for (DWORD i = 0; list && i < list->AceCount; ++i) {
-        ACCESS_ALLOWED_ACE* entry = nullptr;
-        if (!GetAce(list, i, reinterpret_cast<void**>(&entry)) || entry->Header.AceType != ACCESS_ALLOWED_ACE_TYPE)
-            continue;
-        if ((entry->Header.AceFlags & INHERIT_ONLY_ACE) || (entry->Header.AceFlags & inheritFlags) != inheritFlags)
-            continue;
-        if ((entry->Mask & rights) == rights && EqualSid(&entry->SidStart, sid)) return true;
-    }
-    return false;
-}
-
 // Adds an entry allowing the rights to the SID to the object's access list, keeping every other.
 DWORD Grant(const CString& objectName, SE_OBJECT_TYPE type, PSID sid, DWORD rights, DWORD inheritance) {
     PACL oldList = nullptr;
@@ -55,7 +40,6 @@ DWORD Grant(const CString& objectName, SE_OBJECT_TYPE type, PSID sid, DWORD righ
                                         nullptr, &descriptor);
     ScopedLocalMemory heldDescriptor(descriptor);
     if (error != ERROR_SUCCESS) return error;
-    if (AlreadyAllowed(oldList, sid, rights, inheritance)) return ERROR_SUCCESS;
     EXPLICIT_ACCESSA entry = {};
     entry.grfAccessPermissions = rights;
     entry.grfAccessMode = GRANT_ACCESS;
@@ -74,37 +58,26 @@ DWORD Grant(const CString& objectName, SE_OBJECT_TYPE type, PSID sid, DWORD righ
 
 void ServiceAccountAccess::SetSecurityFunctionForTesting(SetSecurityFunction function) { g_setSecurity = function; }
 
-DWORD ServiceAccountAccess::GrantFolder(const char* account, const CString& folder) {
-    DWORD error = 0;
-    std::vector<BYTE> sid = LookUpSid(account, error);
-    if (error) return error;
-    return Grant(folder, SE_FILE_OBJECT, sid.data(), kFolderRights, SUB_CONTAINERS_AND_OBJECTS_INHERIT);
-}
-
-DWORD ServiceAccountAccess::GrantKey(const char* account, HKEY root, const CString& keyPath) {
-    DWORD error = 0;
-    std::vector<BYTE> sid = LookUpSid(account, error);
-    if (error) return error;
-    if (root != HKEY_LOCAL_MACHINE && root != HKEY_CURRENT_USER) return ERROR_INVALID_PARAMETER;
-    HKEY key = nullptr;
-    error = RegCreateKeyExA(root, keyPath, 0, nullptr, 0, KEY_READ, nullptr, &key, nullptr);
-    if (error != ERROR_SUCCESS) return error;
-    ScopedRegKey heldKey(key);
-    const CString name = CString(root == HKEY_LOCAL_MACHINE ? "MACHINE\\" : "CURRENT_USER\\") + keyPath;
-    return Grant(name, SE_REGISTRY_KEY, sid.data(), kKeyRights, NO_INHERITANCE);
-}
-
 DWORD ServiceAccountAccess::GrantServiceData(const char* account) {
+    DWORD error = 0;
+    std::vector<BYTE> sid = LookUpSid(account, error);
+    if (error) return error;
     CString folder;
     try {
         // Made here when missing, so that the files the service makes later inherit the entry.
-        folder = AppData::GetLogsFolder();
+        AppData::GetLogsFolder();
         folder = AppData::GetDataFolder();
     } catch (const Exception&) {
-        const DWORD error = GetLastError();
+        error = GetLastError();
         return error ? error : ERROR_PATH_NOT_FOUND;
     }
-    DWORD error = GrantFolder(account, folder);
-    if (error == ERROR_SUCCESS) error = GrantKey(account, HKEY_LOCAL_MACHINE, Generator::GetSettingsKey());
-    return error;
+    error = Grant(folder, SE_FILE_OBJECT, sid.data(), kFolderRights, SUB_CONTAINERS_AND_OBJECTS_INHERIT);
+    if (error) return error;
+    HKEY key = nullptr;
+    error = RegCreateKeyExA(HKEY_LOCAL_MACHINE, Generator::GetSettingsKey(), 0, nullptr, 0, KEY_READ, nullptr, &key,
+                            nullptr);
+    if (error) return error;
+    ScopedRegKey heldKey(key);
+    return Grant(CString("MACHINE\\") + Generator::GetSettingsKey(), SE_REGISTRY_KEY, sid.data(), kKeyRights,
+                 NO_INHERITANCE);
 }

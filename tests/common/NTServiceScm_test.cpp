@@ -7,8 +7,6 @@
 #include "support/TestSupport.h"
 #include <gtest/gtest.h>
 #include <memory>
-#include <string>
-#include <vector>
 
 namespace {
 const char kName[] = "OrvFwScmTest";
@@ -187,44 +185,6 @@ TEST(ScmTest, CredentialsAreWipedAfterInstallWhetherItSucceedsOrFails) {
     EXPECT_TRUE(service.m_sPassword.IsEmpty());
     EXPECT_FALSE(testing_support::SecretLeftAt(kept, second.size(), second));
 
-    EXPECT_TRUE(service.Uninstall(text, error, 5000)) << text.GetString();
-    EXPECT_TRUE(WaitUntilGone(kName));
-}
-
-namespace {
-// A service whose account cannot be given what the service writes.
-class UngrantableService : public InProcessService {
-public:
-    DWORD GrantAccountAccess(const char* account) override {
-        accounts.push_back(account);
-        return ERROR_ACCESS_DENIED;
-    }
-    std::vector<std::string> accounts;
-};
-}  // namespace
-
-TEST(ScmTest, AnAccountThatCannotBeGivenWhatTheServiceWritesFailsTheInstallBeforeAnythingIsRegistered) {
-    RemoveLeftovers(kName);
-    UngrantableService service;
-    CNTServiceCommandLineInfo info;
-    info.m_sUserName = ".\\orvtestuser";
-    info.m_sPassword = "secret";
-    service.PrepareInstall(info, ToolPath());
-    CString text;
-    DWORD error = 0;
-    EXPECT_FALSE(service.Install(text, error));
-    EXPECT_EQ(static_cast<DWORD>(ERROR_ACCESS_DENIED), error);
-    EXPECT_EQ(0, text.Find("CNTService::Install, Failed to give the account access to what the service writes, "
-                           "Error:5"))
-        << text.GetString();
-    EXPECT_EQ(std::vector<std::string>{".\\orvtestuser"}, service.accounts);
-    EXPECT_TRUE(service.m_sUserName.IsEmpty());
-    EXPECT_TRUE(service.m_sPassword.IsEmpty());
-    EXPECT_EQ(0u, StateOf(kName));
-
-    // LocalSystem needs nothing granted.
-    ASSERT_TRUE(service.Install(text, error)) << text.GetString();
-    EXPECT_EQ(1u, service.accounts.size());
     EXPECT_TRUE(service.Uninstall(text, error, 5000)) << text.GetString();
     EXPECT_TRUE(WaitUntilGone(kName));
 }
