@@ -11,8 +11,9 @@
 CString EscapeIniValue(const CString& value);
 CString UnescapeIniValue(const CString& value);
 
-// The longest value, as stored (escaped), that IniFile::ReadString reads back whole. The
-// platform's profile functions do not read longer values correctly; writers refuse them.
+// The longest value, as stored (escaped), that IniFile::ReadString reads back whole: the
+// platform's profile functions give longer values back as another text (Wine: empty or cut), so
+// a document path that long is refused before it is stored (OrvPathProblem).
 const int kIniValueMaxLength = 32766;
 
 // One INI file by path; takes no lock.
