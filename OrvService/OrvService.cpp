@@ -3,6 +3,7 @@
 #include "common/Clock.h"
 #include "common/Exception.h"
 #include "common/Log.h"
+#include "common/ServiceAccountAccess.h"
 #include "common/ServiceName.h"
 #include <cstdio>
 
@@ -125,6 +126,10 @@ void COrvService::RunStartStep(void (COrvService::*step)(), const char* failureF
     text.Format(failureFormat, reason.GetString());
     WriteEvent(EVENTLOG_ERROR_TYPE, EventTaskFailure, text);
     Log::Write(text);
+}
+
+DWORD COrvService::GrantAccountAccess(const char* account) {
+    return ServiceAccountAccess::GrantServiceData(account);
 }
 
 void COrvService::ShowHelp() {

@@ -31,6 +31,8 @@ public:
     void OnContinue() override;
     void OnShutdown() override;
     void ShowHelp() override;
+    // The data folder and the settings key, which the service writes, for the account.
+    DWORD GrantAccountAccess(const char* account) override;
 
     // Reports one event with the text as its only insertion string, unless the event log is
     // switched off.

@@ -181,25 +181,21 @@ CString GetCurrentAccountName() {
 }
 
 BOOL IsAdministratorsMember(const CString& accountName) {
-    // A large group comes in several parts; every part's buffer is freed on every path.
-    std::vector<ScopedNetApiBuffer> parts;
-    std::vector<PSID> members;
+    LPBYTE buffer = nullptr;
+    DWORD read = 0;
+    DWORD total = 0;
     DWORD_PTR resume = 0;
-    for (;;) {
-        LPBYTE buffer = nullptr;
-        DWORD read = 0;
-        DWORD total = 0;
-        NET_API_STATUS status = NetApi32Binder::NetLocalGroupGetMembers(
-            L"", L"Administrators", 0, &buffer, kMembersPreferredLength, &read, &total, &resume);
-        if (buffer) parts.emplace_back(buffer);
-        if (status != NERR_Success && status != ERROR_MORE_DATA)
-            ThrowFormatted("Unable to retrieve group members. (%d)", status);
-        const LOCALGROUP_MEMBERS_INFO_0* entries = reinterpret_cast<const LOCALGROUP_MEMBERS_INFO_0*>(buffer);
-        for (DWORD i = 0; entries && i < read; ++i) members.push_back(entries[i].lgrmi0_sid);
-        if (status == NERR_Success) break;
-        // More to come but nothing given: asking again would give the same.
-        if (read == 0) ThrowFormatted("Unable to retrieve group members. (%d)", status);
-    }
+    const NET_API_STATUS status = NetApi32Binder::NetLocalGroupGetMembers(
+        L"", L"Administrators", 0, &buffer, kMembersPreferredLength, &read, &total, &resume);
+    const DWORD lastError = GetLastError();
+    ScopedNetApiBuffer list(buffer);
+    // No list is no answer: a listing that gives none (as Wine's does), or only a part of a group
+    // too large for the buffer, cannot tell that the account is not a member.
+    if (status != NERR_Success || !buffer)
+        ThrowFormatted("Unable to retrieve group members. (%d)", status != NERR_Success ? status : lastError);
+    const LOCALGROUP_MEMBERS_INFO_0* entries = reinterpret_cast<const LOCALGROUP_MEMBERS_INFO_0*>(buffer);
+    std::vector<PSID> members;
+    for (DWORD i = 0; i < read; ++i) members.push_back(entries[i].lgrmi0_sid);
 
     DWORD sidSize = 0;
     DWORD domainSize = 0;

@@ -1,9 +1,11 @@
 #include "OrvServiceManager/CTaskEditorDialog.h"
+#include "OrvServiceManager/EditableTask.h"
 #include "OrvServiceManager/FailureMessage.h"
 #include "OrvServiceManager/OrvServiceManagerRes.h"
 #include "classlib/CDataExchange.h"
 #include "classlib/CFileDialog.h"
 #include "common/Exception.h"
+#include "common/Task.h"
 
 BEGIN_MESSAGE_MAP(CTaskEditorDialog, CDialog)
     ON_BN_CLICKED(IDC_TASK_OK, OnOkButton)
@@ -83,6 +85,9 @@ void CTaskEditorDialog::CollectGeneralPropValues() {
     m_path.GetWindowText(path);
     path.Trim();
     if (path.IsEmpty()) throw Exception("The 'Document path' field must point to a valid .orv document.");
+    // The service's own rule: a path it would refuse at every start is not taken here either.
+    const CString problem = OrvPathProblem(path);
+    if (!problem.IsEmpty()) throw Exception(problem);
     const int priority = m_priority.GetCurSel();
     if (priority < 0 || priority > 2)
         throw Exception(CString("Error in ") + "CTaskEditorDialog::CollectGeneralPropValues");
@@ -101,7 +106,7 @@ void CTaskEditorDialog::CollectHourValues() {
 void CTaskEditorDialog::CollectDayValues() {
     std::vector<int> days = m_dayPage.GetDays();
     // A task without a day would be stored and then load in neither program.
-    if (days.empty()) throw Exception("Select at least one day when the task should run.");
+    CheckWeekDaysStorable(days);
     m_dayPage.GetTime(m_nHour, m_nMinutes);
     m_days = days;
 }

@@ -61,13 +61,10 @@ BOOL CTasksDialog::OnInitDialog() {
 
     try {
         ReloadIfChanged(true);
-        RefreshStatus();
     } catch (...) {
         ShowReadFailure();
-        // The buttons still follow the service.
-        UpdateControls(TRUE);
-        m_firstRefreshDone = true;
     }
+    RefreshStatus(false);
     m_timer.Start(*this, "Unable to set up the service status updates for tasks.");
     return TRUE;
 }
@@ -75,28 +72,26 @@ BOOL CTasksDialog::OnInitDialog() {
 void CTasksDialog::ShowReadFailure() { ShowCaughtFailure("Problem when reading tasks: %s", "Unknown problem when reading tasks."); }
 
 void CTasksDialog::OnTimer(UINT_PTR id) {
-    m_timer.Tick(*this, id, [this] { RefreshStatus(); });
+    m_timer.Tick(*this, id, [this] { RefreshStatus(false); });
     CTabPage::OnTimer(id);
 }
 
-void CTasksDialog::OnPageShown() { RefreshStatusShowingFailure(); }
+void CTasksDialog::OnPageShown() { RefreshStatus(true); }
 
 void CTasksDialog::OnItemChanged(NMHDR*, LRESULT* result) {
     *result = 0;
-    if (!m_filling) RefreshStatusShowingFailure();
+    if (!m_filling) RefreshStatus(false);
 }
 
-void CTasksDialog::RefreshStatusShowingFailure() {
-    try {
-        RefreshStatus();
-    } catch (...) {
-        ShowReadFailure();
-    }
-}
-
-void CTasksDialog::RefreshStatus() {
+void CTasksDialog::RefreshStatus(bool showReadFailure) {
     if (!IsWindowVisible() && m_firstRefreshDone) return;
-    ReloadIfChanged(false);
+    try {
+        ReloadIfChanged(false);
+    } catch (...) {
+        if (showReadFailure) ShowReadFailure();
+    }
+    // A task file that cannot be had does not stop the buttons and the status line from
+    // following the service.
     UpdateControls(!m_firstRefreshDone);
     m_firstRefreshDone = true;
 }
@@ -125,7 +120,15 @@ void CTasksDialog::ReloadIfChanged(bool always) {
     FillTaskList();
 }
 
-void CTasksDialog::NoteOwnWrite(const CString& path) { m_loaded = FileStamp::Of(path); }
+void CTasksDialog::ReloadAfterWrite(int selectSection) {
+    try {
+        ReloadIfChanged(true);
+    } catch (...) {
+        // The next refresh tries again.
+    }
+    const int row = FindTaskInSection(selectSection);
+    if (row >= 0) m_list.SetItemState(row, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+}
 
 void CTasksDialog::FillTaskList() {
     FlagScope filling(m_filling);
@@ -194,8 +197,9 @@ void CTasksDialog::ShowStatusText(int state) {
 }
 
 // The modal dialogs of New, Edit and Remove keep the page's timer running: the service may be
-// started and the list reloaded before they close. So the state is checked again right before
-// the file is written, and a task is found again by its section, never by its old row.
+// started and the list reloaded before they close, and another program may change the task
+// file. So the state is checked again right before the file is written, a change goes only to
+// the section that still holds the chosen task, and the list is read from the file afterwards.
 
 void CTasksDialog::OnNew() {
     try {
@@ -208,11 +212,7 @@ void CTasksDialog::OnNew() {
             return;
         }
         CheckServiceStopped();
-        const CString path = AppData::GetTasksIniPath();
-        AppendTask(*task, path);
-        NoteOwnWrite(path);
-        m_tasks.push_back(task);
-        FillTaskList();
+        ReloadAfterWrite(AppendTask(*task, AppData::GetTasksIniPath()));
     } catch (...) {
         ShowCaughtFailure("Problem when adding a task: %s", "Unknown problem when adding a task.");
     }
@@ -236,16 +236,11 @@ void CTasksDialog::OnEdit() {
             return;
         }
         CheckServiceStopped();
-        const CString path = AppData::GetTasksIniPath();
-        SaveTaskAt(section, *edited, path);
-        NoteOwnWrite(path);
-        const int row = FindTaskInSection(section);
-        if (row >= 0) {
-            m_tasks[row] = edited;
-            ShowTaskInRow(row, *edited);
-        } else {
-            ReloadIfChanged(true);
-        }
+        SaveTaskAt(section, *edited, *listed, AppData::GetTasksIniPath());
+        ReloadAfterWrite(section);
+    } catch (const TaskFileChanged&) {
+        ReloadAfterWrite(0);
+        ShowCaughtFailure("Problem when editing task: %s", "Unknown problem when editing task.");
     } catch (...) {
         ShowCaughtFailure("Problem when editing task: %s", "Unknown problem when editing task.");
     }
@@ -260,16 +255,11 @@ void CTasksDialog::OnRemove() {
         if (MessageBox("Are you sure you want to remove the selected task?", "Removing Task", MB_YESNO) != IDYES)
             return;
         CheckServiceStopped();
-        const int row = FindTaskInSection(section);
-        if (row < 0) return;  // gone from the file meanwhile
-        // The list changes only once the file did.
-        EditableTaskList remaining = m_tasks;
-        remaining.erase(remaining.begin() + row);
-        const CString path = AppData::GetTasksIniPath();
-        SaveAllTasks(remaining, path);
-        NoteOwnWrite(path);
-        m_tasks.swap(remaining);
-        FillTaskList();
+        RemoveTaskAt(section, *listed, AppData::GetTasksIniPath());
+        ReloadAfterWrite(0);
+    } catch (const TaskFileChanged&) {
+        ReloadAfterWrite(0);
+        ShowCaughtFailure("Problem when removing task: %s", "Unknown problem when removing task.");
     } catch (...) {
         ShowCaughtFailure("Problem when removing task: %s", "Unknown problem when removing task.");
     }

@@ -51,14 +51,14 @@ private:
     };
 
     // Acts only while the page is visible, apart from the first refresh: loads the task file
-    // when it changed, then follows the service's state. Throws Exception when the task file's
-    // folder cannot be had.
-    void RefreshStatus();
-    // RefreshStatus at an entry point of its own: a failure is shown, not passed on.
-    void RefreshStatusShowingFailure();
+    // when it changed (a file that cannot be had is shown when asked, never passed on), then
+    // follows the service's state.
+    void RefreshStatus(bool showReadFailure);
+    // Throws Exception when the task file's folder cannot be had.
     void ReloadIfChanged(bool always);
-    // After our own write: the file is what the list shows.
-    void NoteOwnWrite(const CString& path);
+    // After a write, or a write refused because the file changed: the list is read from the file
+    // (which may hold what another program wrote) and the task of the section, if any, selected.
+    void ReloadAfterWrite(int selectSection);
     void UpdateControls(BOOL force);
     void ShowStatusText(int state);
     void ShowTaskInRow(int row, const EditableTask& task);

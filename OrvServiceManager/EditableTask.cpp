@@ -1,14 +1,16 @@
 #include "OrvServiceManager/EditableTask.h"
 #include "OrvServiceManager/IniReaderImpl.h"
 #include "common/Exception.h"
+#include "common/Task.h"
 
 namespace {
 bool IsKnownPriority(const CString& priority) {
     return priority == "/s1" || priority == "/s2" || priority == "/s3";
 }
+}  // namespace
 
-// The rules by which both programs load the week days again (GetWeekDays).
-void CheckDaysLoadable(const std::vector<int>& days) {
+void CheckWeekDaysStorable(const std::vector<int>& days) {
+    // The rules by which both programs load the week days again (GetWeekDays).
     if (days.empty()) throw Exception("Select at least one day on which the task runs.");
     if (days.size() > 7) throw Exception("Incorrect number of days.");
     for (int day : days) {
@@ -19,7 +21,6 @@ void CheckDaysLoadable(const std::vector<int>& days) {
         }
     }
 }
-}  // namespace
 
 void ThrowTaskFileWriteFailure(const CString& path) {
     DWORD error = GetLastError();
@@ -70,6 +71,11 @@ void EditableTask::TakeServiceValues(const IniFile& file, const CString& section
     if (!stored.IsEmpty()) lastRun_ = ParseIniTime(stored);
 }
 
+void EditableTask::CheckOrvPathStorable() const {
+    const CString problem = OrvPathProblem(orvPath_);
+    if (!problem.IsEmpty()) throw Exception(problem);
+}
+
 void EditableTask::SaveCommonKeys(const IniFile& file, const CString& section) const {
     WriteTaskFileString(file, section, "Priority", priority_);
     WriteTaskFileString(file, section, "OrvPath", orvPath_);
@@ -92,6 +98,7 @@ CString EditableHourScheduledTask::GetSummary() const {
 CString EditableHourScheduledTask::GetTypeId() const { return GetPeriodicalTypeId(); }
 
 void EditableHourScheduledTask::Save(const IniFile& file, const CString& section) const {
+    CheckOrvPathStorable();
     EmptyTaskFileSection(file, section);
     WriteTaskFileString(file, section, "Type", GetTypeId());
     WriteTaskFileInt(file, section, "Interval", interval_);
@@ -126,7 +133,8 @@ CString EditableDayScheduledTask::GetSummary() const {
 CString EditableDayScheduledTask::GetTypeId() const { return GetDayScheduledTypeId(); }
 
 void EditableDayScheduledTask::Save(const IniFile& file, const CString& section) const {
-    CheckDaysLoadable(days_);
+    CheckOrvPathStorable();
+    CheckWeekDaysStorable(days_);
     EmptyTaskFileSection(file, section);
     WriteTaskFileString(file, section, "Type", GetTypeId());
     WriteTaskFileInt(file, section, "Hour", hour_);
@@ -157,6 +165,7 @@ CString EditableEventTrigeredTask::GetSummary() const { return "Runs when conten
 CString EditableEventTrigeredTask::GetTypeId() const { return GetWatchTypeId(); }
 
 void EditableEventTrigeredTask::Save(const IniFile& file, const CString& section) const {
+    CheckOrvPathStorable();
     WriteTaskFileString(file, section, "LastEvent", lastEvent_);
     WriteTaskFileString(file, section, "Type", GetTypeId());
     SaveCommonKeys(file, section);

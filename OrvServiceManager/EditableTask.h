@@ -14,6 +14,10 @@ int ClampInterval(int hours);
 // for the zero time (never run).
 CString FormatLastRunText(const CTime& time);
 
+// Throws Exception unless both programs would load the week-day list again: at least one day,
+// at most seven, each 1 to 7.
+void CheckWeekDaysStorable(const std::vector<int>& days);
+
 // The manager's writes to the task file: each throws Exception when the platform did not store
 // it (a read-only file, a folder refusing writes, a file held open by another program).
 void WriteTaskFileString(const IniFile& file, const char* section, const char* key, const char* value);
@@ -35,7 +39,8 @@ public:
     // A new object of the same kind with equal values; the caller owns it.
     virtual EditableTask* Clone() const = 0;
     // Writes the task into the section; throws Exception when a write is refused, and before
-    // writing anything when the task could not be loaded again.
+    // writing anything when the service would refuse the task (its document path) or no
+    // program could load it again.
     virtual void Save(const IniFile& file, const CString& section) const = 0;
     // The long description of the kind, shown by the New Task and Task Properties dialogs.
     virtual CString GetTypeDescription() const = 0;
@@ -82,6 +87,9 @@ protected:
     EditableTask(const EditableTask&) = default;
     EditableTask& operator=(const EditableTask&) = delete;
 
+    // Throws Exception, before anything is written, when the service would refuse the document
+    // path (OrvPathProblem).
+    void CheckOrvPathStorable() const;
     // Priority, OrvPath and LastRun, written last by every kind.
     void SaveCommonKeys(const IniFile& file, const CString& section) const;
 

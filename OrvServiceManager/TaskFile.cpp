@@ -1,4 +1,5 @@
 #include "OrvServiceManager/TaskFile.h"
+#include "classlib/HandleOwner.h"
 #include "common/DirUtils.h"
 #include "common/Exception.h"
 #include <algorithm>
@@ -11,15 +12,6 @@ CString SectionName(int number) {
     CString name;
     name.Format("Task%d", number);
     return name;
-}
-
-bool SectionLoads(const IniFile& file, int number) {
-    try {
-        CreateTaskFromIni(file, SectionName(number));
-        return true;
-    } catch (...) {
-        return false;
-    }
 }
 
 // The section's "key=value" lines exactly as stored (no unescaping), each ended by a NUL and
@@ -55,31 +47,37 @@ private:
     bool kept_ = false;
 };
 
-// One section of the rewritten file: a listed task (with the section it was stored in, 0 for
-// none) or, without a task, a section that failed to load, copied as it is.
-struct Placement {
-    EditableTask* task;
-    int storedIn;
-};
+// The last section number the loaders try: TasksCount, but no further than the last task
+// section the file holds (a hand-edited count may run far beyond it).
+int TaskSectionBound(const IniFile& file) {
+    return std::max(0, std::min(file.ReadInt(kGeneral, kTasksCount, 0), LastTaskSectionNumber(file)));
+}
 
-std::vector<Placement> PlaceSections(const IniFile& old, EditableTaskList& tasks) {
-    std::vector<Placement> placements;
-    std::vector<bool> placed(tasks.size(), false);
-    const int oldCount = old.ReadInt(kGeneral, kTasksCount, 0);
-    for (int n = 1; n <= oldCount; ++n) {
-        bool listed = false;
-        for (size_t i = 0; i < tasks.size() && !listed; ++i) {
-            if (placed[i] || !tasks[i] || tasks[i]->GetSectionNumber() != n) continue;
-            placements.push_back(Placement{tasks[i].get(), n});
-            placed[i] = listed = true;
+// A file that exists but cannot be opened for writing fails here with the reason, rather than
+// reading as a file without the task.
+void CheckWritable(const CString& path) {
+    ScopedHandle file(CreateFileA(path, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                  OPEN_EXISTING, 0, nullptr));
+    if (!file.IsValid() && GetLastError() != ERROR_FILE_NOT_FOUND) ThrowTaskFileWriteFailure(path);
+}
+
+// Throws TaskFileChanged unless the section still holds a task of the expected one's type and
+// document.
+void CheckSectionHolds(const IniFile& file, int number, const EditableTask& expected) {
+    bool holds = false;
+    if (number >= 1 && number <= TaskSectionBound(file)) {
+        try {
+            const EditableTaskPtr now = CreateTaskFromIni(file, SectionName(number));
+            holds = now->GetTypeId() == expected.GetTypeId() && now->GetOrvPath() == expected.GetOrvPath();
+        } catch (...) {
         }
-        // A section that loads but is not listed was removed.
-        if (!listed && !SectionLoads(old, n)) placements.push_back(Placement{nullptr, n});
     }
-    for (size_t i = 0; i < tasks.size(); ++i) {
-        if (!placed[i] && tasks[i]) placements.push_back(Placement{tasks[i].get(), 0});
-    }
-    return placements;
+    if (holds) return;
+    CString message;
+    message.Format("Another program changed the task file: Task%d no longer holds the %s task of \"%s\" that "
+                   "was chosen, so nothing was written. The list shows the task file as it is now.",
+                   number, expected.GetDisplayName().GetString(), expected.GetOrvPath().GetString());
+    throw TaskFileChanged(message);
 }
 }  // namespace
 
@@ -94,7 +92,7 @@ EditableTaskPtr CreateTaskFromIni(const IniFile& file, const CString& section) {
 void LoadTasks(const CString& path, EditableTaskList& tasks) {
     tasks.clear();
     IniFile file(path);
-    const int count = file.ReadInt(kGeneral, kTasksCount, 0);
+    const int count = TaskSectionBound(file);
     for (int n = 1; n <= count; ++n) {
         try {
             EditableTaskPtr task = CreateTaskFromIni(file, SectionName(n));
@@ -107,45 +105,43 @@ void LoadTasks(const CString& path, EditableTaskList& tasks) {
 
 int AppendTask(EditableTask& task, const CString& path) {
     IniFile file(path);
-    const int number = std::max(file.ReadInt(kGeneral, kTasksCount, 0), 0) + 1;
+    const int number = TaskSectionBound(file) + 1;
     task.Save(file, SectionName(number));
     WriteTaskFileInt(file, kGeneral, kTasksCount, number);
     task.MarkStored(number);
     return number;
 }
 
-void SaveTaskAt(int number, EditableTask& task, const CString& path) {
-    if (number < 1) throw Exception("Incorrect task section number.");
+void SaveTaskAt(int number, EditableTask& task, const EditableTask& opened, const CString& path) {
+    CheckWritable(path);
     IniFile file(path);
+    CheckSectionHolds(file, number, opened);
     const CString section = SectionName(number);
     task.TakeServiceValues(file, section);
     task.Save(file, section);
     task.MarkStored(number);
 }
 
-void SaveAllTasks(EditableTaskList& tasks, const CString& path) {
+void RemoveTaskAt(int number, const EditableTask& chosen, const CString& path) {
+    CheckWritable(path);
     const IniFile old(path);
-    const std::vector<Placement> placements = PlaceSections(old, tasks);
+    CheckSectionHolds(old, number, chosen);
+    const int last = TaskSectionBound(old);
 
     TemporaryFile temp(DirUtils::CreateTempFileOrDir(DirUtils::GetParentFolder(path), "tmp"));
+    if (!CopyFileA(path, temp.Path(), FALSE)) ThrowTaskFileWriteFailure(path);
     const IniFile out(temp.Path());
-    WriteTaskFileInt(out, kGeneral, kTasksCount, static_cast<int>(placements.size()));
-    for (size_t i = 0; i < placements.size(); ++i) {
-        const Placement& p = placements[i];
-        const CString section = SectionName(static_cast<int>(i + 1));
-        if (!p.task) {
-            std::vector<char> lines = ReadRawSection(old.GetPath(), SectionName(p.storedIn));
-            if (!WritePrivateProfileSectionA(section, lines.data(), out.GetPath()))
-                ThrowTaskFileWriteFailure(out.GetPath());
-            continue;
-        }
-        if (p.storedIn > 0) p.task->TakeServiceValues(old, SectionName(p.storedIn));
-        p.task->Save(out, section);
+    for (int n = number; n <= last; ++n) {
+        // Each later section takes the place before it as it stands, loadable or not; a missing
+        // or empty one leaves no section behind, and neither does the last place.
+        const std::vector<char> lines =
+            n < last ? ReadRawSection(old.GetPath(), SectionName(n + 1)) : std::vector<char>(2, '\0');
+        const BOOL written = lines[0] ? WritePrivateProfileSectionA(SectionName(n), lines.data(), out.GetPath())
+                                      : WritePrivateProfileStringA(SectionName(n), nullptr, nullptr, out.GetPath());
+        if (!written) ThrowTaskFileWriteFailure(out.GetPath());
     }
+    WriteTaskFileInt(out, kGeneral, kTasksCount, last - 1);
     if (!MoveFileExA(temp.Path(), path, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
         ThrowTaskFileWriteFailure(path);
     temp.Keep();
-    for (size_t i = 0; i < placements.size(); ++i) {
-        if (placements[i].task) placements[i].task->MarkStored(static_cast<int>(i + 1));
-    }
 }

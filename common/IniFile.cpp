@@ -52,10 +52,18 @@ CString UnescapeIniValue(const CString& value) {
 }
 
 CString IniFile::ReadString(const char* section, const char* key, const char* defaultValue) const {
-    char buffer[1024] = "";
-    DWORD n = GetPrivateProfileStringA(section, key, defaultValue ? defaultValue : "", buffer, sizeof(buffer), path_);
+    // A value that did not fit comes back cut to the buffer's size less one: read it again into a
+    // larger buffer, so that a long document path is never shortened.
+    std::vector<char> buffer(1024);
+    DWORD n = 0;
+    for (;;) {
+        n = GetPrivateProfileStringA(section, key, defaultValue ? defaultValue : "", buffer.data(),
+                                     static_cast<DWORD>(buffer.size()), path_);
+        if (n + 1 < buffer.size() || buffer.size() > static_cast<size_t>(kIniValueMaxLength)) break;
+        buffer.resize(buffer.size() * 2);
+    }
     if (n == 0) return CString();
-    return UnescapeIniValue(CString(buffer, static_cast<int>(n)));
+    return UnescapeIniValue(CString(buffer.data(), static_cast<int>(n)));
 }
 
 int IniFile::ReadInt(const char* section, const char* key, int defaultValue) const {

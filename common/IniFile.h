@@ -11,11 +11,17 @@
 CString EscapeIniValue(const CString& value);
 CString UnescapeIniValue(const CString& value);
 
+// The longest value, as stored (escaped), that IniFile::ReadString reads back whole: the
+// platform's profile functions give longer values back as another text (Wine: empty or cut), so
+// a document path that long is refused before it is stored (OrvPathProblem).
+const int kIniValueMaxLength = 32766;
+
 // One INI file by path; takes no lock.
 class IniFile {
 public:
     explicit IniFile(const CString& path) : path_(path) {}
     const CString& GetPath() const { return path_; }
+    // The whole value, up to kIniValueMaxLength characters as stored.
     CString ReadString(const char* section, const char* key, const char* defaultValue) const;
     int ReadInt(const char* section, const char* key, int defaultValue) const;
     // Writes report whether the platform stored the value (FALSE: read-only file, folder

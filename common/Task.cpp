@@ -35,12 +35,23 @@ void Task::ReadPriority() {
 void Task::ReadOrvPath() {
     CString path = GetReader()->ReadString("OrvPath", "");
     path.Trim();
-    if (path.IsEmpty()) throw Exception("Error: Orv document path is empty.");
+    const CString problem = OrvPathProblem(path);
+    if (!problem.IsEmpty()) throw Exception("Error: " + problem);
+    orvPath_ = path;
+}
+
+CString OrvPathProblem(const CString& path) {
+    CString trimmed(path);
+    trimmed.Trim();
+    if (trimmed.IsEmpty()) return "Orv document path is empty.";
     // The path goes between double quotes on the generator's command lines: a quote of its own
     // would end it there and let the rest pass as switches. No valid path holds one.
-    if (path.Find('"') >= 0) throw Exception("Error: Orv document path contains a double quote.");
+    if (trimmed.Find('"') >= 0) return "Orv document path contains a double quote.";
     // A closing backslash would escape the closing quote in the same way and take the generator's
     // switches into the document's name. No document path ends in one.
-    if (path[path.GetLength() - 1] == '\\') throw Exception("Error: Orv document path ends with a backslash.");
-    orvPath_ = path;
+    if (trimmed[trimmed.GetLength() - 1] == '\\') return "Orv document path ends with a backslash.";
+    // Longer, the task file would give back another path than the one stored.
+    if (EscapeIniValue(trimmed).GetLength() > kIniValueMaxLength)
+        return "Orv document path is too long to be stored whole.";
+    return CString();
 }

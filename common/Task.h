@@ -6,6 +6,11 @@
 #include "classlib/HandleOwner.h"
 #include "common/IniFile.h"
 
+// The one rule for a document path that both programs keep: the service when it loads a task,
+// the manager before it stores one. Gives why the path is refused (blanks at both ends do not
+// count), or the empty text when the service will take it.
+CString OrvPathProblem(const CString& path);
+
 class Task {
 public:
     // Reads the priority, then the document path; either failure throws Exception.

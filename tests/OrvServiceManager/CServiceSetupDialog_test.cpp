@@ -98,7 +98,7 @@ TEST_F(SetupPageTest, InstallChecksTheAdministratorAndTheAccountBeforeRunningThe
     for (const auto& c : cases) {
         SCOPED_TRACE(c.box ? c.box : "installed");
         DeleteFileA(args);
-        std::unique_ptr<AdministratorScope> administrator(c.administrator ? new AdministratorScope : nullptr);
+        AdministratorScope administrator(c.administrator);
         page_.CheckRadioButton(IDC_LOCAL_SYSTEM, IDC_USER_ACCOUNT, c.name ? IDC_USER_ACCOUNT : IDC_LOCAL_SYSTEM);
         page_.SetDlgItemText(IDC_USER_NAME, c.name ? c.name : "");
         page_.SetDlgItemText(IDC_PASSWORD, c.password);

@@ -1,6 +1,9 @@
 #include "OrvServiceManager/CTaskEditorDialog.h"
 #include "OrvServiceManager/OrvServiceManagerRes.h"
 #include "OrvServiceManager/TaskEditor.h"
+#include "OrvServiceManager/TaskFile.h"
+#include "OrvService/PeriodicalTask.h"
+#include "common/Exception.h"
 #include "support/GuiTestSupport.h"
 #include "support/ManagerTestSupport.h"
 #include <commctrl.h>
@@ -78,7 +81,7 @@ TEST(TaskEditorTest, OkRefusesWhatNeitherProgramWouldLoadAndKeepsTheDialogOpen) 
         {Periodical, [](HWND d) { SetText(d, IDC_INTERVAL, ""); }, badInterval, nullptr},
         {Periodical, [](HWND d) { SetText(d, IDC_DOCUMENT_PATH, "   "); },
          "The 'Document path' field must point to a valid .orv document.", nullptr},
-        {DayScheduled, [](HWND d) { Check(d, IDC_MONDAY, false); }, "Select at least one day when the task should run.",
+        {DayScheduled, [](HWND d) { Check(d, IDC_MONDAY, false); }, "Select at least one day on which the task runs.",
          nullptr},
         {Periodical,
          [](HWND d) {
@@ -127,6 +130,58 @@ TEST(TaskEditorTest, OkRefusesWhatNeitherProgramWouldLoadAndKeepsTheDialogOpen) 
             EXPECT_EQ(task->GetTypeId(), outcome.task->GetTypeId());
             c.check(*outcome.task);
         }
+    }
+}
+
+// The one rule for document paths, as the editor's OK, the manager's save and the service's
+// loader apply it: what one refuses the others refuse, what one takes the others keep whole.
+TEST(DocumentPathRuleTest, TheEditorTheManagersSaveAndTheServicesLoaderAgree) {
+    ScratchFolder scratch;
+    const std::string quote = "Orv document path contains a double quote.";
+    std::string tooLong = "C:";
+    for (int i = 0; i < 11000; ++i) tooLong += "\\x";  // stored escaped: 33,002 characters
+    const struct {
+        std::string path;
+        std::string refusal;     // empty: taken
+        std::string editorText;  // the editor's own words, when it has them
+    } cases[] = {
+        {"C:\\do\"cs\\a.orv", quote, ""},
+        {"\"C:\\docs\\a.orv", quote, ""},
+        {"C:\\docs\\ ", "Orv document path ends with a backslash.", ""},
+        {" \t ", "Orv document path is empty.", "The 'Document path' field must point to a valid .orv document."},
+        {tooLong, "Orv document path is too long to be stored whole.", ""},
+        {"C:\\" + std::string(1990, 'd') + "\\a.orv", "", ""},  // 2,000 characters
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.path.substr(0, 40));
+        Outcome editor = Edit(Periodical(), [&](HWND d) { SetText(d, IDC_DOCUMENT_PATH, c.path.c_str()); });
+        EXPECT_EQ(c.refusal.empty(), editor.accepted != FALSE);
+        const CString shown(c.editorText.empty() ? c.refusal.c_str() : c.editorText.c_str());
+        EXPECT_EQ(c.refusal.empty() ? std::vector<CString>() : std::vector<CString>{shown}, editor.boxes);
+
+        const CString file = scratch.File("tasks.ini");
+        DeleteFileA(file);
+        EditableTaskPtr task = Periodical();
+        task->SetOrvPath(c.path.c_str());
+        std::string saved = "taken";
+        try {
+            AppendTask(*task, file);
+        } catch (const Exception& e) {
+            saved = e.GetFullMessage();
+        }
+        EXPECT_EQ(c.refusal.empty() ? "taken" : c.refusal, saved);
+
+        // The service's loader over the value as stored. A value too long for the profile
+        // functions comes back as another text: only the manager's refusal keeps it away.
+        if (c.path == tooLong) continue;
+        IniFile(file).WriteString(c.path.c_str(), "Task1", "OrvPath");
+        std::string loaded;
+        try {
+            loaded = PeriodicalTask(file, "Task1").GetOrvPath() == c.path.c_str() ? "taken" : "changed";
+        } catch (const Exception& e) {
+            loaded = e.GetFullMessage();
+        }
+        EXPECT_EQ(c.refusal.empty() ? "taken" : "Error: " + c.refusal, loaded);
     }
 }
 

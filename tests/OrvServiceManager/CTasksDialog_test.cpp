@@ -264,13 +264,45 @@ TEST_F(TasksPageTest, NewAppendsTheFirstSectionAndRemoveAsksFirst) {
     EXPECT_TRUE(Rows().empty());
 }
 
-TEST_F(TasksPageTest, ADataFolderThatCannotBeMadeIsShownWhenThePageOpens) {
+TEST_F(TasksPageTest, ADataFolderThatCannotBeMadeIsShownWhenThePageOpensAndTheServiceIsStillFollowed) {
     WriteFileBytes(data_.Folder() + "\\blocker", "a file where a folder should be");
     AppData::SetDataFolderForTesting(data_.Folder() + "\\blocker\\data");
     Open(nullptr);
     ASSERT_EQ(1u, boxes_.Boxes().size());
     EXPECT_EQ(0, boxes_.Boxes()[0].text.Find("Problem when reading tasks: ")) << boxes_.Boxes()[0].text.GetString();
     EXPECT_EQ("N--", Buttons());
+    // The timer shows nothing, and the buttons and the status line keep following the service.
+    state_.Set(1);
+    Tick();
+    EXPECT_EQ("---", Buttons());
+    EXPECT_EQ("<font color=red>You cannot modify tasks while the service is running.</font>", Status());
+    EXPECT_EQ(1u, boxes_.Boxes().size());
+    // Showing the page again says it once more.
     page_->OnPageShown();
     EXPECT_EQ(2u, boxes_.Boxes().size());
+}
+
+// While the editor is open on Task2, another program removes Task1 and appends a task: the
+// edit is not written over the task that moved into Task2, and the list shows the file.
+TEST_F(TasksPageTest, AnEditWhoseSectionNowHoldsAnotherTaskIsRefusedAndTheListReadAgain) {
+    Open(kTasks);
+    Select(0);  // Task2
+    const char* const meanwhile = "[General]\nTasksCount=2\n"
+                                  "[Task1]\nType=Watch\nOrvPath=\n"
+                                  "[Task2]\nType=Periodical\nInterval=6\nOrvPath=C:\\\\docs\\\\added.orv\n";
+    ModalAnswerer editor("Task Properties", [&](HWND dialog) {
+        data_.WriteTasks(meanwhile);
+        SetWindowTextA(FindControl(dialog, IDC_INTERVAL), "30");
+        PostCommand(dialog, IDC_TASK_OK);
+        return true;
+    });
+    Click(IDC_EDIT_TASK);
+    ASSERT_EQ(1u, boxes_.Boxes().size());
+    EXPECT_EQ(0, boxes_.Boxes()[0].text.Find("Problem when editing task: Another program changed the task file: Task2 "
+                                             "no longer holds the Periodical task of \"C:\\docs\\report.orv\""))
+        << boxes_.Boxes()[0].text.GetString();
+    EXPECT_EQ(CString("6"), Key("Task2", "Interval"));
+    EXPECT_EQ((std::vector<std::string>{"1|Watch|||Runs when content being watched is modified.",
+                                        "2|Periodical||added.orv|Runs every 6 hour(s)."}),
+              Rows());
 }

@@ -111,14 +111,14 @@ TEST_F(TaskFileTest, LoadingMendsBadValuesAndSkipsSectionsThatCannotLoad) {
 TEST_F(TaskFileTest, EachKindWritesItsKeysInOrderAndOnlyWatchKeepsOtherKeys) {
     const char* const sources[] = {
         "Type=Periodical\0Interval=24\0OrvPath=C:/d/a.orv\0LastRun=2024:3:7;9:5\0",
-        "Type=DayScheduled\0Priority=/s1\0Hour=9\0Minutes=5\0DaysCount=2\0Day1=2\0Day2=6\0",
-        "Type=Watch\0LastEvent=2024:3:7;9:30\0",
+        "Type=DayScheduled\0Priority=/s1\0Hour=9\0Minutes=5\0DaysCount=2\0Day1=2\0Day2=6\0OrvPath=b.orv\0",
+        "Type=Watch\0LastEvent=2024:3:7;9:30\0OrvPath=c.orv\0",
     };
     const std::vector<std::string> expected[] = {
         {"Type=Periodical", "Interval=24", "Priority=/s2", "OrvPath=C:/d/a.orv", "LastRun=2024:3:7;9:5"},
-        {"Type=DayScheduled", "Hour=9", "Minutes=5", "DaysCount=2", "Day1=2", "Day2=6", "Priority=/s1", "OrvPath=",
+        {"Type=DayScheduled", "Hour=9", "Minutes=5", "DaysCount=2", "Day1=2", "Day2=6", "Priority=/s1", "OrvPath=b.orv",
          "LastRun=" + FormatIniTime(CTime()).str()},
-        {"Interval=7", "Stale=1", "LastEvent=2024:3:7;9:30", "Type=Watch", "Priority=/s2", "OrvPath=",
+        {"Interval=7", "Stale=1", "LastEvent=2024:3:7;9:30", "Type=Watch", "Priority=/s2", "OrvPath=c.orv",
          "LastRun=" + FormatIniTime(CTime()).str()},
     };
     for (int i = 0; i < 3; ++i) {
@@ -142,14 +142,14 @@ TEST_F(TaskFileTest, EditNewAndRemoveKeepBadSectionsAndWhatTheServiceStoredSince
 
     EditableTaskPtr edited(tasks[2]->Clone());
     static_cast<EditableHourScheduledTask&>(*edited).SetInterval(6);
-    SaveTaskAt(tasks[2]->GetSectionNumber(), *edited, Path());
+    SaveTaskAt(tasks[2]->GetSectionNumber(), *edited, *tasks[2], Path());
     tasks[2] = edited;
     EditableTaskPtr fromFile = CreateTaskFromIni(IniFile(Path()), "Task4");
     EXPECT_EQ(CString("Runs every 6 hour(s)."), fromFile->GetSummary());
     EXPECT_TRUE(serviceRun == fromFile->GetLastRun());
     EditableTaskPtr cleared(tasks[0]->Clone());
     cleared->ClearLastRun();
-    SaveTaskAt(1, *cleared, Path());
+    SaveTaskAt(1, *cleared, *tasks[0], Path());
     EXPECT_TRUE(CTime() == CreateTaskFromIni(IniFile(Path()), "Task1")->GetLastRun());
 
     EditableTaskPtr added = Make("Type=Periodical\0OrvPath=d.orv\0");
@@ -158,19 +158,71 @@ TEST_F(TaskFileTest, EditNewAndRemoveKeepBadSectionsAndWhatTheServiceStoredSince
     EXPECT_EQ(5, Count());
     EXPECT_EQ(bad, Lines(Path(), "Task2"));
 
-    tasks.erase(tasks.begin());
-    SaveAllTasks(tasks, Path());
+    RemoveTaskAt(1, *tasks[0], Path());
     EXPECT_EQ((std::vector<std::string>{"TasksCount=4"}), Lines(Path(), "General"));
     EXPECT_EQ(bad, Lines(Path(), "Task1"));
     EditableTaskList reloaded = Load();
     ASSERT_EQ(3u, reloaded.size());
     const char* const paths[] = {"b.orv", "c.orv", "d.orv"};
-    for (int i = 0; i < 3; ++i) {
-        EXPECT_EQ(i + 2, tasks[i]->GetSectionNumber());
-        EXPECT_EQ(CString(paths[i]), reloaded[i]->GetOrvPath());
-    }
+    for (int i = 0; i < 3; ++i) EXPECT_EQ(CString(paths[i]), reloaded[i]->GetOrvPath());
     EXPECT_TRUE(serviceRun == reloaded[0]->GetLastRun());
     EXPECT_EQ(CString("2024:3:8;11:0"), static_cast<EditableEventTrigeredTask&>(*reloaded[0]).GetLastEvent());
+}
+
+// Another program writes the task file between the list's load and the user's Remove or Edit.
+TEST_F(TaskFileTest, RemoveAndEditWriteOnlyTheSectionThatStillHoldsTheChosenTask) {
+    const char* const a = "Type=Periodical\0Interval=3\0OrvPath=a.orv\0";
+    const char* const b = "Type=Watch\0OrvPath=b.orv\0";
+    const char* const c = "Type=Periodical\0Interval=5\0OrvPath=c.orv\0";
+    const struct {
+        std::initializer_list<const char*> meanwhile;  // the file the other writer leaves
+        bool edit;                                     // else remove
+        int chosen;                                    // list index of the chosen task
+        std::vector<std::string> paths;               // what the file then holds, in order
+    } cases[] = {
+        {{a, b, c}, false, 0, {"b.orv", "c.orv"}},          // appended
+        {{a, b, c}, true, 1, {"a.orv", "b2.orv", "c.orv"}},  // appended
+        {{b}, false, 1, {"b.orv"}},                          // Task1 removed: Task2 is gone
+        {{b}, true, 1, {"b.orv"}},
+        {{a, "Type=Watch\0OrvPath=other.orv\0"}, true, 1, {"a.orv", "other.orv"}},  // another document
+    };
+    for (const auto& k : cases) {
+        SCOPED_TRACE(&k - cases);
+        WriteTasks({a, b});
+        const EditableTaskList listed = Load();
+        DeleteFileA(Path());
+        WriteTasks(k.meanwhile);
+        const std::string before = ReadFileBytes(Path());
+        const EditableTask& chosen = *listed.at(k.chosen);
+        EditableTaskPtr edited(chosen.Clone());
+        edited->SetOrvPath("b2.orv");
+        const std::string failure = Failure([&] {
+            k.edit ? SaveTaskAt(k.chosen + 1, *edited, chosen, Path()) : RemoveTaskAt(k.chosen + 1, chosen, Path());
+        });
+        std::vector<std::string> paths;
+        for (const auto& task : Load()) paths.push_back(task->GetOrvPath().str());
+        EXPECT_EQ(k.paths, paths);
+        if (failure == "<no failure>") {
+            EXPECT_EQ(static_cast<int>(paths.size()), Count());
+        } else {
+            EXPECT_EQ(before, ReadFileBytes(Path()));
+            EXPECT_EQ(0u, failure.find("Another program changed the task file: Task2 no longer holds the ")) << failure;
+        }
+    }
+}
+
+// A hand-edited TasksCount far beyond the sections the file holds (counting to it never ended).
+TEST_F(TaskFileTest, ACountBeyondTheSectionsCostsNothingAndRemoveWritesNoEmptySection) {
+    for (int count : {3000, 2147483647}) {
+        WriteTasks({"Type=Periodical\0OrvPath=a.orv\0", "Type=Periodical\0OrvPath=b.orv\0"});
+        ASSERT_TRUE(IniFile(Path()).WriteInt(count, "General", "TasksCount"));
+        EditableTaskList tasks = Load();
+        ASSERT_EQ(2u, tasks.size());
+        RemoveTaskAt(1, *tasks[0], Path());
+        EXPECT_EQ(std::string::npos, ReadFileBytes(Path()).find("[Task2]")) << count;
+        EXPECT_EQ(1, Count());
+        EXPECT_EQ(2, AppendTask(*Make("Type=Periodical\0OrvPath=c.orv\0"), Path()));
+    }
 }
 
 TEST_F(TaskFileTest, RefusedWritesAreReportedAndLeaveTheFileAsItWas) {
@@ -179,19 +231,20 @@ TEST_F(TaskFileTest, RefusedWritesAreReportedAndLeaveTheFileAsItWas) {
     EditableTaskList tasks = Load();
     ASSERT_EQ(2u, tasks.size());
 
-    // A task that no program could load again fails the rewrite half-way.
-    EditableTaskList withBadTask = {tasks[0], EditableTaskPtr(new EditableDayScheduledTask), tasks[1]};
+    // A task that no program could load again is refused before anything is written.
+    EditableDayScheduledTask noDayTask;
+    noDayTask.SetOrvPath("a.orv");
     const std::string noDay = "Select at least one day on which the task runs.";
-    EXPECT_EQ(noDay, Failure([&] { SaveAllTasks(withBadTask, Path()); }));
-    EXPECT_EQ(noDay, Failure([&] { AppendTask(*withBadTask[1], Path()); }));
+    EXPECT_EQ(noDay, Failure([&] { SaveTaskAt(1, noDayTask, *tasks[0], Path()); }));
+    EXPECT_EQ(noDay, Failure([&] { AppendTask(noDayTask, Path()); }));
     EXPECT_EQ(before, ReadFileBytes(Path()));
     {
         ScopedHandle held = testing_support::HoldExclusively(Path());
         ASSERT_TRUE(held.IsValid());
         const std::string refused = "Unable to write to the task file " + Path().str();
-        EXPECT_EQ(0u, Failure([&] { SaveAllTasks(tasks, Path()); }).find(refused));
+        EXPECT_EQ(0u, Failure([&] { RemoveTaskAt(1, *tasks[0], Path()); }).find(refused));
         EXPECT_EQ(0u, Failure([&] { AppendTask(*tasks[0], Path()); }).find(refused));
-        EXPECT_EQ(0u, Failure([&] { SaveTaskAt(1, *tasks[0], Path()); }).find(refused));
+        EXPECT_EQ(0u, Failure([&] { SaveTaskAt(1, *tasks[0], *tasks[0], Path()); }).find(refused));
     }
     EXPECT_EQ(before, ReadFileBytes(Path()));
     WIN32_FIND_DATAA found;
@@ -210,7 +263,7 @@ TEST_F(TaskFileTest, EveryFileTheManagerWritesLoadsInTheServiceWithTheSameValues
         Make("Type=DayScheduled\0Hour=23\0Minutes=59\0DaysCount=3\0Day1=1\0Day2=7\0Day3=4\0Priority=/s3\0", doc),
         Make("Type=Watch\0LastEvent=2024:3:7;9:30\0", doc)};
     for (auto& task : tasks) AppendTask(*task, Path());
-    for (const char* pass : {"appended", "rewritten"}) {
+    for (const char* pass : {"appended", "saved over"}) {
         SCOPED_TRACE(pass);
         TaskList loaded;
         int failures = -1;
@@ -228,7 +281,7 @@ TEST_F(TaskFileTest, EveryFileTheManagerWritesLoadsInTheServiceWithTheSameValues
         EXPECT_EQ(23 * 60 + 59, day.GetHour() * 60 + day.GetMinutes());
         EXPECT_EQ((std::vector<int>{1, 7, 4}), day.GetDays());
         EXPECT_EQ(CString("2024:3:7;9:30"), IniFile(Path()).ReadString("Task3", "LastEvent", ""));
-        SaveAllTasks(tasks, Path());
+        for (size_t i = 0; i < 3; ++i) SaveTaskAt(static_cast<int>(i + 1), *tasks[i], *tasks[i], Path());
     }
     AppData::SetDataFolderForTesting("");
 }

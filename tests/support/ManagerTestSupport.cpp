@@ -43,9 +43,10 @@ NET_API_STATUS WINAPI ListAdministrator(LPCWSTR, LPCWSTR, DWORD, LPBYTE* buffer,
 NET_API_STATUS WINAPI FreeListing(LPVOID buffer) { return HeapFree(GetProcessHeap(), 0, buffer) ? NERR_Success : 1; }
 }  // namespace
 
-AdministratorScope::AdministratorScope() {
+AdministratorScope::AdministratorScope(bool member) {
     PSID sid = nullptr;
-    if (GetAccountSid(nullptr, GetCurrentAccountName(), &sid)) g_administrator.Reset(sid);
+    if (member ? GetAccountSid(nullptr, GetCurrentAccountName(), &sid) : GetAccountSid(nullptr, "SYSTEM", &sid))
+        g_administrator.Reset(sid);
     NetApi32Binder::SetFunctionsForTesting(&ListAdministrator, &FreeListing);
 }
 AdministratorScope::~AdministratorScope() {

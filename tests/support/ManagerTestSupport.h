@@ -20,10 +20,10 @@ public:
 };
 
 // Lists the account running the test as the one member of "Administrators" while it lives (Wine
-// lists none at the level the manager asks for).
+// lists none at the level the manager asks for); with `member` false, LocalSystem alone.
 class AdministratorScope {
 public:
-    AdministratorScope();
+    explicit AdministratorScope(bool member = true);
     ~AdministratorScope();
     AdministratorScope(const AdministratorScope&) = delete;
     AdministratorScope& operator=(const AdministratorScope&) = delete;
