@@ -297,19 +297,24 @@ void CHtmlDrawer::LayOutTextRun(CString run) {
     }
     const int length = run.GetLength();
     if (length == 0) return;
-    // The run is measured once, character by character; every line's piece and width comes from
-    // these sums, so wrapping costs time in proportion to the run, not to its square.
     SetTextJustification(dc_, 0, 0);
-    std::vector<int> widths(static_cast<size_t>(length), 0);
-    SIZE total = {0, 0};
-    GetTextExtentExPointA(dc_, run, length, 0, nullptr, widths.data(), &total);
+    const SIZE total = Extent(dc_, run);
+    // A run that wraps is measured once more, character by character; every line's piece and
+    // width comes from these sums, so wrapping costs time in proportion to the run, not to its
+    // square.
+    std::vector<int> widths;
     int start = 0;
     while (start < length) {
         SetTextJustification(dc_, 0, 0);
         const int y = PlaceTextVertically(pen_.y, total.cy);
         int pieceEnd = length, restStart = length;
-        int width = widths[length - 1] - (start > 0 ? widths[start - 1] : 0);
+        int width = start > 0 ? widths[length - 1] - widths[start - 1] : total.cx;
         if (maxWidth_ > 0 && wrapWidth_ > 0 && width > wrapWidth_ - lineUsed_) {
+            if (widths.empty()) {
+                widths.assign(static_cast<size_t>(length), 0);
+                SIZE ignored = {0, 0};
+                GetTextExtentExPointA(dc_, run, length, 0, nullptr, widths.data(), &ignored);
+            }
             width = wrapWidth_ - lineUsed_;
             SplitToWidth(run, widths, start, pieceEnd, restStart, width);
         }
