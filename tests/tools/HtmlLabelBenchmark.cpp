@@ -57,26 +57,6 @@ CString Repeated(const char* part, int times) {
     return text;
 }
 
-// A 1 x 1 picture file for table backgrounds; its path.
-CString TilePicture() {
-    char folder[MAX_PATH] = "";
-    GetTempPathA(MAX_PATH, folder);
-    CString path = CString(folder) + "OrvLabelTile.bmp";
-    const BYTE pixel[4] = {0x40, 0x80, 0xC0, 0};
-    BITMAPINFOHEADER info = {sizeof(BITMAPINFOHEADER), 1, 1, 1, 32, BI_RGB, 4, 0, 0, 0, 0};
-    BITMAPFILEHEADER file = {};
-    file.bfType = 0x4D42;
-    file.bfOffBits = sizeof(file) + sizeof(info);
-    file.bfSize = file.bfOffBits + sizeof(pixel);
-    if (FILE* out = std::fopen(path, "wb")) {
-        std::fwrite(&file, sizeof(file), 1, out);
-        std::fwrite(&info, sizeof(info), 1, out);
-        std::fwrite(pixel, sizeof(pixel), 1, out);
-        std::fclose(out);
-    }
-    return path;
-}
-
 struct HostileCase {
     const char* name;
     int maxWidth;
@@ -90,7 +70,7 @@ const HostileCase kHostileCases[] = {
     {"5,000 nested tables", 800, [] { return Repeated("<table><tr><td>", 5000) + "deep"; }, 0},
     {"32,767 px table, 1 x 1 tile", 800,
      [] {
-         return "<table background=\"file:" + TilePicture() +
+         return "<table background=\"file:" + testing_support::WriteOnePixelFile("OrvLabelTile.bmp", 0x00C08040) +
                 "\"><tr><td width=32767 height=32767>x</td></tr></table>";
      },
      0},

@@ -7,7 +7,6 @@
 #include "support/ImportPatch.h"
 #include "support/ToolSupport.h"
 #include <gtest/gtest.h>
-#include <cstdio>
 
 COUNT_ALLOCATIONS()
 
@@ -54,33 +53,14 @@ CString Repeated(const char* part, int times) {
     return text;
 }
 
-// A 1 x 1 picture file; its path.
-CString TileFile() {
-    char folder[MAX_PATH] = "";
-    GetTempPathA(MAX_PATH, folder);
-    CString path;
-    path.Format("%sHostileTile%lu.bmp", folder, GetCurrentProcessId());
-    const BYTE pixel[4] = {0x40, 0x80, 0xC0, 0};
-    BITMAPINFOHEADER info = {sizeof(BITMAPINFOHEADER), 1, 1, 1, 32, BI_RGB, 4, 0, 0, 0, 0};
-    BITMAPFILEHEADER header = {};
-    header.bfType = 0x4D42;
-    header.bfOffBits = sizeof(header) + sizeof(info);
-    header.bfSize = header.bfOffBits + sizeof(pixel);
-    if (FILE* out = std::fopen(path, "wb")) {
-        std::fwrite(&header, sizeof(header), 1, out);
-        std::fwrite(&info, sizeof(info), 1, out);
-        std::fwrite(pixel, sizeof(pixel), 1, out);
-        std::fclose(out);
-    }
-    return path;
-}
-
 TEST(CHtmlDrawerHostile, EveryPaintStaysWithinItsBounds) {
     const int kSide = 300;
     const long long kHeapLimit = 16 * 1024 * 1024;
     ScopedBitmap picture(testing_support::MakePicture(2, 2, [](int, int) { return 0x00336699u; }));
     ASSERT_TRUE(picture.IsValid());
-    const CString tile = TileFile();
+    CString name;
+    name.Format("HostileTile%lu.bmp", GetCurrentProcessId());
+    const CString tile = testing_support::WriteOnePixelFile(name, 0x00C08040);
     CString shadowed;
     shadowed.Format("<bmp handle=0x%X style=s width=2048 height=2048>",
                     static_cast<unsigned>(reinterpret_cast<UINT_PTR>(picture.Get())));
