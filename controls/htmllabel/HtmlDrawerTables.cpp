@@ -57,9 +57,12 @@ void SettleSizes(std::vector<std::vector<CHtmlDrawer::TableCell>>& cells, bool c
 
 CString CHtmlDrawer::OpeningTagParameters(const CString& text, int position, int end) {
     CString name, parameters;
-    const int close = text.Find('>', position + 1);
-    if (position < 0 || position >= end || text[position] != '<' || close < 0 || close >= end || close == position + 1)
-        return parameters;
+    if (position < 0 || position + 1 >= end || end > text.GetLength() || text[position] != '<') return parameters;
+    // Looked for within the piece alone, so that a tag left open costs the piece, not the text.
+    const char* chars = text.GetString();
+    const char* found = static_cast<const char*>(std::memchr(chars + position + 1, '>', end - position - 1));
+    const int close = found ? static_cast<int>(found - chars) : -1;
+    if (close < 0 || close == position + 1) return parameters;
     SplitTagName(text.Mid(position + 1, close - position - 1), name, parameters);
     return parameters;
 }
@@ -122,9 +125,12 @@ int CHtmlDrawer::FindRowEnd(const CString& text, int position, int end) {
 int CHtmlDrawer::FindCellEnd(const CString& text, int position, int end) {
     int at = position + 3;
     while (at < end) {
-        const int found = NextTagOf(text, at, {"/td", "table"}, end);
+        // A cell left open ends where the next one of its row begins: otherwise each of a row of
+        // open cells would hold all the cells after it, and a row would cost the square of its
+        // length.
+        const int found = NextTagOf(text, at, {"/td", "table", "td"}, end);
         if (found < 0) break;
-        if (found == 0) return at;
+        if (found != 1) return at;
         at = FindTableEnd(text, at, end);
     }
     return end;

@@ -81,6 +81,8 @@ TEST(CHtmlDrawerHostile, EveryPaintStaysWithinItsBounds) {
         // Without measuring a run once, each wrapped line measures the whole rest again.
         {"long paragraph", Repeated("lorem ipsum dolor sit amet, ", 700), 120, 0, 4, 0, 0, 1, 121, 0, 0},
         {"long word", Repeated("x", 4000), 5, 0, 4, 0, 0, 1, 6, 0, 0},
+        // Open cells: each ends where the next begins instead of holding all the cells after it.
+        {"row of open cells", "<table><tr>" + Repeated("<td>x", 3000), 0, 0, 4, 0, 0, 1, 0, 0, 0},
         {"huge font", "<font size=32767>W</font>", 0, 0, 0, 0, 0, 1, 0, 1001, 0},
         // The tile is copied where the canvas shows it, not over 2,000 x 2,000 pixels.
         {"1 x 1 tile over a huge table", "<table background=\"file:" + tile + "\"><tr><td width=2000 height=2000>x</td></tr></table>",
