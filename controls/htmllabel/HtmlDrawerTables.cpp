@@ -13,6 +13,9 @@ namespace {
 const int kMaxTableColumns = 1000;
 const int kMaxTableRows = 1000;
 
+// Far enough below anything drawable, and far from overflowing when heights add up.
+const long long kMaxCoordinate = 0x3FFFFFFF;
+
 int Clamp(int value, int low, int high) { return value < low ? low : (value > high ? high : value); }
 
 // Spacing plus, for each column (or row), its size and the spacing, with one pixel between two.
@@ -348,8 +351,11 @@ void CHtmlDrawer::LayOutRow(const CString& text, int begin, int end, const RECT&
             long long bottom = top + static_cast<long long>(rowSpan - 1) * (spacing + 1);
             for (int c = column; c < column + columnSpan; ++c) right += record.columnWidths[c];
             for (int r = row; r < row + rowSpan; ++r) bottom += record.rowHeights[r];
-            cellRect = {static_cast<LONG>(left), static_cast<LONG>(top), static_cast<LONG>(right),
-                        static_cast<LONG>(bottom)};
+            // Saturated like every other coordinate: many wide columns add up beyond an int.
+            auto coordinate = [](long long value) {
+                return static_cast<LONG>(std::max<long long>(-kMaxCoordinate, std::min<long long>(kMaxCoordinate, value)));
+            };
+            cellRect = {coordinate(left), coordinate(top), coordinate(right), coordinate(bottom)};
         }
         LayOutCell(text, position, cellEnd, cellRect, cell);
         cell.columnSpan = Clamp(cell.columnSpan, 1, columns - column);
