@@ -2,10 +2,10 @@
 # Benchmark (x86_64 build, under Wine, in a private prefix): the time of one examination with
 # 10, 100 and 1,000 Periodical tasks that are not due, building the text editor's buffer from a
 # two-month log, drawing and scrolling the text view over it, the text editor control loading and
-# following a log, the HTML label's measuring and drawing passes, then the installed service's CPU
-# time over one idle minute with 100 such tasks, then the manager: its start-up with 100 tasks
-# and a two-month log, a refresh of its Tasks and Logs pages, and its CPU time over one idle
-# minute.
+# following a log, the HTML label's measuring and drawing passes (also over hostile markup), then
+# the installed service's CPU time over one idle minute with 100 such tasks, then the manager: its
+# start-up with 100 tasks and a two-month log, a refresh of its Tasks and Logs pages, and its CPU
+# time over one idle minute.
 #   scripts/benchmark.sh [SECONDS]
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
@@ -40,7 +40,8 @@ echo "== The text editor control driven as the Logs page drives it (per line: th
 run "$(win "$build/bin/TextEditorBenchmark.exe")" 2000
 
 echo
-echo "== The HTML label: the Tasks page's status texts and a 100 x 5 table, measured and drawn"
+echo "== The HTML label: the Tasks page's status texts and a 100 x 5 table, measured and drawn;"
+echo "   then hostile markup (long runs, deep nesting, huge sizes), each case in a process of its own"
 run "$(win "$build/bin/HtmlLabelBenchmark.exe")"
 
 echo

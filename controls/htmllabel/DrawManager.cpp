@@ -256,9 +256,13 @@ HICON CDrawManager::StretchIcon(HICON icon, int width, int height) {
     return CreateIconIndirect(&made);
 }
 
-bool CDrawManager::MakeShadowFactors(HDC dc, int width, int height, HBITMAP shadow, std::vector<double>& factors,
-                                     BOOL soft, int blurX, int blurY) {
-    factors.clear();
+namespace {
+// Gives put(index, factor) the darkening factor of every pixel of a width x height shadow, rows
+// bottom-up. Soft: a box filter of blurX x blurY over the picture shrunk by the blur inside a
+// white border, by running sums kept for one row of columns, so that what it allocates grows
+// with the width alone. The sums are whole numbers, so a white neighbourhood gives exactly 1.
+template <class Put>
+bool ShadowFactors(HDC dc, int width, int height, HBITMAP shadow, BOOL soft, int blurX, int blurY, Put put) {
     if (!shadow || width <= 0 || height <= 0) return false;
     if (soft) {
         if (blurX < 1) blurX = 1;
@@ -277,7 +281,7 @@ bool CDrawManager::MakeShadowFactors(HDC dc, int width, int height, HBITMAP shad
         if (!to || !from) return false;
         if (soft) {
             PatBlt(to.Get(), 0, 0, width, height, WHITENESS);
-            SIZE own = GetSizeOfBitmap(shadow);
+            SIZE own = CDrawManager::GetSizeOfBitmap(shadow);
             StretchBlt(to.Get(), blurX / 2, blurY / 2, width - blurX, height - blurY, from.Get(), 0, 0, own.cx,
                        own.cy, SRCCOPY);
         } else {
@@ -286,46 +290,56 @@ bool CDrawManager::MakeShadowFactors(HDC dc, int width, int height, HBITMAP shad
     }
     GdiFlush();
     const DWORD* pixels = section.Bits();
-    const size_t count = section.PixelCount();
-    factors.resize(count);
     if (!soft) {
-        for (size_t i = 0; i < count; ++i) factors[i] = Blue(pixels[i]) / 255.0;
+        for (size_t i = 0, count = section.PixelCount(); i < count; ++i) put(i, Blue(pixels[i]) / 255.0);
         return true;
     }
-    // Box filter by running sums: a field wider and higher by the blur less one, white around the
-    // picture, summed along the rows and then down the columns. The sums are whole numbers, so
-    // a white neighbourhood gives exactly 1.
-    const int fieldWidth = width + blurX - 1;
-    const int fieldHeight = height + blurY - 1;
-    std::vector<double> field(static_cast<size_t>(fieldWidth) * fieldHeight, 255.0);
-    for (int row = 0; row < height; ++row)
-        for (int column = 0; column < width; ++column)
-            field[static_cast<size_t>(row + blurY / 2) * fieldWidth + column + blurX / 2] =
-                Blue(pixels[static_cast<size_t>(row) * width + column]);
-    std::vector<double> rowSums(static_cast<size_t>(width) * fieldHeight);
-    for (int row = 0; row < fieldHeight; ++row) {
-        const double* line = &field[static_cast<size_t>(row) * fieldWidth];
-        double sum = 0;
-        for (int i = 0; i < blurX; ++i) sum += line[i];
-        double* out = &rowSums[static_cast<size_t>(row) * width];
-        out[0] = sum;
+    // The field is the picture with a border of white, blurX - 1 wider and blurY - 1 higher.
+    auto field = [&](int fieldRow, int fieldColumn) -> unsigned long long {
+        const int row = fieldRow - blurY / 2, column = fieldColumn - blurX / 2;
+        if (row < 0 || row >= height || column < 0 || column >= width) return 255;
+        return static_cast<unsigned long long>(Blue(pixels[static_cast<size_t>(row) * width + column]));
+    };
+    // The sums over blurX cells along one field row, for each column of the picture.
+    std::vector<unsigned long long> rowSums(static_cast<size_t>(width));
+    auto sumRow = [&](int fieldRow) {
+        unsigned long long sum = 0;
+        for (int i = 0; i < blurX; ++i) sum += field(fieldRow, i);
+        rowSums[0] = sum;
         for (int column = 1; column < width; ++column) {
-            sum += line[column + blurX - 1] - line[column - 1];
-            out[column] = sum;
+            sum += field(fieldRow, column + blurX - 1) - field(fieldRow, column - 1);
+            rowSums[column] = sum;
         }
+    };
+    std::vector<unsigned long long> columnSums(static_cast<size_t>(width), 0);
+    for (int i = 0; i < blurY; ++i) {
+        sumRow(i);
+        for (int column = 0; column < width; ++column) columnSums[column] += rowSums[column];
     }
     const double cells = static_cast<double>(blurX) * blurY * 255.0;
-    for (int column = 0; column < width; ++column) {
-        double sum = 0;
-        for (int i = 0; i < blurY; ++i) sum += rowSums[static_cast<size_t>(i) * width + column];
-        factors[column] = sum / cells;
-        for (int row = 1; row < height; ++row) {
-            sum += rowSums[static_cast<size_t>(row + blurY - 1) * width + column] -
-                   rowSums[static_cast<size_t>(row - 1) * width + column];
-            factors[static_cast<size_t>(row) * width + column] = sum / cells;
+    for (int row = 0; row < height; ++row) {
+        if (row > 0) {
+            sumRow(row + blurY - 1);
+            for (int column = 0; column < width; ++column) columnSums[column] += rowSums[column];
+            sumRow(row - 1);
+            for (int column = 0; column < width; ++column) columnSums[column] -= rowSums[column];
         }
+        for (int column = 0; column < width; ++column)
+            put(static_cast<size_t>(row) * width + column, static_cast<double>(columnSums[column]) / cells);
     }
     return true;
+}
+}  // namespace
+
+bool CDrawManager::MakeShadowFactors(HDC dc, int width, int height, HBITMAP shadow, std::vector<double>& factors,
+                                     BOOL soft, int blurX, int blurY) {
+    factors.clear();
+    if (!shadow || width <= 0 || height <= 0) return false;
+    factors.resize(static_cast<size_t>(width) * static_cast<size_t>(height));
+    const bool made = ShadowFactors(dc, width, height, shadow, soft, blurX, blurY,
+                                    [&](size_t i, double factor) { factors[i] = factor; });
+    if (!made) factors.clear();
+    return made;
 }
 
 void CDrawManager::DarkenByFactors(HDC dc, int x, int y, int width, int height, const std::vector<double>& factors) {
@@ -339,9 +353,14 @@ void CDrawManager::DarkenByFactors(HDC dc, int x, int y, int width, int height, 
 
 void CDrawManager::DrawShadow(HDC dc, int x, int y, int width, int height, HBITMAP shadow, BOOL soft, int blurX,
                               int blurY) {
-    std::vector<double> factors;
-    if (MakeShadowFactors(dc, width, height, shadow, factors, soft, blurX, blurY))
-        DarkenByFactors(dc, x, y, width, height, factors);
+    // The factors darken a copy of the area as they come: no array of them is kept.
+    if (!dc || !shadow || width <= 0 || height <= 0) return;
+    DibSection32 area;
+    if (!CopyArea(area, dc, x, y, width, height)) return;
+    DWORD* pixels = area.Bits();
+    if (ShadowFactors(dc, width, height, shadow, soft, blurX, blurY,
+                      [pixels](size_t i, double factor) { pixels[i] = DarkenColor(pixels[i], factor); }))
+        PutArea(dc, x, y, width, height, area);
 }
 
 void CDrawManager::AlphaBitBlt(HDC target, int x, int y, int width, int height, HDC source, int sourceX,

@@ -93,6 +93,7 @@ COLORREF FromRgb(DWORD rgb) { return RGB((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, 
 
 CHtmlDrawer::CHtmlDrawer()
     : tableCounter_(-1),
+      tableDepth_(0),
       hotAreaTarget_(),
       linkMessageTarget_(),
       imageListCellWidth_(0),

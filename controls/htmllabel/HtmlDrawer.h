@@ -30,9 +30,12 @@ public:
         int cellWidth;
         int cellHeight;
         int fixed;
+        int column;  // the grid column the cell starts in
     };
     struct TableRecord {
-        std::vector<std::vector<TableCell>> cells;  // [row][column]
+        // [row][the row's cells in markup order]: only the cells the markup has, so that spans
+        // over a large grid cost nothing for the positions they cover.
+        std::vector<std::vector<TableCell>> cells;
         std::vector<int> columnWidths;
         std::vector<int> rowHeights;
         std::vector<bool> fixedColumns;
@@ -210,6 +213,11 @@ private:
     // Pixels a length from markup may ask for (rules, borders, spacings, cell sizes): more
     // could only overflow the sums of a layout.
     enum { kMaxExtent = 32767 };
+    // The largest font height markup may ask for: glyphs beyond it only cost time to rasterise.
+    enum { kMaxFontSize = 1000 };
+    // Tables nested deeper than this are laid out as plain markup, alike in both passes: each
+    // level costs stack (under a kilobyte) and a walk over the text the table holds.
+    enum { kMaxTableDepth = 16 };
 
     struct TagRow {
         int id;
@@ -237,7 +245,8 @@ private:
     void RunPass(SIZE& size, const RECT& rect);
     // Text cut at each "<table": the parts between go to the markup loop, the tables to the
     // table layout; the widest piece's width and the sum of the heights.
-    SIZE LayOutPieces(const CString& text, RECT rect, int wrapWidth);
+    // The text is read from begin to end alone, where the pieces lie in one working text.
+    SIZE LayOutPieces(const CString& text, int begin, int end, RECT rect, int wrapWidth);
     SIZE LayOutMarkup(const CString& piece, const RECT& rect, int wrapWidth);
     bool NextTextRun(const CString& text, int& position, CString& run, CString& tag);
     static void SplitTagName(const CString& tag, CString& name, CString& parameters);
@@ -245,13 +254,17 @@ private:
     static CString NextWord(const CString& text, int& position);
     static bool FindTag(const CString& text, int& position, const char* name);
     // The next "<name" (not written "<<name") for the first of the names it begins, at or after
-    // the position: the name's index and its position; -1 with the position at the end.
-    static int NextTagOf(const CString& text, int& position, std::initializer_list<const char*> names);
+    // the position and before the end (-1: the text's end): the name's index and its position;
+    // -1 with the position at the end.
+    static int NextTagOf(const CString& text, int& position, std::initializer_list<const char*> names, int end = -1);
     void LayOutTextRun(CString run);
-    // Cuts the piece that fits into the available width off the text (word wrap); the piece's
-    // width comes back in availableWidth. On an empty line at least one character goes; on a
-    // begun line the piece may be empty, and the text then goes to the next line whole.
-    CString SplitToWidth(CString& text, int& availableWidth);
+    // Word wrap of run[start...], whose cumulative widths (widths[i]: the first i + 1 characters of
+    // the run) are measured once for the run: the piece that fits into the available width ends
+    // at pieceEnd, the rest begins at restStart, and the piece's width comes back in
+    // availableWidth. On an empty line at least one character goes; on a begun line the piece may
+    // be empty, and the text then goes to the next line whole.
+    void SplitToWidth(const CString& run, const std::vector<int>& widths, int start, int& pieceEnd, int& restStart,
+                      int& availableWidth);
     // Draws a piece of a text run (justified on a justified line); gives its drawn width.
     int DrawTextPiece(CString piece, int width, int y, int height);
     void AddHotArea(int left, int top, int right, int bottom);
@@ -278,27 +291,33 @@ private:
     void NotifyHotAreaChanged(int linkNumber);
     void NotifyLinkMessage(const CString& target);
 
-    // Tables.
-    SIZE LayOutTable(const CString& piece, const RECT& rect);
-    void LayOutRow(const CString& piece, const RECT& inner, TableRecord& record, int row);
-    void LayOutCell(const CString& piece, const RECT& cellRect, TableCell& cell);
-    Spans CountTableGrid(const CString& piece);  // columns and rows
+    // Tables. Each table, row and cell is the part of the working text from begin (its opening
+    // tag) to end; nothing is copied per level.
+    SIZE LayOutTable(const CString& text, int begin, int end, const RECT& rect);
+    // coveredThrough: per column, the last row that a row span from above covers (measuring).
+    void LayOutRow(const CString& text, int begin, int end, const RECT& inner, TableRecord& record, int row,
+                   std::vector<int>& coveredThrough);
+    void LayOutCell(const CString& text, int begin, int end, const RECT& cellRect, TableCell& cell);
+    Spans CountTableGrid(const CString& text, int begin, int end);  // columns and rows
     Spans ReadTableAttributes(const CString& parameters, TextStyle& style, bool table);
-    // The parameter text of the tag at the position (a table, row or cell tag).
-    CString OpeningTagParameters(const CString& text, int position = 0);
+    // The parameter text of the tag at the position (a table, row or cell tag), which must close
+    // before the end.
+    static CString OpeningTagParameters(const CString& text, int position, int end);
     void PushNamedStyle(const char* name);
     void PopNamedStyle(const char* name);
-    // The next "<name" of this table, not of a table nested in it.
-    static bool FindAtTableLevel(const CString& text, int& position, const char* name);
+    // The next "<name" of this table, not of a table nested in it, before the end.
+    static bool FindAtTableLevel(const CString& text, int& position, int end, const char* name);
     // The start of the "</close" that matches the "<open" at the position, nested ones counted
-    // (and tables skipped whole when asked); the end of the text without one.
-    static int FindClosingTag(const CString& text, int position, const char* open, const char* close, bool skipTables);
-    static int FindTableEnd(const CString& text, int position);
-    static int FindRowEnd(const CString& text, int position);
-    static int FindCellEnd(const CString& text, int position);
+    // (and tables skipped whole when asked); the end without one.
+    static int FindClosingTag(const CString& text, int position, int end, const char* open, const char* close,
+                              bool skipTables);
+    static int FindTableEnd(const CString& text, int position, int end);
+    static int FindRowEnd(const CString& text, int position, int end);
+    static int FindCellEnd(const CString& text, int position, int end);
 
     std::vector<TableRecord> tableRecords_;
     int tableCounter_;
+    int tableDepth_;  // tables enclosing the layout under way
     NotifyTarget hotAreaTarget_;
     NotifyTarget linkMessageTarget_;
     TextStyle style_;

@@ -27,6 +27,12 @@ int AddClamped(int a, long long b) {
     return static_cast<int>(std::max<long long>(-kMaxCoordinate, std::min<long long>(kMaxCoordinate, sum)));
 }
 
+// The percent of a width, rounded as MulDiv rounds, kept within the coordinates.
+int PercentOf(long long width, long long percent) {
+    const long long scaled = (width * percent + (width * percent >= 0 ? 50 : -50)) / 100;
+    return static_cast<int>(std::max<long long>(-kMaxCoordinate, std::min<long long>(kMaxCoordinate, scaled)));
+}
+
 bool IsBreakCharacter(char c) { return c != '\0' && std::strchr(kBreakCharacters, c) != nullptr; }
 
 SIZE Extent(HDC dc, const CString& text) {
@@ -84,6 +90,7 @@ void CHtmlDrawer::RunPass(SIZE& size, const RECT& rect) {
     }
     lineCounter_ = 0;
     tableCounter_ = -1;
+    tableDepth_ = 0;
     linkCounter_ = -1;
     animationIndex_ = -1;
     styleStack_.clear();
@@ -106,7 +113,7 @@ void CHtmlDrawer::RunPass(SIZE& size, const RECT& rect) {
     font_.Reset();
     try {
         SelectStyleFont();
-        size = LayOutPieces(text_, rect, std::max(maxWidth_, 0));
+        size = LayOutPieces(text_, 0, text_.GetLength(), rect, std::max(maxWidth_, 0));
     } catch (...) {
         restore();  // the context is the caller's: never leave it holding our font
         throw;
@@ -114,24 +121,26 @@ void CHtmlDrawer::RunPass(SIZE& size, const RECT& rect) {
     restore();
 }
 
-SIZE CHtmlDrawer::LayOutPieces(const CString& text, RECT rect, int wrapWidth) {
+SIZE CHtmlDrawer::LayOutPieces(const CString& text, int begin, int end, RECT rect, int wrapWidth) {
     SIZE total = {0, 0};
     auto add = [&](SIZE piece) {
         total.cx = std::max(total.cx, piece.cx);
         total.cy = AddClamped(total.cy, piece.cy);
         rect.top = AddClamped(rect.top, piece.cy);
     };
-    const int length = text.GetLength();
-    int position = 0;
-    while (position < length) {
+    // Too deep for another table: the rest is markup, whose table tags the markup loop skips.
+    const bool tables = tableDepth_ < kMaxTableDepth;
+    int position = begin;
+    while (position < end) {
         int table = position;
-        const bool hasTable = FindTag(text, table, "table");
+        const bool hasTable = tables && NextTagOf(text, table, {"table"}, end) == 0;
+        if (!hasTable) table = end;
         if (table > position) add(LayOutMarkup(text.Mid(position, table - position), rect, wrapWidth));
         if (!hasTable) break;
         // The closing "</table" stays with the text that follows; the markup loop skips it.
-        const int end = FindTableEnd(text, table);
-        add(LayOutTable(text.Mid(table, end - table), rect));
-        position = end;
+        const int tableEnd = FindTableEnd(text, table, end);
+        add(LayOutTable(text, table, tableEnd, rect));
+        position = tableEnd;
     }
     return total;
 }
@@ -171,7 +180,7 @@ SIZE CHtmlDrawer::LayOutMarkup(const CString& piece, const RECT& rect, int wrapW
     for (int i = firstLine; i < lastLine; ++i) {
         const LineRecord& line = lineRecords_[i];
         int width = line.width;
-        if (line.percentWidth) width += MulDiv(greatest, line.percentWidth, 100);
+        if (line.percentWidth) width = AddClamped(width, PercentOf(greatest, line.percentWidth));
         greatest = std::max(greatest, width);
     }
     SIZE size = {greatest, pen_.y - rect.top};
@@ -253,10 +262,10 @@ bool CHtmlDrawer::NextAttribute(const CString& parameters, int& position, CStrin
     return true;
 }
 
-int CHtmlDrawer::NextTagOf(const CString& text, int& position, std::initializer_list<const char*> names) {
-    const int length = text.GetLength();
+int CHtmlDrawer::NextTagOf(const CString& text, int& position, std::initializer_list<const char*> names, int end) {
+    const int length = end < 0 ? text.GetLength() : std::min(end, text.GetLength());
     const char* chars = text.GetString();
-    for (int open = text.Find('<', std::max(position, 0)); open >= 0; open = text.Find('<', open + 1)) {
+    for (int open = text.Find('<', std::max(position, 0)); open >= 0 && open < length; open = text.Find('<', open + 1)) {
         if (open > 0 && chars[open - 1] == '<') continue;  // "<<" is a literal "<"
         int index = 0;
         for (const char* name : names) {
@@ -286,66 +295,76 @@ void CHtmlDrawer::LayOutTextRun(CString run) {
             if (run[i] >= 'a' && run[i] <= 'z' && (i == 0 || run[i - 1] == ' ')) run.SetAt(i, run[i] - 'a' + 'A');
         break;
     }
-    while (!run.IsEmpty()) {
+    const int length = run.GetLength();
+    if (length == 0) return;
+    SetTextJustification(dc_, 0, 0);
+    const SIZE total = Extent(dc_, run);
+    // A run that wraps is measured once more, character by character; every line's piece and
+    // width comes from these sums, so wrapping costs time in proportion to the run, not to its
+    // square.
+    std::vector<int> widths;
+    int start = 0;
+    while (start < length) {
         SetTextJustification(dc_, 0, 0);
-        const SIZE extent = Extent(dc_, run);
-        const int y = PlaceTextVertically(pen_.y, extent.cy);
-        CString piece = run, rest;
-        int width = extent.cx;
-        if (maxWidth_ > 0 && wrapWidth_ > 0 && extent.cx > wrapWidth_ - lineUsed_) {
-            rest = run;
+        const int y = PlaceTextVertically(pen_.y, total.cy);
+        int pieceEnd = length, restStart = length;
+        int width = start > 0 ? widths[length - 1] - widths[start - 1] : total.cx;
+        if (maxWidth_ > 0 && wrapWidth_ > 0 && width > wrapWidth_ - lineUsed_) {
+            if (widths.empty()) {
+                widths.assign(static_cast<size_t>(length), 0);
+                SIZE ignored = {0, 0};
+                GetTextExtentExPointA(dc_, run, length, 0, nullptr, widths.data(), &ignored);
+            }
             width = wrapWidth_ - lineUsed_;
-            piece = SplitToWidth(rest, width);
+            SplitToWidth(run, widths, start, pieceEnd, restStart, width);
         }
+        const CString piece = run.Mid(start, pieceEnd - start);
         int drawn = width;
         if (passMode_ == kMeasuring) {
             line_.alignment = style_.hAlign;
             line_.blanks += CountChar(piece, ' ');
         } else if (!piece.IsEmpty()) {
-            drawn = DrawTextPiece(piece, width, y, extent.cy);
+            drawn = DrawTextPiece(piece, width, y, total.cy);
         }
         if (!piece.IsEmpty()) lineHasContent_ = true;
-        lineUsed_ += width;
-        pen_.x += drawn;
-        if (!rest.IsEmpty()) {
+        lineUsed_ = AddClamped(lineUsed_, width);
+        pen_.x = AddClamped(pen_.x, drawn);
+        if (restStart < length) {
             line_.wrapped = 1;
             EndLine(1);
         }
-        run = rest;
+        start = restStart;
     }
 }
 
-CString CHtmlDrawer::SplitToWidth(CString& text, int& availableWidth) {
+void CHtmlDrawer::SplitToWidth(const CString& run, const std::vector<int>& widths, int start, int& pieceEnd,
+                               int& restStart, int& availableWidth) {
     const int room = availableWidth;
-    const int length = text.GetLength();
-    // prefix[i]: the extent of the first i + 1 characters, all measured at once.
-    std::vector<int> prefix(static_cast<size_t>(length), 0);
-    SIZE total = {0, 0};
-    GetTextExtentExPointA(dc_, text, length, 0, nullptr, prefix.data(), &total);
+    const int length = run.GetLength();
+    const int before = start > 0 ? widths[start - 1] : 0;
+    // The width of the i characters from the start.
+    auto prefix = [&](int i) { return i > 0 ? widths[start + i - 1] - before : 0; };
+    // The last break character with no more than the room before it; widths only grow, so the
+    // walk ends at the first character past the room.
     int best = -1;
-    for (int i = 0; i < length; ++i) {
-        if (!IsBreakCharacter(text[i])) continue;
-        if (i > 0 && prefix[i - 1] > room) break;
-        best = i;
-    }
-    CString piece;
+    for (int i = 0; start + i < length && prefix(i) <= room; ++i)
+        if (IsBreakCharacter(run[start + i])) best = i;
     if (best > 0) {
-        piece = text.Left(best + 1);
-        piece.TrimRight(' ');
-        text = text.Mid(best + 1);
-        text.TrimLeft(' ');
+        pieceEnd = start + best + 1;
+        while (pieceEnd > start && run[pieceEnd - 1] == ' ') --pieceEnd;
+        restStart = start + best + 1;
+        while (restStart < length && run[restStart] == ' ') ++restStart;
     } else if (!lineHasContent_) {
         int count = 0;
-        while (count < length && prefix[count] <= room) ++count;
+        while (start + count < length && prefix(count + 1) <= room) ++count;
         count = std::max(count, 1);
-        piece = text.Left(count);
-        text = text.Mid(count);
+        pieceEnd = restStart = start + count;
     } else {
+        pieceEnd = restStart = start;
         availableWidth = 0;
-        return piece;
+        return;
     }
-    availableWidth = Extent(dc_, piece).cx;
-    return piece;
+    availableWidth = prefix(pieceEnd - start);
 }
 
 int CHtmlDrawer::DrawTextPiece(CString piece, int width, int y, int height) {
@@ -376,8 +395,9 @@ void CHtmlDrawer::AddHotArea(int left, int top, int right, int bottom) {
 }
 
 void CHtmlDrawer::Advance(int width) {
-    pen_.x += width;
-    lineUsed_ += width;
+    // Saturated: however much markup asks for, a width never wraps round to a small or negative one.
+    pen_.x = AddClamped(pen_.x, width);
+    lineUsed_ = AddClamped(lineUsed_, width);
 }
 
 int CHtmlDrawer::PlaceTextVertically(int y, int textHeight) {
@@ -422,7 +442,7 @@ int CHtmlDrawer::BeginLine(int x) {
     }
     // Past the recorded lines (the markup or the fonts changed since measuring) a line is empty.
     line_ = lineCounter_ >= 0 && lineCounter_ < recorded ? lineRecords_[lineCounter_] : LineRecord{};
-    if (line_.percentWidth) line_.width += MulDiv(usableWidth_, line_.percentWidth, 100);
+    if (line_.percentWidth) line_.width = AddClamped(line_.width, PercentOf(usableWidth_, line_.percentWidth));
     blanksToCome_ = line_.blanks;
     if (line_.alignment == TextStyle::kJustify && line_.wrapped && line_.blanks > 0)
         SetTextJustification(dc_, usableWidth_ - line_.width, line_.blanks);
@@ -519,7 +539,7 @@ bool CHtmlDrawer::PushOrPopStyle(bool closing) {
 
 void CHtmlDrawer::SelectStyleFont() {
     LOGFONTA description = {};
-    description.lfHeight = style_.fontSize;
+    description.lfHeight = Clamp(style_.fontSize, -kMaxFontSize, kMaxFontSize);
     description.lfWeight = style_.weight;
     description.lfItalic = static_cast<BYTE>(style_.italic != 0);
     description.lfUnderline = static_cast<BYTE>(style_.underline != 0);
@@ -632,14 +652,14 @@ void CHtmlDrawer::PlaceRule(const CString& parameters) {
     // A percent rule takes one pixel while measuring; drawing knows the width it is a share of.
     const int layoutWidth = percent ? 1 : width;
     if (passMode_ == kMeasuring) {
-        if (percent) line_.percentWidth += width;
+        if (percent) line_.percentWidth = AddClamped(line_.percentWidth, width);
         line_.height = std::max(line_.height, size + 8);
         line_.alignment = rule.hAlign;
     } else {
-        const int drawn = percent ? MulDiv(usableWidth_, width, 100) : width;
+        const int drawn = percent ? PercentOf(usableWidth_, width) : width;
         const int y = pen_.y + line_.height / 2;
         drawManager_.DrawLine(dc_, pen_.x, y, pen_.x + drawn, y, color, CDrawManager::kSolidLine, size);
-        pen_.x += drawn - layoutWidth;
+        pen_.x = AddClamped(pen_.x, static_cast<long long>(drawn) - layoutWidth);
     }
     Advance(layoutWidth);
     lineHasContent_ = true;

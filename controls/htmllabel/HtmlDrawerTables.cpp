@@ -3,7 +3,7 @@
 //
 // The measuring pass keeps each table's grid in a table record; the drawing pass finds the
 // records again in the same order. Every grid access is bounded by the record, and every end
-// is looked for inside the piece of text that holds the table, row or cell.
+// is looked for inside the part of the working text that holds the table, row or cell.
 #include "controls/htmllabel/HtmlDrawer.h"
 #include <algorithm>
 #include <cstring>
@@ -12,6 +12,9 @@ namespace {
 // A grid larger than this is no table a label shows: spans and rows beyond it are dropped.
 const int kMaxTableColumns = 1000;
 const int kMaxTableRows = 1000;
+
+// Far enough below anything drawable, and far from overflowing when heights add up.
+const long long kMaxCoordinate = 0x3FFFFFFF;
 
 int Clamp(int value, int low, int high) { return value < low ? low : (value > high ? high : value); }
 
@@ -33,9 +36,8 @@ void SettleSizes(std::vector<std::vector<CHtmlDrawer::TableCell>>& cells, bool c
     std::vector<Entry> entries;
     const int count = static_cast<int>(sizes.size());
     for (size_t row = 0; row < cells.size(); ++row) {
-        for (size_t column = 0; column < cells[row].size(); ++column) {
-            const CHtmlDrawer::TableCell& cell = cells[row][column];
-            const int first = static_cast<int>(columns ? column : row);
+        for (const CHtmlDrawer::TableCell& cell : cells[row]) {
+            const int first = columns ? cell.column : static_cast<int>(row);
             const int span = std::min(columns ? cell.columnSpan : cell.rowSpan, count - first);
             if (span >= 1) entries.push_back(Entry{span, first, &cell});
         }
@@ -56,9 +58,15 @@ void SettleSizes(std::vector<std::vector<CHtmlDrawer::TableCell>>& cells, bool c
 }
 }  // namespace
 
-CString CHtmlDrawer::OpeningTagParameters(const CString& text, int position) {
-    CString run, tag, name, parameters;
-    if (NextTextRun(text, position, run, tag) && run.IsEmpty()) SplitTagName(tag, name, parameters);
+CString CHtmlDrawer::OpeningTagParameters(const CString& text, int position, int end) {
+    CString name, parameters;
+    if (position < 0 || position + 1 >= end || end > text.GetLength() || text[position] != '<') return parameters;
+    // Looked for within the piece alone, so that a tag left open costs the piece, not the text.
+    const char* chars = text.GetString();
+    const char* found = static_cast<const char*>(std::memchr(chars + position + 1, '>', end - position - 1));
+    const int close = found ? static_cast<int>(found - chars) : -1;
+    if (close < 0 || close == position + 1) return parameters;
+    SplitTagName(text.Mid(position + 1, close - position - 1), name, parameters);
     return parameters;
 }
 
@@ -76,26 +84,27 @@ void CHtmlDrawer::PopNamedStyle(const char* name) {
     SelectStyleFont();
 }
 
-bool CHtmlDrawer::FindAtTableLevel(const CString& text, int& position, const char* name) {
+bool CHtmlDrawer::FindAtTableLevel(const CString& text, int& position, int end, const char* name) {
     for (;;) {
-        const int found = NextTagOf(text, position, {name, "table"});
+        const int found = NextTagOf(text, position, {name, "table"}, end);
         if (found < 0) return false;
         if (found == 0) return true;
-        position = FindTableEnd(text, position);
+        position = FindTableEnd(text, position, end);
     }
 }
 
-int CHtmlDrawer::FindClosingTag(const CString& text, int position, const char* open, const char* close,
+int CHtmlDrawer::FindClosingTag(const CString& text, int position, int end, const char* open, const char* close,
                                 bool skipTables) {
-    const int length = text.GetLength();
+    const int length = end;
     const int openLength = static_cast<int>(std::strlen(open)) + 1, closeLength = static_cast<int>(std::strlen(close)) + 1;
     int level = 1;
     int at = position + openLength;
     while (at < length) {
-        const int found = skipTables ? NextTagOf(text, at, {open, close, "table"}) : NextTagOf(text, at, {open, close});
+        const int found =
+            skipTables ? NextTagOf(text, at, {open, close, "table"}, end) : NextTagOf(text, at, {open, close}, end);
         if (found < 0) break;
         if (found == 2) {
-            at = FindTableEnd(text, at);
+            at = FindTableEnd(text, at, end);
         } else if (found == 0) {
             ++level;
             at += openLength;
@@ -108,40 +117,44 @@ int CHtmlDrawer::FindClosingTag(const CString& text, int position, const char* o
     return length;
 }
 
-int CHtmlDrawer::FindTableEnd(const CString& text, int position) {
-    return FindClosingTag(text, position, "table", "/table", false);
+int CHtmlDrawer::FindTableEnd(const CString& text, int position, int end) {
+    return FindClosingTag(text, position, end, "table", "/table", false);
 }
 
-int CHtmlDrawer::FindRowEnd(const CString& text, int position) { return FindClosingTag(text, position, "tr", "/tr", true); }
+int CHtmlDrawer::FindRowEnd(const CString& text, int position, int end) {
+    return FindClosingTag(text, position, end, "tr", "/tr", true);
+}
 
-int CHtmlDrawer::FindCellEnd(const CString& text, int position) {
-    const int length = text.GetLength();
+int CHtmlDrawer::FindCellEnd(const CString& text, int position, int end) {
     int at = position + 3;
-    while (at < length) {
-        const int found = NextTagOf(text, at, {"/td", "table"});
+    while (at < end) {
+        // A cell left open ends where the next one of its row begins: otherwise each of a row of
+        // open cells would hold all the cells after it, and a row would cost the square of its
+        // length.
+        const int found = NextTagOf(text, at, {"/td", "table", "td"}, end);
         if (found < 0) break;
-        if (found == 0) return at;
-        at = FindTableEnd(text, at);
+        if (found != 1) return at;
+        at = FindTableEnd(text, at, end);
     }
-    return length;
+    return end;
 }
 
-CHtmlDrawer::Spans CHtmlDrawer::CountTableGrid(const CString& piece) {
+CHtmlDrawer::Spans CHtmlDrawer::CountTableGrid(const CString& text, int begin, int end) {
     Spans grid = {0, 0};
-    int row = 1;  // after the table's own "<table"
-    while (grid.rows < kMaxTableRows && FindAtTableLevel(piece, row, "tr")) {
-        const int end = FindRowEnd(piece, row);
+    int row = begin + 1;  // after the table's own "<table"
+    while (grid.rows < kMaxTableRows && FindAtTableLevel(text, row, end, "tr")) {
+        const int rowEnd = FindRowEnd(text, row, end);
         int columns = 0;
         int cell = row + 3;
-        while (columns < kMaxTableColumns && FindAtTableLevel(piece, cell, "td") && cell < end) {
+        while (columns < kMaxTableColumns && FindAtTableLevel(text, cell, rowEnd, "td")) {
             TextStyle scratch = style_;
-            const Spans spans = ReadTableAttributes(OpeningTagParameters(piece, cell), scratch, false);
+            const Spans spans = ReadTableAttributes(OpeningTagParameters(text, cell, end), scratch, false);
             columns += Clamp(spans.columns, 1, kMaxTableColumns - columns);
             cell += 3;
         }
         grid.columns = std::max(grid.columns, columns);
         ++grid.rows;
-        row = end + 5;
+        row = rowEnd + 5;
     }
     return grid;
 }
@@ -203,28 +216,30 @@ CHtmlDrawer::Spans CHtmlDrawer::ReadTableAttributes(const CString& parameters, T
     return spans;
 }
 
-SIZE CHtmlDrawer::LayOutTable(const CString& piece, const RECT& rect) {
+SIZE CHtmlDrawer::LayOutTable(const CString& text, int begin, int end, const RECT& rect) {
     SIZE size = {0, 0};
     ++tableCounter_;
     if (passMode_ == kMeasuring) {
-        const Spans grid = CountTableGrid(piece);
+        const Spans grid = CountTableGrid(text, begin, end);
         TableRecord created;
-        created.cells.assign(grid.rows, std::vector<TableCell>(grid.columns, TableCell{}));
+        created.cells.resize(grid.rows);  // each row gets the cells its markup has
         created.columnWidths.assign(grid.columns, 0);
         created.rowHeights.assign(grid.rows, 0);
         created.fixedColumns.assign(grid.columns, false);
-        tableRecords_.push_back(created);
+        tableRecords_.push_back(std::move(created));
     }
     // A table the measuring pass did not meet has no grid to draw.
     if (tableCounter_ >= static_cast<int>(tableRecords_.size())) return size;
     const int index = tableCounter_;
-    // A copy: nested tables add records, which may move the list.
-    TableRecord record = tableRecords_[index];
+    // Taken out of the list while the table is laid out (nested tables add records, which may
+    // move the list) and put back at the end.
+    TableRecord record = std::move(tableRecords_[index]);
     const int columns = static_cast<int>(record.columnWidths.size());
     const int rows = static_cast<int>(record.rowHeights.size());
+    ++tableDepth_;
 
     PushNamedStyle("table");
-    ReadTableAttributes(OpeningTagParameters(piece), style_, true);
+    ReadTableAttributes(OpeningTagParameters(text, begin, end), style_, true);
     SelectStyleFont();
     const int spacing = style_.padding;
     const bool doubleBorder = style_.borderStyle == CDrawManager::kDouble;
@@ -266,11 +281,12 @@ SIZE CHtmlDrawer::LayOutTable(const CString& piece, const RECT& rect) {
     }
 
     if (columns > 0 && rows > 0) {
-        int position = 1;  // after the table's own "<table"
-        for (int row = 0; row < rows && FindAtTableLevel(piece, position, "tr"); ++row) {
-            const int end = FindRowEnd(piece, position);
-            LayOutRow(piece.Mid(position, end - position), inner, record, row);
-            position = end + 5;
+        std::vector<int> coveredThrough(passMode_ == kMeasuring ? columns : 0, -1);
+        int position = begin + 1;  // after the table's own "<table"
+        for (int row = 0; row < rows && FindAtTableLevel(text, position, end, "tr"); ++row) {
+            const int rowEnd = FindRowEnd(text, position, end);
+            LayOutRow(text, position, rowEnd, inner, record, row, coveredThrough);
+            position = rowEnd + 5;
         }
     }
 
@@ -284,30 +300,46 @@ SIZE CHtmlDrawer::LayOutTable(const CString& piece, const RECT& rect) {
         size.cx = table.right - table.left;
         size.cy = table.bottom - table.top;
     }
-    tableRecords_[index] = record;
+    tableRecords_[index] = std::move(record);
+    --tableDepth_;
     PopNamedStyle("table");
     return size;
 }
 
-void CHtmlDrawer::LayOutRow(const CString& piece, const RECT& inner, TableRecord& record, int row) {
+void CHtmlDrawer::LayOutRow(const CString& text, int begin, int end, const RECT& inner, TableRecord& record, int row,
+                            std::vector<int>& coveredThrough) {
     const int spacing = style_.padding;  // the table's
+    const bool measuring = passMode_ == kMeasuring;
     PushNamedStyle("tr");
-    ReadTableAttributes(OpeningTagParameters(piece), style_, false);
+    ReadTableAttributes(OpeningTagParameters(text, begin, end), style_, false);
     SelectStyleFont();
     const int columns = static_cast<int>(record.columnWidths.size());
     const int rows = static_cast<int>(record.rowHeights.size());
-    if (row < 0 || row >= rows || static_cast<int>(record.cells.size()) != rows) {
+    if (row < 0 || row >= rows || static_cast<int>(record.cells.size()) != rows ||
+        (measuring && static_cast<int>(coveredThrough.size()) != columns)) {
         PopNamedStyle("tr");
         return;
     }
     std::vector<TableCell>& cells = record.cells[row];
+    if (measuring) cells.clear();
+    size_t placed = 0;  // the cells of the row met so far
     int column = 0;
-    int position = 0;
-    while (FindAtTableLevel(piece, position, "td")) {
-        while (column < columns && cells[column].columnSpan == -1) ++column;
-        if (column >= columns) break;  // more cells than the grid has room for
-        const int end = FindCellEnd(piece, position);
-        TableCell& cell = cells[column];
+    int position = begin;
+    while (FindAtTableLevel(text, position, end, "td")) {
+        if (measuring) {
+            // Positions that a row span from above covers are skipped.
+            while (column < columns && coveredThrough[column] >= row) ++column;
+            if (column >= columns) break;  // more cells than the grid has room for
+            TableCell fresh = {};
+            fresh.column = column;
+            cells.push_back(fresh);
+        } else {
+            // The drawing pass meets the cells the measuring pass placed, in the same order.
+            if (placed >= cells.size()) break;
+            column = cells[placed].column;
+        }
+        const int cellEnd = FindCellEnd(text, position, end);
+        TableCell& cell = cells[placed++];
         RECT cellRect = {0, 0, 0, 0};
         if (passMode_ == kDrawing) {
             const int columnSpan = Clamp(cell.columnSpan, 1, columns - column);
@@ -319,31 +351,30 @@ void CHtmlDrawer::LayOutRow(const CString& piece, const RECT& inner, TableRecord
             long long bottom = top + static_cast<long long>(rowSpan - 1) * (spacing + 1);
             for (int c = column; c < column + columnSpan; ++c) right += record.columnWidths[c];
             for (int r = row; r < row + rowSpan; ++r) bottom += record.rowHeights[r];
-            cellRect = {static_cast<LONG>(left), static_cast<LONG>(top), static_cast<LONG>(right),
-                        static_cast<LONG>(bottom)};
+            // Saturated like every other coordinate: many wide columns add up beyond an int.
+            auto coordinate = [](long long value) {
+                return static_cast<LONG>(std::max<long long>(-kMaxCoordinate, std::min<long long>(kMaxCoordinate, value)));
+            };
+            cellRect = {coordinate(left), coordinate(top), coordinate(right), coordinate(bottom)};
         }
-        LayOutCell(piece.Mid(position, end - position), cellRect, cell);
+        LayOutCell(text, position, cellEnd, cellRect, cell);
         cell.columnSpan = Clamp(cell.columnSpan, 1, columns - column);
         cell.rowSpan = Clamp(cell.rowSpan, 1, rows - row);
-        if (passMode_ == kMeasuring) {
-            // Covered: the positions to the right within the column span, and those below
-            // within the row span in the cell's first column.
-            for (int c = column + 1; c < column + cell.columnSpan; ++c) cells[c].columnSpan = cells[c].rowSpan = -1;
-            for (int r = row + 1; r < row + cell.rowSpan; ++r)
-                record.cells[r][column].columnSpan = record.cells[r][column].rowSpan = -1;
-        }
+        // Covered from here on: the positions below within the row span in the cell's first
+        // column (those to the right within the column span are stepped over at once).
+        if (measuring) coveredThrough[column] = std::max(coveredThrough[column], row + cell.rowSpan - 1);
         column += cell.columnSpan;
         position += 3;
     }
     PopNamedStyle("tr");
 }
 
-void CHtmlDrawer::LayOutCell(const CString& piece, const RECT& cellRect, TableCell& cell) {
+void CHtmlDrawer::LayOutCell(const CString& text, int begin, int end, const RECT& cellRect, TableCell& cell) {
     const bool measuring = passMode_ == kMeasuring;
     if (measuring) cell.contentWidth = cell.contentHeight = 0;
     PushNamedStyle("td");
     style_.width = style_.height = style_.tableBase = style_.rowBase = 0;
-    const Spans spans = ReadTableAttributes(OpeningTagParameters(piece), style_, false);
+    const Spans spans = ReadTableAttributes(OpeningTagParameters(text, begin, end), style_, false);
     SelectStyleFont();
     const int inset = style_.margin + style_.borderWidth;
 
@@ -369,7 +400,7 @@ void CHtmlDrawer::LayOutCell(const CString& piece, const RECT& cellRect, TableCe
         if (style_.vAlign == TextStyle::kBottom) content.top = content.bottom - cell.contentHeight;
     }
     // A cell with a width wraps at that width in both passes; one without never wraps.
-    const SIZE used = LayOutPieces(piece, content, style_.width);
+    const SIZE used = LayOutPieces(text, begin, end, content, style_.width);
     if (measuring) {
         cell.contentWidth = std::max<int>(cell.contentWidth, used.cx);
         cell.contentHeight = used.cy;

@@ -1,5 +1,6 @@
 #include "support/DibCanvas.h"
 #include <algorithm>
+#include <cstdio>
 
 namespace testing_support {
 namespace {
@@ -111,5 +112,20 @@ HICON MakeSquareIcon(int size, int border, COLORREF color) {
     info.hbmColor = colorBitmap.Get();
     info.hbmMask = mask.Get();
     return CreateIconIndirect(&info);
+}
+CString WriteOnePixelFile(const char* name, DWORD pixel) {
+    char folder[MAX_PATH] = "";
+    GetTempPathA(MAX_PATH, folder);
+    const CString path = CString(folder) + name;
+    BITMAPINFOHEADER info = {sizeof(BITMAPINFOHEADER), 1, 1, 1, 32, BI_RGB, sizeof(pixel), 0, 0, 0, 0};
+    BITMAPFILEHEADER header = {};
+    header.bfType = 0x4D42;  // "BM"
+    header.bfOffBits = sizeof(header) + sizeof(info);
+    header.bfSize = header.bfOffBits + sizeof(pixel);
+    FILE* out = std::fopen(path, "wb");
+    if (!out) return CString();
+    const bool written = std::fwrite(&header, sizeof(header), 1, out) == 1 && std::fwrite(&info, sizeof(info), 1, out) == 1 &&
+                         std::fwrite(&pixel, sizeof(pixel), 1, out) == 1;
+    return std::fclose(out) == 0 && written ? path : CString();
 }
 }  // namespace testing_support

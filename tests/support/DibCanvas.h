@@ -1,6 +1,7 @@
 // Drawing surfaces and pictures for pixel tests: GDI's own integer drawing on DIB sections is
 // exact, so a test can read back every pixel it expects.
 #pragma once
+#include "classlib/CString.h"
 #include "classlib/HandleOwner.h"
 #include <functional>
 #include <vector>
@@ -47,6 +48,9 @@ private:
 
 // A 32-bit DIB section whose pixels the function gives as 0xAARRGGBB (x, y from the top left).
 HBITMAP MakePicture(int width, int height, const std::function<DWORD(int x, int y)>& pixel);
+// Writes a picture file of one pixel (0xAARRGGBB) under the name in the temporary folder, for
+// markup that names a picture file; gives its path, empty when it cannot be written.
+CString WriteOnePixelFile(const char* name, DWORD pixel);
 // A square colour icon of the size: the colour inside a transparent border of `border` pixels.
 HICON MakeSquareIcon(int size, int border, COLORREF color);
 }  // namespace testing_support

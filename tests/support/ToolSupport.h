@@ -48,12 +48,18 @@ inline long long& LiveBytes() {
     static long long bytes = 0;
     return bytes;
 }
+// The most LiveBytes() reached since the caller last set it (to LiveBytes(), to measure from now).
+inline long long& PeakBytes() {
+    static long long bytes = 0;
+    return bytes;
+}
 inline long long BlockBytes(size_t size) { return static_cast<long long>((size + 15) / 16 * 16 + 16); }
 inline void* CountedAlloc(size_t size) {
     size_t* block = static_cast<size_t*>(std::malloc(size + 16));
     if (!block) throw std::bad_alloc();
     block[0] = size;
     LiveBytes() += BlockBytes(size);
+    if (LiveBytes() > PeakBytes()) PeakBytes() = LiveBytes();
     return block + 2;
 }
 inline void CountedFree(void* p) {

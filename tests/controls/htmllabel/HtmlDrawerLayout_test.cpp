@@ -183,4 +183,40 @@ TEST(CHtmlDrawerLayout, TabsStepToTheNextStop) {
     drawer.SetTabSize(0);  // a stop every pixel rather than a division by zero
     EXPECT_EQ(Measure(drawer, "<t=5>").cx, 6);
 }
+
+// The Tasks page's status texts are one run on one line each: drawn pixel for pixel as the
+// system draws the text in the same font at the output's corner.
+TEST(CHtmlDrawerLayout, StatusTextsDrawAsTheSystemDrawsThem) {
+    const COLORREF kRed = RGB(255, 0, 0);
+    struct Case { const char* markup; const char* text; COLORREF color; int weight; } cases[] = {
+        {"To add a new task click New. To modify a task select it and click Edit.",
+         "To add a new task click New. To modify a task select it and click Edit.", RGB(0, 0, 0), FW_NORMAL},
+        {"<font color=red>You cannot modify tasks while the service is running.</font>",
+         "You cannot modify tasks while the service is running.", kRed, FW_NORMAL},
+        {"<font color=red><b>Unable to retrieve the service status.</b></font>", "Unable to retrieve the service status.",
+         kRed, 2 * FW_NORMAL},
+    };
+    const int width = 900, height = 24;
+    for (const Case& c : cases) {
+        DibCanvas drawn(width, height), expected(width, height);
+        CHtmlDrawer drawer;
+        DrawMarkup(drawer, drawn, c.markup, width);
+        LOGFONTA description = {};
+        description.lfHeight = 10 * GetDeviceCaps(drawn.Dc(), LOGPIXELSY) / 72;  // the body rule's 10pt
+        description.lfWeight = c.weight;
+        description.lfCharSet = DEFAULT_CHARSET;
+        lstrcpyA(description.lfFaceName, "Verdana");
+        ScopedFont font(CreateFontIndirectA(&description));
+        HGDIOBJ previous = SelectObject(expected.Dc(), font.Get());
+        SetBkMode(expected.Dc(), TRANSPARENT);
+        SetTextColor(expected.Dc(), c.color);
+        TextOutA(expected.Dc(), 0, 0, c.text, lstrlenA(c.text));
+        SelectObject(expected.Dc(), previous);
+        int differing = 0;
+        for (int y = 0; y < height; ++y)
+            for (int x = 0; x < width; ++x) differing += drawn.Pixel(x, y) != expected.Pixel(x, y);
+        EXPECT_EQ(differing, 0) << c.markup;
+        EXPECT_GT(drawn.Count(c.color), 0) << c.markup;
+    }
+}
 }  // namespace
