@@ -252,7 +252,6 @@ private:
     static void SplitTagName(const CString& tag, CString& name, CString& parameters);
     static bool NextAttribute(const CString& parameters, int& position, CString& name, CString& value);
     static CString NextWord(const CString& text, int& position);
-    static bool FindTag(const CString& text, int& position, const char* name);
     // The next "<name" (not written "<<name") for the first of the names it begins, at or after
     // the position and before the end (-1: the text's end): the name's index and its position;
     // -1 with the position at the end.

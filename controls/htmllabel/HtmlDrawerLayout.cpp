@@ -8,31 +8,18 @@
 // the width taken on the line so far as the measuring pass counts it (lineUsed_), never from the
 // pen's drawing position, which alignment and justification move.
 #include "controls/htmllabel/HtmlDrawer.h"
+#include "controls/htmllabel/LayoutArithmetic.h"
 #include "controls/htmllabel/TextScanner.h"
 #include <algorithm>
 #include <cstring>
 #include <initializer_list>
 
+using namespace layout_arithmetic;
+
 namespace {
 const char kBreakCharacters[] = " -.,!:;)}]?";
 // Lines or tab stops one tag may step over: more could only push the pen out of every range.
 const int kMaxStepCount = 1000;
-// Far enough below anything drawable, and far from overflowing when heights add up.
-const int kMaxCoordinate = 0x3FFFFFFF;
-
-int Clamp(int value, int low, int high) { return value < low ? low : (value > high ? high : value); }
-
-int AddClamped(int a, long long b) {
-    const long long sum = a + b;
-    return static_cast<int>(std::max<long long>(-kMaxCoordinate, std::min<long long>(kMaxCoordinate, sum)));
-}
-
-// The percent of a width, rounded as MulDiv rounds, kept within the coordinates.
-int PercentOf(long long width, long long percent) {
-    const long long scaled = (width * percent + (width * percent >= 0 ? 50 : -50)) / 100;
-    return static_cast<int>(std::max<long long>(-kMaxCoordinate, std::min<long long>(kMaxCoordinate, scaled)));
-}
-
 bool IsBreakCharacter(char c) { return c != '\0' && std::strchr(kBreakCharacters, c) != nullptr; }
 
 SIZE Extent(HDC dc, const CString& text) {
@@ -279,10 +266,6 @@ int CHtmlDrawer::NextTagOf(const CString& text, int& position, std::initializer_
     }
     position = length;
     return -1;
-}
-
-bool CHtmlDrawer::FindTag(const CString& text, int& position, const char* name) {
-    return NextTagOf(text, position, {name}) == 0;
 }
 
 void CHtmlDrawer::LayOutTextRun(CString run) {

@@ -5,18 +5,16 @@
 // records again in the same order. Every grid access is bounded by the record, and every end
 // is looked for inside the part of the working text that holds the table, row or cell.
 #include "controls/htmllabel/HtmlDrawer.h"
+#include "controls/htmllabel/LayoutArithmetic.h"
 #include <algorithm>
 #include <cstring>
+
+using namespace layout_arithmetic;
 
 namespace {
 // A grid larger than this is no table a label shows: spans and rows beyond it are dropped.
 const int kMaxTableColumns = 1000;
 const int kMaxTableRows = 1000;
-
-// Far enough below anything drawable, and far from overflowing when heights add up.
-const long long kMaxCoordinate = 0x3FFFFFFF;
-
-int Clamp(int value, int low, int high) { return value < low ? low : (value > high ? high : value); }
 
 // Spacing plus, for each column (or row), its size and the spacing, with one pixel between two.
 int GridExtent(const std::vector<int>& sizes, int spacing) {
@@ -352,10 +350,7 @@ void CHtmlDrawer::LayOutRow(const CString& text, int begin, int end, const RECT&
             for (int c = column; c < column + columnSpan; ++c) right += record.columnWidths[c];
             for (int r = row; r < row + rowSpan; ++r) bottom += record.rowHeights[r];
             // Saturated like every other coordinate: many wide columns add up beyond an int.
-            auto coordinate = [](long long value) {
-                return static_cast<LONG>(std::max<long long>(-kMaxCoordinate, std::min<long long>(kMaxCoordinate, value)));
-            };
-            cellRect = {coordinate(left), coordinate(top), coordinate(right), coordinate(bottom)};
+            cellRect = {Saturated(left), Saturated(top), Saturated(right), Saturated(bottom)};
         }
         LayOutCell(text, position, cellEnd, cellRect, cell);
         cell.columnSpan = Clamp(cell.columnSpan, 1, columns - column);
