@@ -66,8 +66,7 @@ void LoadTaskList(const CString& tasksIniPath, TaskList& tasks, int& failures) {
     const int count = file.ReadInt("General", "TasksCount", 0);
     // A hand-edited count far beyond the sections the file holds must not cost a try and a
     // log line per missing number: those are reported together and counted as not loaded.
-    const int last = LastTaskSectionNumber(file);
-    const int tried = count < last ? count : last;
+    const int tried = LastTaskSectionToLoad(file);
     for (int n = 1; n <= tried; ++n) {
         CString section;
         section.Format("Task%d", n);

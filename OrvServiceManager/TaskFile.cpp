@@ -14,22 +14,6 @@ CString SectionName(int number) {
     return name;
 }
 
-// The section's "key=value" lines exactly as stored (no unescaping), each ended by a NUL and
-// the whole by one more: the form WritePrivateProfileSectionA takes back.
-std::vector<char> ReadRawSection(const CString& path, const CString& section) {
-    std::vector<char> buffer(4096);
-    for (;;) {
-        DWORD n = GetPrivateProfileSectionA(section, buffer.data(), static_cast<DWORD>(buffer.size()), path);
-        // A list that did not fit comes back as the buffer's size less two.
-        if (n + 2 < buffer.size()) {
-            buffer.resize(n + 2);
-            buffer[n] = buffer[n + 1] = '\0';
-            return buffer;
-        }
-        buffer.resize(buffer.size() * 2);
-    }
-}
-
 // A file that is removed when the object goes, unless it was kept.
 class TemporaryFile {
 public:
@@ -47,12 +31,6 @@ private:
     bool kept_ = false;
 };
 
-// The last section number the loaders try: TasksCount, but no further than the last task
-// section the file holds (a hand-edited count may run far beyond it).
-int TaskSectionBound(const IniFile& file) {
-    return std::max(0, std::min(file.ReadInt(kGeneral, kTasksCount, 0), LastTaskSectionNumber(file)));
-}
-
 // A file that exists but cannot be opened for writing fails here with the reason, rather than
 // reading as a file without the task.
 void CheckWritable(const CString& path) {
@@ -65,7 +43,7 @@ void CheckWritable(const CString& path) {
 // document.
 void CheckSectionHolds(const IniFile& file, int number, const EditableTask& expected) {
     bool holds = false;
-    if (number >= 1 && number <= TaskSectionBound(file)) {
+    if (number >= 1 && number <= LastTaskSectionToLoad(file)) {
         try {
             const EditableTaskPtr now = CreateTaskFromIni(file, SectionName(number));
             holds = now->GetTypeId() == expected.GetTypeId() && now->GetOrvPath() == expected.GetOrvPath();
@@ -92,7 +70,7 @@ EditableTaskPtr CreateTaskFromIni(const IniFile& file, const CString& section) {
 void LoadTasks(const CString& path, EditableTaskList& tasks) {
     tasks.clear();
     IniFile file(path);
-    const int count = TaskSectionBound(file);
+    const int count = LastTaskSectionToLoad(file);
     for (int n = 1; n <= count; ++n) {
         try {
             EditableTaskPtr task = CreateTaskFromIni(file, SectionName(n));
@@ -105,7 +83,7 @@ void LoadTasks(const CString& path, EditableTaskList& tasks) {
 
 int AppendTask(EditableTask& task, const CString& path) {
     IniFile file(path);
-    const int number = TaskSectionBound(file) + 1;
+    const int number = LastTaskSectionToLoad(file) + 1;
     task.Save(file, SectionName(number));
     WriteTaskFileInt(file, kGeneral, kTasksCount, number);
     task.MarkStored(number);
@@ -126,7 +104,7 @@ void RemoveTaskAt(int number, const EditableTask& chosen, const CString& path) {
     CheckWritable(path);
     const IniFile old(path);
     CheckSectionHolds(old, number, chosen);
-    const int last = TaskSectionBound(old);
+    const int last = LastTaskSectionToLoad(old);
 
     TemporaryFile temp(DirUtils::CreateTempFileOrDir(DirUtils::GetParentFolder(path), "tmp"));
     if (!CopyFileA(path, temp.Path(), FALSE)) ThrowTaskFileWriteFailure(path);
@@ -135,7 +113,7 @@ void RemoveTaskAt(int number, const EditableTask& chosen, const CString& path) {
         // Each later section takes the place before it as it stands, loadable or not; a missing
         // or empty one leaves no section behind, and neither does the last place.
         const std::vector<char> lines =
-            n < last ? ReadRawSection(old.GetPath(), SectionName(n + 1)) : std::vector<char>(2, '\0');
+            n < last ? old.ReadRawSection(SectionName(n + 1)) : std::vector<char>(2, '\0');
         const BOOL written = lines[0] ? WritePrivateProfileSectionA(SectionName(n), lines.data(), out.GetPath())
                                       : WritePrivateProfileStringA(SectionName(n), nullptr, nullptr, out.GetPath());
         if (!written) ThrowTaskFileWriteFailure(out.GetPath());

@@ -25,6 +25,22 @@ int ParseIniField(const CString& text) {
     if (value < INT_MIN) return INT_MIN;
     return static_cast<int>(value);
 }
+
+// A list of strings, each ended by a NUL and the whole by one more, from a profile function that
+// gives back the buffer's size less two when the list did not fit.
+template <class Read>
+std::vector<char> ReadWholeList(Read read) {
+    std::vector<char> buffer(4096);
+    for (;;) {
+        const DWORD n = read(buffer.data(), static_cast<DWORD>(buffer.size()));
+        if (n + 2 < buffer.size()) {
+            buffer.resize(n + 2);
+            buffer[n] = buffer[n + 1] = '\0';
+            return buffer;
+        }
+        buffer.resize(buffer.size() * 2);
+    }
+}
 }  // namespace
 
 CString EscapeIniValue(const CString& value) {
@@ -91,16 +107,13 @@ BOOL IniFile::EmptySection(const char* section) const {
     return WritePrivateProfileSectionA(section, "\0", path_);
 }
 
+std::vector<char> IniFile::ReadRawSection(const char* section) const {
+    return ReadWholeList([&](char* buffer, DWORD size) { return GetPrivateProfileSectionA(section, buffer, size, path_); });
+}
+
 int LastTaskSectionNumber(const IniFile& file) {
-    std::vector<char> names(4096);
-    DWORD n = 0;
-    for (;;) {
-        n = GetPrivateProfileSectionNamesA(names.data(), static_cast<DWORD>(names.size()), file.GetPath());
-        // A list that did not fit comes back as the buffer's size less two.
-        if (n + 2 < names.size()) break;
-        names.resize(names.size() * 2);
-    }
-    names[n] = names[n + 1] = '\0';
+    const std::vector<char> names =
+        ReadWholeList([&](char* buffer, DWORD size) { return GetPrivateProfileSectionNamesA(buffer, size, file.GetPath()); });
     int last = 0;
     for (const char* name = names.data(); *name; name += strlen(name) + 1) {
         // Sections are found by name case-insensitively, but "Task05" is not "Task5".
@@ -114,6 +127,10 @@ int LastTaskSectionNumber(const IniFile& file) {
         last = std::max(last, static_cast<int>(number));
     }
     return last;
+}
+
+int LastTaskSectionToLoad(const IniFile& file) {
+    return std::max(0, std::min(file.ReadInt("General", "TasksCount", 0), LastTaskSectionNumber(file)));
 }
 
 SafeIniReader::SafeIniReader(const CString& path, const CString& section)

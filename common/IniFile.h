@@ -32,6 +32,9 @@ public:
     BOOL DeleteKey(const char* section, const char* key) const;
     // Removes every key of the section.
     BOOL EmptySection(const char* section) const;
+    // The section's "key=value" lines exactly as stored (no unescaping), each ended by a NUL and
+    // the whole by one more: the form WritePrivateProfileSectionA takes back.
+    std::vector<char> ReadRawSection(const char* section) const;
 
 private:
     CString path_;
@@ -70,10 +73,12 @@ private:
     CString section_;
 };
 
-// The number of the last "Task<N>" section the file holds (0 for none). Loaders go no further
-// than this, whatever TasksCount says: a hand-edited count far beyond the file must not cost a
-// pass per missing number.
+// The number of the last "Task<N>" section the file holds (0 for none).
 int LastTaskSectionNumber(const IniFile& file);
+// The last section number the loaders of both programs try: TasksCount, but no further than the
+// last task section the file holds, whatever the count says (a hand-edited count far beyond the
+// file must not cost a pass per missing number); 0 at least.
+int LastTaskSectionToLoad(const IniFile& file);
 
 // "%d:%d:%d;%d:%d": local year, month, day, hour and minute.
 CString FormatIniTime(const CTime& time);
