@@ -1,4 +1,5 @@
 #include "common/ServiceAccountAccess.h"
+#include "classlib/CRegKey.h"
 #include "classlib/HandleOwner.h"
 #include "common/AppData.h"
 #include "common/Exception.h"
@@ -73,11 +74,10 @@ DWORD ServiceAccountAccess::GrantServiceData(const char* account) {
     }
     error = Grant(folder, SE_FILE_OBJECT, sid.data(), kFolderRights, SUB_CONTAINERS_AND_OBJECTS_INHERIT);
     if (error) return error;
-    HKEY key = nullptr;
-    error = RegCreateKeyExA(HKEY_LOCAL_MACHINE, Generator::GetSettingsKey(), 0, nullptr, 0, KEY_READ, nullptr, &key,
-                            nullptr);
+    // Made when missing, so that there is a key to give the rights on.
+    CRegKey key;
+    error = key.Create(HKEY_LOCAL_MACHINE, Generator::GetSettingsKey(), KEY_READ);
     if (error) return error;
-    ScopedRegKey heldKey(key);
     return Grant(CString("MACHINE\\") + Generator::GetSettingsKey(), SE_REGISTRY_KEY, sid.data(), kKeyRights,
                  NO_INHERITANCE);
 }
