@@ -88,13 +88,21 @@ TEST_F(PagedTabTest, TheFirstPageShowsAtOnceAndEachPageKeepsItsFocus) {
     EXPECT_EQ(-1, tabs.SetPageId(3, 1));
     EXPECT_EQ(nullptr, tabs.GetPage(-1));
 
-    ::SetFocus(Item(pages[0], IDC_TEST_SECOND));
-    EXPECT_TRUE(tabs.ActivatePage(1));
-    EXPECT_FALSE(pages[0].IsWindowVisible());
-    EXPECT_TRUE(pages[1].IsWindowVisible());
-    EXPECT_EQ(Item(pages[1], IDC_TEST_FIRST), ::GetFocus());  // a new page starts on its first control
-    EXPECT_TRUE(tabs.ActivatePage(0));
-    EXPECT_EQ(Item(pages[0], IDC_TEST_SECOND), ::GetFocus());
+    // The focus is this thread's only while no other test program takes the activation.
+    HWND onNewPage = nullptr, backOnFirst = nullptr;
+    testing_support::RepeatWhileDisturbed([&](bool& disturbed) {
+        testing_support::ActivationWatch watch;
+        ::SetFocus(Item(pages[0], IDC_TEST_SECOND));
+        EXPECT_TRUE(tabs.ActivatePage(1));
+        onNewPage = ::GetFocus();
+        EXPECT_FALSE(pages[0].IsWindowVisible());
+        EXPECT_TRUE(pages[1].IsWindowVisible());
+        EXPECT_TRUE(tabs.ActivatePage(0));
+        backOnFirst = ::GetFocus();
+        disturbed = watch.Disturbed();
+    });
+    EXPECT_EQ(Item(pages[1], IDC_TEST_FIRST), onNewPage);  // a new page starts on its first control
+    EXPECT_EQ(Item(pages[0], IDC_TEST_SECOND), backOnFirst);
     EXPECT_FALSE(tabs.ActivatePage(3));
     EXPECT_FALSE(tabs.ActivatePage(-1));
     EXPECT_EQ(0, tabs.GetActivePage());

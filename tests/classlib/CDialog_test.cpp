@@ -336,19 +336,32 @@ TEST(DataExchangeTest, MembersAndControlsTravelBothWays) {
 }
 
 TEST(DataExchangeTest, FailKeepsTheDialogOpenWithTheFocusOnTheControl) {
-    MessageBoxRecorder boxes;
     DialogTemplate t = TestTemplate("failing");
-    ScriptedDialog dialog(t);
+    INT_PTR result = 0;
+    std::vector<CString> boxTexts;
     HWND focused = nullptr;
-    dialog.onInit = [](ScriptedDialog& d) {
-        d.SetDlgItemText(kNumber, "12x");
-        Click(d, IDOK);
-        Click(d, IDCANCEL);
-    };
-    dialog.onCancel = [&](ScriptedDialog& d) { focused = ::GetFocus() == ::GetDlgItem(d, kNumber) ? ::GetFocus() : nullptr; };
-    EXPECT_EQ(IDCANCEL, dialog.DoModal());
-    ASSERT_EQ(1u, boxes.Boxes().size());
-    EXPECT_EQ(CString("Please enter an integer."), boxes.Boxes()[0].text);
+    // The focus is this thread's only while no other test program takes the activation.
+    testing_support::RepeatWhileDisturbed([&](bool& disturbed) {
+        MessageBoxRecorder boxes;
+        ScriptedDialog dialog(t);
+        testing_support::ActivationWatch watch;
+        focused = nullptr;
+        dialog.onInit = [](ScriptedDialog& d) {
+            d.SetDlgItemText(kNumber, "12x");
+            Click(d, IDOK);
+            Click(d, IDCANCEL);
+        };
+        dialog.onCancel = [&](ScriptedDialog& d) {
+            focused = ::GetFocus() == ::GetDlgItem(d, kNumber) ? ::GetFocus() : nullptr;
+            disturbed = watch.Disturbed();
+        };
+        result = dialog.DoModal();
+        boxTexts.clear();
+        for (const auto& box : boxes.Boxes()) boxTexts.push_back(box.text);
+    });
+    EXPECT_EQ(IDCANCEL, result);
+    ASSERT_EQ(1u, boxTexts.size());
+    EXPECT_EQ(CString("Please enter an integer."), boxTexts[0]);
     EXPECT_NE(nullptr, focused);
 }
 

@@ -233,14 +233,28 @@ void CALLBACK ModalAnswerer::Tick(HWND, UINT, UINT_PTR id, DWORD) {
 }
 
 namespace {
-// Counts the windows of this thread that lose the activation while a key run watches.
-int* g_deactivations = nullptr;
-LRESULT CALLBACK CountDeactivations(int code, WPARAM wParam, LPARAM lParam) {
+// The innermost watch: the one its hook counts for.
+ActivationWatch* g_watch = nullptr;
+}  // namespace
+
+ActivationWatch::ActivationWatch()
+    : outer_(g_watch), hook_(SetWindowsHookExA(WH_CALLWNDPROC, CountDeactivations, nullptr, GetCurrentThreadId())) {
+    g_watch = this;
+}
+
+ActivationWatch::~ActivationWatch() {
+    if (hook_) UnhookWindowsHookEx(hook_);
+    g_watch = outer_;
+}
+
+LRESULT CALLBACK ActivationWatch::CountDeactivations(int code, WPARAM wParam, LPARAM lParam) {
     const auto* sent = reinterpret_cast<const CWPSTRUCT*>(lParam);
-    if (code == HC_ACTION && g_deactivations && sent->message == WM_ACTIVATE && LOWORD(sent->wParam) == WA_INACTIVE)
-        ++*g_deactivations;
+    if (code == HC_ACTION && g_watch && sent->message == WM_ACTIVATE && LOWORD(sent->wParam) == WA_INACTIVE)
+        ++g_watch->lost_;
     return CallNextHookEx(nullptr, code, wParam, lParam);
 }
+
+namespace {
 
 void PressKey(UINT virtualKey) {
     HWND focus = GetFocus();
@@ -265,16 +279,10 @@ std::function<bool(HWND)> PressKeys(std::function<void(HWND)> start, std::vector
         HWND dialog = nullptr;
         size_t next = 0;
         bool done = false;
-        int deactivations = 0;
-        HHOOK watch = nullptr;
-        ~Run() {
-            if (watch) UnhookWindowsHookEx(watch);
-            g_deactivations = nullptr;
-        }
+        std::unique_ptr<ActivationWatch> watch;
         void Begin(HWND window) {
             dialog = window;
-            g_deactivations = &deactivations;
-            watch = SetWindowsHookExA(WH_CALLWNDPROC, CountDeactivations, nullptr, GetCurrentThreadId());
+            watch.reset(new ActivationWatch);
             start(dialog);
             PostMessageA(chain.Get(), WM_APP, 0, 0);
         }
@@ -284,7 +292,7 @@ std::function<bool(HWND)> PressKeys(std::function<void(HWND)> start, std::vector
                 done = true;
                 return;
             }
-            if (deactivations > 0) *disturbed = true;
+            if (watch->Disturbed()) *disturbed = true;
             if (next > 0) afterKey(dialog);
             if (next == keys.size()) {
                 end(dialog);

@@ -125,6 +125,24 @@ private:
     int answered_ = 0;
 };
 
+// Notes whether a window of this thread lost the activation while the object lives. Test
+// programs run side by side: a window of another one taking the activation takes this thread's
+// focus with it, and a check of the focus made meanwhile says nothing.
+class ActivationWatch {
+public:
+    ActivationWatch();
+    ~ActivationWatch();
+    ActivationWatch(const ActivationWatch&) = delete;
+    ActivationWatch& operator=(const ActivationWatch&) = delete;
+    bool Disturbed() const { return lost_ > 0; }
+
+private:
+    static LRESULT CALLBACK CountDeactivations(int code, WPARAM wParam, LPARAM lParam);
+    int lost_ = 0;
+    ActivationWatch* outer_;
+    HHOOK hook_;
+};
+
 // An action for ModalAnswerer that works a dialog with the keyboard: `start`, then each key
 // pressed in turn (posted down and up to the window with the focus, as the keyboard delivers it,
 // for the thread's message loop to walk, translate and dispatch) with `afterKey` called once it
