@@ -9,14 +9,15 @@
 // The task of the section's Type; throws Exception "Unknown task type." or the kind's error.
 EditableTaskPtr CreateTaskFromIni(const IniFile& file, const CString& section);
 
-// Empties the list and loads "Task1" to "Task<TasksCount>", but no further than the last task
-// section the file holds; a section that fails to load is left out without a message.
+// Empties the list and loads the task sections the file holds up to "Task<TasksCount>", in
+// number order; a section that fails to load is left out without a message.
 void LoadTasks(const CString& path, EditableTaskList& tasks);
 
 // A new task: writes the section after the last one loaded (TasksCount + 1, or less when the
 // count runs beyond the sections the file holds), then sets TasksCount to it. Gives the section
-// number, which the task also keeps. Throws Exception; a failure leaves TasksCount as it was, so
-// the service never sees a half-written task.
+// number, which the task also keeps. Throws Exception, also when the last section loaded is
+// Task2147483647; a failure leaves TasksCount as it was, so the service never sees a
+// half-written task.
 int AppendTask(EditableTask& task, const CString& path);
 
 // Thrown, before anything is written, when a section no longer holds the task the user chose in

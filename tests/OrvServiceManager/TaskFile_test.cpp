@@ -7,6 +7,7 @@
 #include "OrvServiceManager/TaskFile.h"
 #include "common/AppData.h"
 #include "common/Exception.h"
+#include "support/GuiTestSupport.h"
 #include "support/TestSupport.h"
 #include <gtest/gtest.h>
 #include <cstring>
@@ -211,17 +212,34 @@ TEST_F(TaskFileTest, RemoveAndEditWriteOnlyTheSectionThatStillHoldsTheChosenTask
     }
 }
 
-// A hand-edited TasksCount far beyond the sections the file holds (counting to it never ended).
-TEST_F(TaskFileTest, ACountBeyondTheSectionsCostsNothingAndRemoveWritesNoEmptySection) {
-    for (int count : {3000, 2147483647}) {
-        WriteTasks({"Type=Periodical\0OrvPath=a.orv\0", "Type=Periodical\0OrvPath=b.orv\0"});
-        ASSERT_TRUE(IniFile(Path()).WriteInt(count, "General", "TasksCount"));
-        EditableTaskList tasks = Load();
+// A hand-edited TasksCount, or section number, far beyond the others: only the sections the file
+// holds are walked (counting to two million froze the Tasks page for minutes, to the last int
+// for ever).
+TEST_F(TaskFileTest, ACountOrSectionNumberFarBeyondTheOthersCostsNothing) {
+    const int cases[][2] = {{3000, 2}, {2147483647, 2}, {2000000, 2000000}, {2147483647, 2147483647}};
+    for (const auto& k : cases) {
+        const int count = k[0], last = k[1];  // last: the second section's number
+        SCOPED_TRACE(last);
+        testing_support::WriteFileBytes(Path(), "[General]\r\nTasksCount=" + std::to_string(count) +
+                                                    "\r\n[Task1]\r\nType=Periodical\r\nOrvPath=a.orv\r\n[Task" +
+                                                    std::to_string(last) + "]\r\nType=Periodical\r\n");
+        EditableTaskList tasks;
+        {
+            testing_support::Watchdog deadline(60);
+            tasks = Load();
+        }
         ASSERT_EQ(2u, tasks.size());
+        EXPECT_EQ(last, tasks[1]->GetSectionNumber());
+        if (last == 2147483647) {
+            EXPECT_EQ("No task can be added after Task2147483647, the highest task number the task file can hold.",
+                      Failure([&] { AppendTask(*Make("Type=Periodical\0OrvPath=c.orv\0"), Path()); }));
+        }
+        // The second section moves down one number and leaves nothing at its own.
         RemoveTaskAt(1, *tasks[0], Path());
-        EXPECT_EQ(std::string::npos, ReadFileBytes(Path()).find("[Task2]")) << count;
-        EXPECT_EQ(1, Count());
-        EXPECT_EQ(2, AppendTask(*Make("Type=Periodical\0OrvPath=c.orv\0"), Path()));
+        EXPECT_EQ(std::string::npos, ReadFileBytes(Path()).find("[Task" + std::to_string(last) + "]"));
+        EXPECT_EQ(last - 1, Count());
+        EXPECT_EQ(last - 1, Load().at(0)->GetSectionNumber());
+        EXPECT_EQ(last, AppendTask(*Make("Type=Periodical\0OrvPath=c.orv\0"), Path()));
     }
 }
 
