@@ -40,14 +40,14 @@ void CheckWritable(const CString& path) {
     if (!file.IsValid() && GetLastError() != ERROR_FILE_NOT_FOUND) ThrowTaskFileWriteFailure(path);
 }
 
-// Throws TaskFileChanged unless the section still holds a task of the expected one's type and
-// document.
+// Throws TaskFileChanged unless the section still holds the expected task: every value it
+// stores but those the service writes. Two tasks of one kind on one document are ordinary (runs
+// at 9:00 and at 18:00), and either may have moved into the other's section.
 void CheckSectionHolds(const IniFile& file, int number, const EditableTask& expected) {
     bool holds = false;
     if (number >= 1 && number <= LastTaskSectionToLoad(file)) {
         try {
-            const EditableTaskPtr now = CreateTaskFromIni(file, SectionName(number));
-            holds = now->GetTypeId() == expected.GetTypeId() && now->GetOrvPath() == expected.GetOrvPath();
+            holds = CreateTaskFromIni(file, SectionName(number))->StoresSameAs(expected);
         } catch (...) {
         }
     }

@@ -31,12 +31,12 @@ public:
 
 // An edited task: writes it over the section "Task<number>", keeping the LastRun and LastEvent
 // the service stored there, but only while that section still holds the task that was opened
-// (same type and document); otherwise throws TaskFileChanged. Throws Exception.
+// (EditableTask::StoresSameAs); otherwise throws TaskFileChanged. Throws Exception.
 void SaveTaskAt(int number, EditableTask& task, const EditableTask& opened, const CString& path);
 
-// Removes exactly the section "Task<number>", which must still hold the chosen task (same type
-// and document; otherwise TaskFileChanged): the sections after it move down one number key for
-// key, whatever they hold, and TasksCount goes down by one. No empty section is written. The new
-// file is written beside the old one and replaces it in one step: on failure the old file stays
-// as it was. Throws Exception.
+// Removes exactly the section "Task<number>", which must still hold the chosen task
+// (EditableTask::StoresSameAs; otherwise TaskFileChanged): the sections after it move down one
+// number key for key, whatever they hold, and TasksCount goes down by one. No empty section is
+// written. The new file is written beside the old one and replaces it in one step: on failure the
+// old file stays as it was. Throws Exception.
 void RemoveTaskAt(int number, const EditableTask& chosen, const CString& path);

@@ -175,21 +175,33 @@ TEST_F(TaskFileTest, RemoveAndEditWriteOnlyTheSectionThatStillHoldsTheChosenTask
     const char* const a = "Type=Periodical\0Interval=3\0OrvPath=a.orv\0";
     const char* const b = "Type=Watch\0OrvPath=b.orv\0";
     const char* const c = "Type=Periodical\0Interval=5\0OrvPath=c.orv\0";
+    // Tasks of one kind on one document, told apart by another key than Type and OrvPath.
+    const char* const at9 = "Type=DayScheduled\0Hour=9\0Minutes=0\0DaysCount=1\0Day1=2\0OrvPath=d.orv\0";
+    const char* const at18 = "Type=DayScheduled\0Hour=18\0Minutes=0\0DaysCount=1\0Day1=2\0OrvPath=d.orv\0";
+    const char* const twoDays = "Type=DayScheduled\0Hour=9\0Minutes=0\0DaysCount=2\0Day1=2\0Day2=4\0OrvPath=d.orv\0";
+    const char* const every5 = "Type=Periodical\0Interval=5\0OrvPath=a.orv\0";
     const struct {
+        std::initializer_list<const char*> listed;     // the file the list is loaded from
         std::initializer_list<const char*> meanwhile;  // the file the other writer leaves
         bool edit;                                     // else remove
         int chosen;                                    // list index of the chosen task
         std::vector<std::string> paths;               // what the file then holds, in order
     } cases[] = {
-        {{a, b, c}, false, 0, {"b.orv", "c.orv"}},          // appended
-        {{a, b, c}, true, 1, {"a.orv", "b2.orv", "c.orv"}},  // appended
-        {{b}, false, 1, {"b.orv"}},                          // Task1 removed: Task2 is gone
-        {{b}, true, 1, {"b.orv"}},
-        {{a, "Type=Watch\0OrvPath=other.orv\0"}, true, 1, {"a.orv", "other.orv"}},  // another document
+        {{a, b}, {a, b, c}, false, 0, {"b.orv", "c.orv"}},          // appended
+        {{a, b}, {a, b, c}, true, 1, {"a.orv", "b2.orv", "c.orv"}},  // appended
+        {{a, b}, {b}, false, 1, {"b.orv"}},                          // Task1 removed: Task2 is gone
+        {{a, b}, {b}, true, 1, {"b.orv"}},
+        {{a, b}, {a, "Type=Watch\0OrvPath=other.orv\0"}, true, 1, {"a.orv", "other.orv"}},  // another document
+        // The 9:00 run removed: the 18:00 run moved into its section.
+        {{at9, at18}, {at18}, false, 0, {"d.orv"}},
+        {{at9, at18}, {at18}, true, 0, {"d.orv"}},
+        {{at9, b}, {twoDays, b}, false, 0, {"d.orv", "b.orv"}},
+        {{a, every5}, {every5}, true, 0, {"a.orv"}},
+        {{at9, at18}, {at9, at18, c}, false, 0, {"d.orv", "c.orv"}},  // appended
     };
     for (const auto& k : cases) {
         SCOPED_TRACE(&k - cases);
-        WriteTasks({a, b});
+        WriteTasks(k.listed);
         const EditableTaskList listed = Load();
         DeleteFileA(Path());
         WriteTasks(k.meanwhile);
@@ -207,7 +219,8 @@ TEST_F(TaskFileTest, RemoveAndEditWriteOnlyTheSectionThatStillHoldsTheChosenTask
             EXPECT_EQ(static_cast<int>(paths.size()), Count());
         } else {
             EXPECT_EQ(before, ReadFileBytes(Path()));
-            EXPECT_EQ(0u, failure.find("Another program changed the task file: Task2 no longer holds the ")) << failure;
+            const std::string changed = "Another program changed the task file: Task" + std::to_string(k.chosen + 1);
+            EXPECT_EQ(0u, failure.find(changed + " no longer holds the ")) << failure;
         }
     }
 }
