@@ -38,7 +38,8 @@ DWORD WINAPI GiveKeptList(LPCSTR name, SE_OBJECT_TYPE type, SECURITY_INFORMATION
 // The rights the kept list of the object allows the SID, and the entry's inheritance flags.
 std::pair<DWORD, BYTE> Allowed(const CString& name, PSID sid) {
     std::pair<DWORD, BYTE> allowed(0, 0);
-    ACL* list = reinterpret_cast<ACL*>(g_lists[name.str()].data());
+    std::vector<BYTE>& kept = g_lists[name.str()];
+    ACL* list = kept.empty() ? nullptr : reinterpret_cast<ACL*>(kept.data());
     for (DWORD i = 0; list && i < list->AceCount; ++i) {
         ACCESS_ALLOWED_ACE* ace = nullptr;
         if (GetAce(list, i, reinterpret_cast<void**>(&ace)) && ace->Header.AceType == ACCESS_ALLOWED_ACE_TYPE &&
