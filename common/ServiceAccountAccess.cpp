@@ -2,6 +2,7 @@
 #include "classlib/HandleOwner.h"
 #include "common/AppData.h"
 #include "common/Exception.h"
+#include "common/Generator.h"
 #include <aclapi.h>
 #include <cstring>
 #include <vector>
@@ -96,5 +97,10 @@ DWORD ServiceAccountAccess::RevokeServiceData(const char* account) {
     CString folder;
     error = DataFolder(folder);
     if (error) return error;
-    return ChangeAccess(folder, SE_FILE_OBJECT, sid.data(), REVOKE_ACCESS, 0, NO_INHERITANCE);
+    error = ChangeAccess(folder, SE_FILE_OBJECT, sid.data(), REVOKE_ACCESS, 0, NO_INHERITANCE);
+    if (error) return error;
+    // Installs of the previous version gave the account the settings key too.
+    error = ChangeAccess(CString("MACHINE\\") + Generator::GetSettingsKey(), SE_REGISTRY_KEY, sid.data(),
+                         REVOKE_ACCESS, 0, NO_INHERITANCE);
+    return error == ERROR_FILE_NOT_FOUND ? 0 : error;
 }

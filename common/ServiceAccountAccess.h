@@ -15,8 +15,9 @@ public:
     // 0, or the Win32 error of the step that failed.
     static DWORD GrantServiceData(const char* account);
     // Takes back what GrantServiceData gave: the account's own allowing entries leave the data
-    // folder's access list (and what the files in it inherited from them). Gives 0, also for an
-    // account the system no longer knows, or the Win32 error of the step that failed.
+    // folder's access list (and what the files in it inherited from them), and the settings key's,
+    // which installs of the previous version gave. Gives 0, also for an account the system no
+    // longer knows, or the Win32 error of the step that failed.
     static DWORD RevokeServiceData(const char* account);
 
     // Tests: what reads and sets an object's access list instead of GetNamedSecurityInfoA and

@@ -84,10 +84,19 @@ TEST(ServiceAccountAccessTest, InstallGivesTheAccountTheDataFolderAloneAndUninst
     const int entries = reinterpret_cast<ACL*>(g_lists[data.str()].data())->AceCount;
     EXPECT_GT(entries, 1) << "the folder's other entries stay";
     // The settings key also names the program the service starts: the account may not change it.
-    EXPECT_EQ(0u, Allowed(CString("MACHINE\\") + Generator::GetSettingsKey(), sid).first);
+    CString key = CString("MACHINE\\") + Generator::GetSettingsKey();
+    EXPECT_EQ(0u, Allowed(key, sid).first);
 
+    // What an install of the previous version gave on the key goes at uninstall too.
+    EXPLICIT_ACCESSA earlier = {KEY_WRITE, GRANT_ACCESS, NO_INHERITANCE, {}};
+    BuildTrusteeWithSidA(&earlier.Trustee, sid);
+    PACL keyList = nullptr;
+    ASSERT_EQ(0u, SetEntriesInAclA(1, &earlier, nullptr, &keyList));
+    KeepList(key.GetBuffer(), SE_REGISTRY_KEY, DACL_SECURITY_INFORMATION, nullptr, nullptr, keyList, nullptr);
+    LocalFree(keyList);
     EXPECT_TRUE(service.Uninstall(text, error, 5000)) << text.GetString();
     EXPECT_EQ(0u, Allowed(data, sid).first);
+    EXPECT_EQ(0u, Allowed(key, sid).first);
     EXPECT_EQ(entries - 1, reinterpret_cast<ACL*>(g_lists[data.str()].data())->AceCount);
 
     // An account the system does not know fails the install before the service is created.
