@@ -266,6 +266,23 @@ void WatchInfo::HandlePacket(DWORD bytes) {
 
 // ---------------------------------------------------------------------------------------------
 
+struct FolderWatcher::WorkerLink {
+    explicit WorkerLink(FolderWatcher* owner) : watcher(owner) {}
+    // Runs the watcher's hook, unless the thread was left behind.
+    void Call(void (FolderWatcher::*hook)()) {
+        CSingleLock hold(&lock, TRUE);
+        if (watcher) (watcher->*hook)();
+    }
+    void Leave() {
+        CSingleLock hold(&lock, TRUE);
+        watcher = nullptr;
+    }
+
+    ScopedHandle port;  // set once, before the thread starts
+    CCriticalSection lock;
+    FolderWatcher* watcher;
+};
+
 FolderWatcher::FolderWatcher(bool gui, DWORD filterFlags)
     : threadId_(0), gui_(gui), filterFlags_(filterFlags ? filterFlags : 8) {}
 
@@ -333,27 +350,38 @@ DWORD FolderWatcher::WatchDirectory(const CString& folder, DWORD notifyFilter, F
 
     {
         CSingleLock lock(&lock_, TRUE);
-        HANDLE bound = CreateIoCompletionPort(boundFolder, port_.IsValid() ? port_.Get() : nullptr,
+        std::shared_ptr<WorkerLink>* threadLink = nullptr;
+        try {
+            if (!worker_) worker_ = std::make_shared<WorkerLink>(this);
+            if (!thread_) threadLink = new std::shared_ptr<WorkerLink>(worker_);
+        } catch (...) {
+            lock.Unlock();
+            delete info;
+            return Result(ERROR_OUTOFMEMORY);
+        }
+        HANDLE bound = CreateIoCompletionPort(boundFolder, worker_->port.IsValid() ? worker_->port.Get() : nullptr,
                                               reinterpret_cast<ULONG_PTR>(info), 0);
         if (!bound) {
             DWORD error = GetLastError();
             lock.Unlock();
+            delete threadLink;
             delete info;
             return Result(error);
         }
-        port_.Reset(bound);
-        if (!thread_) {
+        if (!worker_->port) worker_->port.Reset(bound);
+        if (threadLink) {
             unsigned id = 0;
-            thread_.Reset(reinterpret_cast<HANDLE>(_beginthreadex(nullptr, 0, ThreadProc, this, 0, &id)));
+            thread_.Reset(reinterpret_cast<HANDLE>(_beginthreadex(nullptr, 0, ThreadProc, threadLink, 0, &id)));
             if (!thread_) {
                 DWORD error = GetLastError();
                 lock.Unlock();
+                delete threadLink;
                 delete info;
                 return Result(error ? error : ERROR_MAX_THRDS_REACHED);
             }
             threadId_ = id;
         }
-        port = port_.Get();
+        port = worker_->port.Get();
     }
 
     DWORD error = info->Start(port);
@@ -380,10 +408,11 @@ DWORD FolderWatcher::WatchDirectory(const CString& folder, DWORD notifyFilter, F
     return Result(0);
 }
 
-bool FolderWatcher::UnwatchAll() {
+bool FolderWatcher::UnwatchAll(DWORD* leftBehind) {
+    if (leftBehind) *leftBehind = 0;
     std::vector<WatchInfo*> watches;
     ScopedHandle thread;
-    ScopedHandle port;
+    std::shared_ptr<WorkerLink> worker;
     {
         CSingleLock lock(&lock_, TRUE);
         if (!thread_) return false;
@@ -391,12 +420,23 @@ bool FolderWatcher::UnwatchAll() {
             if (info) watches.push_back(info);
         watches_.clear();
         thread = std::move(thread_);
-        port = std::move(port_);
+        worker = std::move(worker_);
         threadId_ = 0;
     }
-    RemoveWatches(watches, port.Get());
-    PostQueuedCompletionStatus(port.Get(), 0, 0, nullptr);
-    WaitForSingleObject(thread.Get(), INFINITE);
+    RemoveWatches(watches, worker->port.Get());
+    // The service control manager's stop waits on this: a thread that cannot be told to end (and
+    // closing the port does not wake it everywhere) or does not end in time is left behind.
+    DWORD left = 0;
+    if (!g_post(worker->port.Get(), 0, 0, nullptr)) {
+        left = GetLastError();
+        if (!left) left = ERROR_GEN_FAILURE;
+    } else if (WaitForSingleObject(thread.Get(), kThreadEndLimitMs) != WAIT_OBJECT_0) {
+        left = ERROR_TIMEOUT;
+    }
+    if (left) {
+        worker->Leave();
+        if (leftBehind) *leftBehind = left;
+    }
     return true;
 }
 
@@ -431,7 +471,7 @@ bool FolderWatcher::RemoveWhere(const std::function<bool(const WatchInfo&)>& mat
             }
         }
         found = watches.size() > dead;
-        port = port_.Get();
+        port = Port();
     }
     RemoveWatches(watches, port);
     return found;
@@ -446,22 +486,22 @@ int FolderWatcher::CountWhere(const std::function<bool(const WatchInfo&)>& match
         TakeDeadWatches(dead);
         for (WatchInfo* info : watches_)
             if (info && match(*info)) ++count;
-        port = port_.Get();
+        port = Port();
     }
     RemoveWatches(dead, port);
     return count;
 }
 
+HANDLE FolderWatcher::Port() const { return worker_ ? worker_->port.Get() : INVALID_HANDLE_VALUE; }
+
 unsigned __stdcall FolderWatcher::ThreadProc(void* argument) {
-    FolderWatcher* watcher = static_cast<FolderWatcher*>(argument);
+    std::shared_ptr<WorkerLink>* given = static_cast<std::shared_ptr<WorkerLink>*>(argument);
+    const std::shared_ptr<WorkerLink> worker = std::move(*given);
+    delete given;
     // A thread entry: nothing may unwind past it.
     try {
-        watcher->OnThreadStart();
-        HANDLE port;
-        {
-            CSingleLock lock(&watcher->lock_, TRUE);
-            port = watcher->port_.Get();
-        }
+        worker->Call(&FolderWatcher::OnThreadStart);
+        const HANDLE port = worker->port.Get();
         for (;;) {
             DWORD bytes = 0;
             ULONG_PTR key = 0;
@@ -477,7 +517,7 @@ unsigned __stdcall FolderWatcher::ThreadProc(void* argument) {
                 // packet must not cost the other watches their thread.
             }
         }
-        watcher->OnThreadExit();
+        worker->Call(&FolderWatcher::OnThreadExit);
     } catch (...) {
         return 1;
     }

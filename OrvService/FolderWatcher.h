@@ -6,6 +6,7 @@
 #include "classlib/CSync.h"
 #include "classlib/HandleOwner.h"
 #include <functional>
+#include <memory>
 #include <vector>
 
 class DelayedFolderChangeHandler;
@@ -85,8 +86,12 @@ public:
     // A Win32 error code, 0 for success, also set as the thread's last error.
     DWORD WatchDirectory(const CString& folder, DWORD notifyFilter, FolderChangeHandler* handler, bool subtree,
                          const char* include = nullptr, const char* exclude = nullptr);
-    // False when there was no worker thread.
-    bool UnwatchAll();
+    // Stops every watch and ends the worker thread; false when there was none. A stop must end:
+    // a thread that cannot be told to end, or does not end within kThreadEndLimitMs, is left
+    // waiting on its port (which stays open for it) and reaches this watcher no more; leftBehind
+    // then gets the reason, the error of the request or ERROR_TIMEOUT (else 0).
+    bool UnwatchAll(DWORD* leftBehind = nullptr);
+    static const DWORD kThreadEndLimitMs = 5000;
     bool UnwatchDirectory(const CString& folder);
     bool UnwatchHandler(FolderChangeHandler* handler);
     bool IsWatching(const CString& folder);
@@ -98,7 +103,13 @@ protected:
     virtual void OnThreadExit() {}
 
 private:
+    // What the worker thread shares with its watcher: the port, open while either needs it, and
+    // the watcher, until the thread is left behind.
+    struct WorkerLink;
+
     static unsigned __stdcall ThreadProc(void* argument);
+    // Under the lock: the port, or the invalid handle before the first watch.
+    HANDLE Port() const;
     // Under the lock: takes out the watches that the worker thread gave up after a read failure.
     void TakeDeadWatches(std::vector<WatchInfo*>& out);
     // Outside the lock: stops (unless dead), unlinks and deletes the watches.
@@ -108,7 +119,7 @@ private:
     // Counts the matching live watches, removing dead ones on the way.
     int CountWhere(const std::function<bool(const WatchInfo&)>& match);
 
-    ScopedHandle port_;
+    std::shared_ptr<WorkerLink> worker_;
     ScopedHandle thread_;
     unsigned threadId_;
     std::vector<WatchInfo*> watches_;

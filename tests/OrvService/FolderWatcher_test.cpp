@@ -1,5 +1,6 @@
 #include "OrvService/DelayedNotifier.h"
 #include "OrvService/FolderWatcher.h"
+#include "support/GuiTestSupport.h"
 #include "support/TestSupport.h"
 #include <gtest/gtest.h>
 #include <algorithm>
@@ -181,18 +182,29 @@ TEST(FolderWatcherTest, RewatchingUnderAnotherLetterCaseRestartsTheWatch) {
     EXPECT_EQ(0, handler.GetWatcherUseCount());
 }
 
-TEST(FolderWatcherTest, UnwatchAllWithoutWatchesIsFalseAndTheWatcherWorksAfterwards) {
+// In the middle round the thread cannot be told to end: the stop ends all the same (it once
+// waited for ever), the thread is left behind, and the watcher starts another.
+TEST(FolderWatcherTest, UnwatchAllEndsWhenItsThreadCannotBeToldToAndTheWatcherWorksAfterwards) {
     ScratchFolder dir;
     Recorder handler;
     FolderWatcher watcher;
     EXPECT_FALSE(watcher.UnwatchAll());
-    for (int round = 0; round < 2; ++round) {
+    for (int round = 0; round < 3; ++round) {
+        SCOPED_TRACE(round);
         ASSERT_EQ(0u, watcher.WatchDirectory(dir.Path(), kFilter, &handler, false));
         CString name;
         name.Format("round%d.txt", round);
         WriteFileBytes(dir.File(name), "x");
         EXPECT_TRUE(WaitFor([&] { return handler.Has("added " + dir.File(name).str()); }));
-        EXPECT_TRUE(watcher.UnwatchAll());
+        if (round == 1) SetCompletionPosterForTesting(testing_support::RefuseQuitPacket);
+        DWORD left = 1;
+        {
+            testing_support::Watchdog deadline(60);
+            EXPECT_TRUE(watcher.UnwatchAll(&left));
+        }
+        SetCompletionPosterForTesting(nullptr);
+        EXPECT_EQ(round == 1 ? static_cast<DWORD>(ERROR_NO_SYSTEM_RESOURCES) : 0u, left);
+        EXPECT_EQ("stopped " + dir.Path().str(), handler.Calls().back());
         EXPECT_FALSE(watcher.UnwatchAll());
     }
 }
