@@ -14,6 +14,12 @@ DWORD Result(DWORD error) {
     return error;
 }
 
+// Milliseconds left until a GetTickCount deadline, 0 once it has passed.
+DWORD Remaining(DWORD deadline) {
+    const LONG left = static_cast<LONG>(deadline - GetTickCount());
+    return left > 0 ? static_cast<DWORD>(left) : 0;
+}
+
 CompletionPoster g_post = PostQueuedCompletionStatus;
 PacketHook g_packetHook = nullptr;
 
@@ -89,23 +95,38 @@ LONG WatchInfo::GetState() {
     return state_;
 }
 
-DWORD WatchInfo::Start(HANDLE port) {
+void WatchInfo::LeaveBehind() {
+    handler_->Silence();
+    client_->Release();
+    client_ = nullptr;
+    // Deliberately not freed, nor its handler: the worker thread may still complete a read into
+    // it, or be handling one of its packets, whenever it runs again.
+}
+
+bool WatchInfo::Start(HANDLE port, DWORD deadline, DWORD& error) {
     {
         CSingleLock lock(&lock_, TRUE);
         state_ = kStartRequested;
-        if (!g_post(port, sizeof(DWORD), reinterpret_cast<ULONG_PTR>(this), &overlapped_)) return GetLastError();
+        if (!g_post(port, sizeof(DWORD), reinterpret_cast<ULONG_PTR>(this), &overlapped_)) {
+            error = GetLastError();
+            return true;
+        }
     }
-    while (WaitForSingleObject(event_.Get(), 10000) == WAIT_TIMEOUT) {
+    // A worker thread that does not serve its port would otherwise hold the service's start,
+    // and with it its answer to a stop, for ever.
+    if (!AwaitAnswer(deadline, false)) {
+        error = ERROR_TIMEOUT;
+        return false;
     }
-    ResetEvent(event_.Get());
-    return error_;
+    error = error_;
+    return true;
 }
 
-void WatchInfo::Stop(HANDLE port) {
+bool WatchInfo::Stop(HANDLE port, DWORD deadline) {
     {
         CSingleLock lock(&lock_, TRUE);
         // The worker thread already closed a failed watch; no one would answer a request.
-        if (state_ == kDead || state_ == kNew) return;
+        if (state_ == kDead || state_ == kNew) return true;
         state_ = kStopRequested;
         if (!g_post(port, sizeof(DWORD), reinterpret_cast<ULONG_PTR>(this), &overlapped_)) {
             // Nobody will carry the request out: closing the handle here cancels the pending
@@ -114,18 +135,27 @@ void WatchInfo::Stop(HANDLE port) {
             const bool portGone = GetLastError() == ERROR_INVALID_HANDLE;
             CloseFolderHandle();
             state_ = kStopping;
-            if (portGone) return;
+            if (portGone) return true;
         }
     }
     // Keep this thread's messages flowing: the stop is only carried out once the receiving side
     // has dispatched the watch-stopped record, which may be queued for this very thread.
+    return AwaitAnswer(deadline, true);
+}
+
+bool WatchInfo::AwaitAnswer(DWORD deadline, bool pump) {
     bool quit = false;
     WPARAM quitCode = 0;
     HANDLE event = event_.Get();
+    bool answered = false;
     for (;;) {
-        DWORD wait = MsgWaitForMultipleObjects(1, &event, FALSE, 5000, QS_ALLINPUT);
-        if (wait == WAIT_OBJECT_0) break;
-        if (wait != WAIT_OBJECT_0 + 1) continue;
+        const DWORD wait = pump ? MsgWaitForMultipleObjects(1, &event, FALSE, Remaining(deadline), QS_ALLINPUT)
+                                : WaitForSingleObject(event, Remaining(deadline));
+        if (wait == WAIT_OBJECT_0) {
+            answered = true;
+            break;
+        }
+        if (wait != WAIT_OBJECT_0 + 1 || !pump) break;
         MSG msg;
         while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
             if (msg.message == WM_QUIT) {
@@ -137,9 +167,22 @@ void WatchInfo::Stop(HANDLE port) {
             TranslateMessage(&msg);
             DispatchMessageA(&msg);
         }
+        // A steady flow of messages must not carry the wait past its deadline.
+        if (Remaining(deadline) == 0) break;
     }
-    ResetEvent(event_.Get());
+    if (!answered) {
+        CSingleLock lock(&lock_, TRUE);
+        // The answer may have come after all; else the watch is closed from here, so that a
+        // thread that runs again finds it stopping and touches the folder no more.
+        answered = WaitForSingleObject(event, 0) == WAIT_OBJECT_0;
+        if (!answered) {
+            CloseFolderHandle();
+            state_ = kStopping;
+        }
+    }
+    if (answered) ResetEvent(event);
     if (quit) PostQuitMessage(static_cast<int>(quitCode));
+    return answered;
 }
 
 bool WatchInfo::IssueRead() {
@@ -218,7 +261,10 @@ void WatchInfo::HandlePacket(DWORD bytes) {
         DWORD error = 0;
         {
             CSingleLock lock(&lock_, TRUE);
-            if (IssueRead())
+            // A starter that gave up waiting has closed the watch meanwhile.
+            if (state_ != kStartRequested)
+                error = ERROR_OPERATION_ABORTED;
+            else if (IssueRead())
                 state_ = kWatching;
             else
                 error = GetLastError();
@@ -305,13 +351,22 @@ void FolderWatcher::TakeDeadWatches(std::vector<WatchInfo*>& out) {
     }
 }
 
-void FolderWatcher::RemoveWatches(std::vector<WatchInfo*>& watches, HANDLE port) {
+bool FolderWatcher::RemoveWatches(std::vector<WatchInfo*>& watches, HANDLE port, DWORD deadline) {
+    bool allStopped = true;
     for (WatchInfo* info : watches) {
-        info->Stop(port);
+        // Once one stop was not answered the thread is not serving: the others only get the
+        // time left, none.
+        const bool stopped = info->Stop(port, deadline);
         info->GetClient()->ReleaseWatcherUse(this);
-        delete info;
+        if (stopped) {
+            delete info;
+        } else {
+            info->LeaveBehind();
+            allStopped = false;
+        }
     }
     watches.clear();
+    return allStopped;
 }
 
 DWORD FolderWatcher::WatchDirectory(const CString& folder, DWORD notifyFilter, FolderChangeHandler* handler,
@@ -384,7 +439,11 @@ DWORD FolderWatcher::WatchDirectory(const CString& folder, DWORD notifyFilter, F
         port = worker_->port.Get();
     }
 
-    DWORD error = info->Start(port);
+    DWORD error = 0;
+    if (!info->Start(port, GetTickCount() + kAnswerLimitMs, error)) {
+        info->LeaveBehind();
+        return Result(error);
+    }
     if (error) {
         delete info;
         return Result(error);
@@ -423,14 +482,16 @@ bool FolderWatcher::UnwatchAll(DWORD* leftBehind) {
         worker = std::move(worker_);
         threadId_ = 0;
     }
-    RemoveWatches(watches, worker->port.Get());
-    // The service control manager's stop waits on this: a thread that cannot be told to end (and
-    // closing the port does not wake it everywhere) or does not end in time is left behind.
+    // The service control manager's stop waits on this: a thread that does not carry the stops
+    // out in time, cannot be told to end (and closing the port does not wake it everywhere) or
+    // does not end in time is left behind. One deadline for all of it.
+    const DWORD deadline = GetTickCount() + kAnswerLimitMs;
+    const bool allStopped = RemoveWatches(watches, worker->port.Get(), deadline);
     DWORD left = 0;
     if (!g_post(worker->port.Get(), 0, 0, nullptr)) {
         left = GetLastError();
         if (!left) left = ERROR_GEN_FAILURE;
-    } else if (WaitForSingleObject(thread.Get(), kThreadEndLimitMs) != WAIT_OBJECT_0) {
+    } else if (WaitForSingleObject(thread.Get(), Remaining(deadline)) != WAIT_OBJECT_0 || !allStopped) {
         left = ERROR_TIMEOUT;
     }
     if (left) {
@@ -473,7 +534,7 @@ bool FolderWatcher::RemoveWhere(const std::function<bool(const WatchInfo&)>& mat
         found = watches.size() > dead;
         port = Port();
     }
-    RemoveWatches(watches, port);
+    RemoveWatches(watches, port, GetTickCount() + kAnswerLimitMs);
     return found;
 }
 
@@ -488,7 +549,7 @@ int FolderWatcher::CountWhere(const std::function<bool(const WatchInfo&)>& match
             if (info && match(*info)) ++count;
         port = Port();
     }
-    RemoveWatches(dead, port);
+    RemoveWatches(dead, port, GetTickCount() + kAnswerLimitMs);
     return count;
 }
 
