@@ -1,3 +1,4 @@
+// TEST_SERIAL
 #include "OrvServiceManager/CPagedTabCtrl.h"
 #include "support/GuiTestSupport.h"
 #include "support/TestDialogsRes.h"

@@ -1,3 +1,4 @@
+// TEST_SERIAL
 #include "OrvServiceManager/CTaskEditorDialog.h"
 #include "OrvServiceManager/OrvServiceManagerRes.h"
 #include "OrvServiceManager/TaskEditor.h"

@@ -1,3 +1,4 @@
+// TEST_SERIAL
 #include "classlib/CDataExchange.h"
 #include "classlib/CDialog.h"
 #include "classlib/Controls.h"
