@@ -16,6 +16,12 @@ work="$demo"
 say() { printf '\n== %s\n' "$*"; }
 label() { awk -v name="$1" '{ print "   " name " | " $0 }'; }
 
+say "Setting up what the builds need"
+# On a fresh machine this installs packages for a minute or more: its lines (what it installs,
+# each warning) are shown as they come, the builds' own only in their last line.
+"$here/scripts/setup.sh"
+echo "   everything the builds need is installed"
+
 say "Building the 32-bit deliverables"
 "$here/scripts/build.sh" | tail -n 1
 # Wine runs the 32-bit programs here only under emulation (scripts/smoke-i686.sh does), so the
