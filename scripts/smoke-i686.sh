@@ -127,7 +127,9 @@ say "Uninstalling"
 svc 0 -uninstall
 installed=0
 service_gone() { ! run reg query "$svc_key" >/dev/null 2>&1; }
-check "the service's registry key is gone" service_gone
+# A deleted service stays registered until its process has ended, which the service control
+# manager forces once its kill time-out (60 s) has passed since the stop.
+eventually 75 "the service's registry key is gone" service_gone
 svc 1060 -start   # ERROR_SERVICE_DOES_NOT_EXIST
 
 say "The manager"
