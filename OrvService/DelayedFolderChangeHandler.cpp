@@ -1,5 +1,6 @@
 #include "OrvService/DelayedFolderChangeHandler.h"
 #include "OrvService/WildcardMatch.h"
+#include <utility>
 
 namespace {
 
@@ -75,6 +76,18 @@ void DelayedFolderChangeHandler::DetachClient() {
     client_ = nullptr;
 }
 
+void DelayedFolderChangeHandler::Silence() {
+    DetachClient();
+    std::unique_ptr<DelayedNotifier> notifier;
+    {
+        CSingleLock lock(&notifierLock_, TRUE);
+        notifier = std::move(notifier_);
+    }
+    // Outside the lock: the last notifier waits for the notification thread to end.
+    notifier.reset();
+    SetEvent(stoppedEvent_.Get());
+}
+
 FolderChangeHandler* DelayedFolderChangeHandler::GetClient() {
     CSingleLock lock(&clientLock_, TRUE);
     return client_;
@@ -84,7 +97,10 @@ bool DelayedFolderChangeHandler::Post(DWORD kind, const CString& first, const CS
     FolderChangeNotification* record =
         new (std::nothrow) FolderChangeNotification(this, kind, first, second, code, nameOffset_);
     if (!record) return false;
-    if (notifier_ && notifier_->Post(record)) return true;
+    {
+        CSingleLock lock(&notifierLock_, TRUE);
+        if (notifier_ && notifier_->Post(record)) return true;
+    }
     delete record;
     return false;
 }

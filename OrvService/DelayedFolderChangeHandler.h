@@ -29,6 +29,10 @@ public:
     void SetFolderPath(const CString& folder);
     // After this the client is never called again; records still queued are freed unseen.
     void DetachClient();
+    // For a watch left with a worker thread that does not answer: the client is detached,
+    // nothing is posted any more (so the notification thread is no longer kept for this
+    // handler), and a watch-stopped hand-over that waits for the receiving side is let go.
+    void Silence();
     FolderChangeHandler* GetClient();
 
     void OnFileAdded(const CString& path) override;
@@ -53,6 +57,8 @@ private:
     bool NameAccepted(const CString& name) const;
     CString TestedName(const CString& text, DWORD nameOffset) const;
 
+    // Guards the notifier, which Silence takes away while the worker thread may be posting.
+    CCriticalSection notifierLock_;
     std::unique_ptr<DelayedNotifier> notifier_;
     CCriticalSection clientLock_;
     FolderChangeHandler* client_;

@@ -14,6 +14,12 @@ DWORD Result(DWORD error) {
     return error;
 }
 
+// Milliseconds left until a GetTickCount deadline, 0 once it has passed.
+DWORD Remaining(DWORD deadline) {
+    const LONG left = static_cast<LONG>(deadline - GetTickCount());
+    return left > 0 ? static_cast<DWORD>(left) : 0;
+}
+
 CompletionPoster g_post = PostQueuedCompletionStatus;
 PacketHook g_packetHook = nullptr;
 
@@ -89,23 +95,38 @@ LONG WatchInfo::GetState() {
     return state_;
 }
 
-DWORD WatchInfo::Start(HANDLE port) {
+void WatchInfo::LeaveBehind() {
+    handler_->Silence();
+    client_->Release();
+    client_ = nullptr;
+    // Deliberately not freed, nor its handler: the worker thread may still complete a read into
+    // it, or be handling one of its packets, whenever it runs again.
+}
+
+bool WatchInfo::Start(HANDLE port, DWORD deadline, DWORD& error) {
     {
         CSingleLock lock(&lock_, TRUE);
         state_ = kStartRequested;
-        if (!g_post(port, sizeof(DWORD), reinterpret_cast<ULONG_PTR>(this), &overlapped_)) return GetLastError();
+        if (!g_post(port, sizeof(DWORD), reinterpret_cast<ULONG_PTR>(this), &overlapped_)) {
+            error = GetLastError();
+            return true;
+        }
     }
-    while (WaitForSingleObject(event_.Get(), 10000) == WAIT_TIMEOUT) {
+    // A worker thread that does not serve its port would otherwise hold the service's start,
+    // and with it its answer to a stop, for ever.
+    if (!AwaitAnswer(deadline, false)) {
+        error = ERROR_TIMEOUT;
+        return false;
     }
-    ResetEvent(event_.Get());
-    return error_;
+    error = error_;
+    return true;
 }
 
-void WatchInfo::Stop(HANDLE port) {
+bool WatchInfo::Stop(HANDLE port, DWORD deadline) {
     {
         CSingleLock lock(&lock_, TRUE);
         // The worker thread already closed a failed watch; no one would answer a request.
-        if (state_ == kDead || state_ == kNew) return;
+        if (state_ == kDead || state_ == kNew) return true;
         state_ = kStopRequested;
         if (!g_post(port, sizeof(DWORD), reinterpret_cast<ULONG_PTR>(this), &overlapped_)) {
             // Nobody will carry the request out: closing the handle here cancels the pending
@@ -114,18 +135,27 @@ void WatchInfo::Stop(HANDLE port) {
             const bool portGone = GetLastError() == ERROR_INVALID_HANDLE;
             CloseFolderHandle();
             state_ = kStopping;
-            if (portGone) return;
+            if (portGone) return true;
         }
     }
     // Keep this thread's messages flowing: the stop is only carried out once the receiving side
     // has dispatched the watch-stopped record, which may be queued for this very thread.
+    return AwaitAnswer(deadline, true);
+}
+
+bool WatchInfo::AwaitAnswer(DWORD deadline, bool pump) {
     bool quit = false;
     WPARAM quitCode = 0;
     HANDLE event = event_.Get();
+    bool answered = false;
     for (;;) {
-        DWORD wait = MsgWaitForMultipleObjects(1, &event, FALSE, 5000, QS_ALLINPUT);
-        if (wait == WAIT_OBJECT_0) break;
-        if (wait != WAIT_OBJECT_0 + 1) continue;
+        const DWORD wait = pump ? MsgWaitForMultipleObjects(1, &event, FALSE, Remaining(deadline), QS_ALLINPUT)
+                                : WaitForSingleObject(event, Remaining(deadline));
+        if (wait == WAIT_OBJECT_0) {
+            answered = true;
+            break;
+        }
+        if (wait != WAIT_OBJECT_0 + 1 || !pump) break;
         MSG msg;
         while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
             if (msg.message == WM_QUIT) {
@@ -137,9 +167,22 @@ void WatchInfo::Stop(HANDLE port) {
             TranslateMessage(&msg);
             DispatchMessageA(&msg);
         }
+        // A steady flow of messages must not carry the wait past its deadline.
+        if (Remaining(deadline) == 0) break;
     }
-    ResetEvent(event_.Get());
+    if (!answered) {
+        CSingleLock lock(&lock_, TRUE);
+        // The answer may have come after all; else the watch is closed from here, so that a
+        // thread that runs again finds it stopping and touches the folder no more.
+        answered = WaitForSingleObject(event, 0) == WAIT_OBJECT_0;
+        if (!answered) {
+            CloseFolderHandle();
+            state_ = kStopping;
+        }
+    }
+    if (answered) ResetEvent(event);
     if (quit) PostQuitMessage(static_cast<int>(quitCode));
+    return answered;
 }
 
 bool WatchInfo::IssueRead() {
@@ -218,7 +261,10 @@ void WatchInfo::HandlePacket(DWORD bytes) {
         DWORD error = 0;
         {
             CSingleLock lock(&lock_, TRUE);
-            if (IssueRead())
+            // A starter that gave up waiting has closed the watch meanwhile.
+            if (state_ != kStartRequested)
+                error = ERROR_OPERATION_ABORTED;
+            else if (IssueRead())
                 state_ = kWatching;
             else
                 error = GetLastError();
@@ -266,6 +312,23 @@ void WatchInfo::HandlePacket(DWORD bytes) {
 
 // ---------------------------------------------------------------------------------------------
 
+struct FolderWatcher::WorkerLink {
+    explicit WorkerLink(FolderWatcher* owner) : watcher(owner) {}
+    // Runs the watcher's hook, unless the thread was left behind.
+    void Call(void (FolderWatcher::*hook)()) {
+        CSingleLock hold(&lock, TRUE);
+        if (watcher) (watcher->*hook)();
+    }
+    void Leave() {
+        CSingleLock hold(&lock, TRUE);
+        watcher = nullptr;
+    }
+
+    ScopedHandle port;  // set once, before the thread starts
+    CCriticalSection lock;
+    FolderWatcher* watcher;
+};
+
 FolderWatcher::FolderWatcher(bool gui, DWORD filterFlags)
     : threadId_(0), gui_(gui), filterFlags_(filterFlags ? filterFlags : 8) {}
 
@@ -288,13 +351,22 @@ void FolderWatcher::TakeDeadWatches(std::vector<WatchInfo*>& out) {
     }
 }
 
-void FolderWatcher::RemoveWatches(std::vector<WatchInfo*>& watches, HANDLE port) {
+bool FolderWatcher::RemoveWatches(std::vector<WatchInfo*>& watches, HANDLE port, DWORD deadline) {
+    bool allStopped = true;
     for (WatchInfo* info : watches) {
-        info->Stop(port);
+        // Once one stop was not answered the thread is not serving: the others only get the
+        // time left, none.
+        const bool stopped = info->Stop(port, deadline);
         info->GetClient()->ReleaseWatcherUse(this);
-        delete info;
+        if (stopped) {
+            delete info;
+        } else {
+            info->LeaveBehind();
+            allStopped = false;
+        }
     }
     watches.clear();
+    return allStopped;
 }
 
 DWORD FolderWatcher::WatchDirectory(const CString& folder, DWORD notifyFilter, FolderChangeHandler* handler,
@@ -333,30 +405,45 @@ DWORD FolderWatcher::WatchDirectory(const CString& folder, DWORD notifyFilter, F
 
     {
         CSingleLock lock(&lock_, TRUE);
-        HANDLE bound = CreateIoCompletionPort(boundFolder, port_.IsValid() ? port_.Get() : nullptr,
+        std::shared_ptr<WorkerLink>* threadLink = nullptr;
+        try {
+            if (!worker_) worker_ = std::make_shared<WorkerLink>(this);
+            if (!thread_) threadLink = new std::shared_ptr<WorkerLink>(worker_);
+        } catch (...) {
+            lock.Unlock();
+            delete info;
+            return Result(ERROR_OUTOFMEMORY);
+        }
+        HANDLE bound = CreateIoCompletionPort(boundFolder, worker_->port.IsValid() ? worker_->port.Get() : nullptr,
                                               reinterpret_cast<ULONG_PTR>(info), 0);
         if (!bound) {
             DWORD error = GetLastError();
             lock.Unlock();
+            delete threadLink;
             delete info;
             return Result(error);
         }
-        port_.Reset(bound);
-        if (!thread_) {
+        if (!worker_->port) worker_->port.Reset(bound);
+        if (threadLink) {
             unsigned id = 0;
-            thread_.Reset(reinterpret_cast<HANDLE>(_beginthreadex(nullptr, 0, ThreadProc, this, 0, &id)));
+            thread_.Reset(reinterpret_cast<HANDLE>(_beginthreadex(nullptr, 0, ThreadProc, threadLink, 0, &id)));
             if (!thread_) {
                 DWORD error = GetLastError();
                 lock.Unlock();
+                delete threadLink;
                 delete info;
                 return Result(error ? error : ERROR_MAX_THRDS_REACHED);
             }
             threadId_ = id;
         }
-        port = port_.Get();
+        port = worker_->port.Get();
     }
 
-    DWORD error = info->Start(port);
+    DWORD error = 0;
+    if (!info->Start(port, GetTickCount() + kAnswerLimitMs, error)) {
+        info->LeaveBehind();
+        return Result(error);
+    }
     if (error) {
         delete info;
         return Result(error);
@@ -380,10 +467,11 @@ DWORD FolderWatcher::WatchDirectory(const CString& folder, DWORD notifyFilter, F
     return Result(0);
 }
 
-bool FolderWatcher::UnwatchAll() {
+bool FolderWatcher::UnwatchAll(DWORD* leftBehind) {
+    if (leftBehind) *leftBehind = 0;
     std::vector<WatchInfo*> watches;
     ScopedHandle thread;
-    ScopedHandle port;
+    std::shared_ptr<WorkerLink> worker;
     {
         CSingleLock lock(&lock_, TRUE);
         if (!thread_) return false;
@@ -391,12 +479,25 @@ bool FolderWatcher::UnwatchAll() {
             if (info) watches.push_back(info);
         watches_.clear();
         thread = std::move(thread_);
-        port = std::move(port_);
+        worker = std::move(worker_);
         threadId_ = 0;
     }
-    RemoveWatches(watches, port.Get());
-    PostQueuedCompletionStatus(port.Get(), 0, 0, nullptr);
-    WaitForSingleObject(thread.Get(), INFINITE);
+    // The service control manager's stop waits on this: a thread that does not carry the stops
+    // out in time, cannot be told to end (and closing the port does not wake it everywhere) or
+    // does not end in time is left behind. One deadline for all of it.
+    const DWORD deadline = GetTickCount() + kAnswerLimitMs;
+    const bool allStopped = RemoveWatches(watches, worker->port.Get(), deadline);
+    DWORD left = 0;
+    if (!g_post(worker->port.Get(), 0, 0, nullptr)) {
+        left = GetLastError();
+        if (!left) left = ERROR_GEN_FAILURE;
+    } else if (WaitForSingleObject(thread.Get(), Remaining(deadline)) != WAIT_OBJECT_0 || !allStopped) {
+        left = ERROR_TIMEOUT;
+    }
+    if (left) {
+        worker->Leave();
+        if (leftBehind) *leftBehind = left;
+    }
     return true;
 }
 
@@ -431,9 +532,9 @@ bool FolderWatcher::RemoveWhere(const std::function<bool(const WatchInfo&)>& mat
             }
         }
         found = watches.size() > dead;
-        port = port_.Get();
+        port = Port();
     }
-    RemoveWatches(watches, port);
+    RemoveWatches(watches, port, GetTickCount() + kAnswerLimitMs);
     return found;
 }
 
@@ -446,22 +547,22 @@ int FolderWatcher::CountWhere(const std::function<bool(const WatchInfo&)>& match
         TakeDeadWatches(dead);
         for (WatchInfo* info : watches_)
             if (info && match(*info)) ++count;
-        port = port_.Get();
+        port = Port();
     }
-    RemoveWatches(dead, port);
+    RemoveWatches(dead, port, GetTickCount() + kAnswerLimitMs);
     return count;
 }
 
+HANDLE FolderWatcher::Port() const { return worker_ ? worker_->port.Get() : INVALID_HANDLE_VALUE; }
+
 unsigned __stdcall FolderWatcher::ThreadProc(void* argument) {
-    FolderWatcher* watcher = static_cast<FolderWatcher*>(argument);
+    std::shared_ptr<WorkerLink>* given = static_cast<std::shared_ptr<WorkerLink>*>(argument);
+    const std::shared_ptr<WorkerLink> worker = std::move(*given);
+    delete given;
     // A thread entry: nothing may unwind past it.
     try {
-        watcher->OnThreadStart();
-        HANDLE port;
-        {
-            CSingleLock lock(&watcher->lock_, TRUE);
-            port = watcher->port_.Get();
-        }
+        worker->Call(&FolderWatcher::OnThreadStart);
+        const HANDLE port = worker->port.Get();
         for (;;) {
             DWORD bytes = 0;
             ULONG_PTR key = 0;
@@ -477,7 +578,7 @@ unsigned __stdcall FolderWatcher::ThreadProc(void* argument) {
                 // packet must not cost the other watches their thread.
             }
         }
-        watcher->OnThreadExit();
+        worker->Call(&FolderWatcher::OnThreadExit);
     } catch (...) {
         return 1;
     }

@@ -6,6 +6,7 @@
 #include "classlib/CSync.h"
 #include "classlib/HandleOwner.h"
 #include <functional>
+#include <memory>
 #include <vector>
 
 class DelayedFolderChangeHandler;
@@ -15,7 +16,8 @@ class DelayedFolderChangeHandler;
 void EnableWatchPrivileges();
 
 // One watched folder. Start and stop requests are completion packets for the worker thread,
-// which alone issues reads and closes the folder handle while the watch lives.
+// which alone issues reads and closes the folder handle while the watch lives, unless it cannot
+// be reached: then the client closes the handle itself.
 class WatchInfo {
 public:
     enum State { kNew = 0, kStartRequested = 1, kStopRequested = 2, kStopping = 3, kWatching = 5, kDead = 6 };
@@ -27,10 +29,17 @@ public:
     WatchInfo(const WatchInfo&) = delete;
     WatchInfo& operator=(const WatchInfo&) = delete;
 
-    // Client side: both wait until the worker thread has carried the request out. Once Stop
-    // returns no completion for the watch is left to come, so it may be freed.
-    DWORD Start(HANDLE port);
-    void Stop(HANDLE port);
+    // Client side: both wait until the worker thread has carried the request out, or until the
+    // deadline (a GetTickCount value) has passed. True when it was carried out (or never posted):
+    // no completion for the watch is left to come, so it may be freed; Start's error is then the
+    // result of starting the read. False when the thread did not answer in time: the folder
+    // handle is closed here, and the watch must go to LeaveBehind, never be freed.
+    bool Start(HANDLE port, DWORD deadline, DWORD& error);
+    bool Stop(HANDLE port, DWORD deadline);
+    // For a watch whose request was not answered: the client is let go (never called again, its
+    // reference released) and nothing more is posted for it. The watch itself and its handler
+    // stay with the worker thread, which may still complete a read into it or be handling it.
+    void LeaveBehind();
 
     // Worker side: one dequeued packet for this watch.
     void HandlePacket(DWORD bytes);
@@ -40,6 +49,9 @@ public:
     FolderChangeHandler* GetClient() const { return client_; }
 
 private:
+    // Waits for the worker thread's answer until the deadline, dispatching this thread's
+    // messages meanwhile when asked to; on time-out the watch is closed from here instead.
+    bool AwaitAnswer(DWORD deadline, bool pump);
     bool IssueRead();
     // The changes a completed read brought, then the next read.
     void HandleChanges(DWORD bytes);
@@ -85,8 +97,16 @@ public:
     // A Win32 error code, 0 for success, also set as the thread's last error.
     DWORD WatchDirectory(const CString& folder, DWORD notifyFilter, FolderChangeHandler* handler, bool subtree,
                          const char* include = nullptr, const char* exclude = nullptr);
-    // False when there was no worker thread.
-    bool UnwatchAll();
+    // Stops every watch and ends the worker thread; false when there was none. A stop must end:
+    // it waits at most kAnswerLimitMs in all for the thread to carry out the watches' stops and
+    // to end. A thread that cannot be told to end, or does not answer in time, is left waiting on
+    // its port (which stays open for it) with the watches it did not stop, and reaches this
+    // watcher no more; leftBehind then gets the reason, the error of the request or ERROR_TIMEOUT
+    // (else 0).
+    bool UnwatchAll(DWORD* leftBehind = nullptr);
+    // How long a start, or a stop, waits for the worker thread; the unwatches wait as long for
+    // the watches they stop.
+    static const DWORD kAnswerLimitMs = 5000;
     bool UnwatchDirectory(const CString& folder);
     bool UnwatchHandler(FolderChangeHandler* handler);
     bool IsWatching(const CString& folder);
@@ -98,17 +118,25 @@ protected:
     virtual void OnThreadExit() {}
 
 private:
+    // What the worker thread shares with its watcher: the port, open while either needs it, and
+    // the watcher, until the thread is left behind.
+    struct WorkerLink;
+
     static unsigned __stdcall ThreadProc(void* argument);
+    // Under the lock: the port, or the invalid handle before the first watch.
+    HANDLE Port() const;
     // Under the lock: takes out the watches that the worker thread gave up after a read failure.
     void TakeDeadWatches(std::vector<WatchInfo*>& out);
-    // Outside the lock: stops (unless dead), unlinks and deletes the watches.
-    void RemoveWatches(std::vector<WatchInfo*>& watches, HANDLE port);
+    // Outside the lock: stops (unless dead), unlinks and deletes the watches, waiting for the
+    // worker thread until the deadline; the watches it did not stop are left to it. False when
+    // one was.
+    bool RemoveWatches(std::vector<WatchInfo*>& watches, HANDLE port, DWORD deadline);
     // Removes the matching watches (and any dead ones); true when one matched.
     bool RemoveWhere(const std::function<bool(const WatchInfo&)>& match);
     // Counts the matching live watches, removing dead ones on the way.
     int CountWhere(const std::function<bool(const WatchInfo&)>& match);
 
-    ScopedHandle port_;
+    std::shared_ptr<WorkerLink> worker_;
     ScopedHandle thread_;
     unsigned threadId_;
     std::vector<WatchInfo*> watches_;

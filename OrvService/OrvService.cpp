@@ -132,6 +132,10 @@ DWORD COrvService::GrantAccountAccess(const char* account) {
     return ServiceAccountAccess::GrantServiceData(account);
 }
 
+DWORD COrvService::RevokeAccountAccess(const char* account) {
+    return ServiceAccountAccess::RevokeServiceData(account);
+}
+
 void COrvService::ShowHelp() {
     std::fputs(
         "Orvanti Manager service: runs Orvanti for the tasks of its task file.\n"

@@ -31,8 +31,9 @@ public:
     void OnContinue() override;
     void OnShutdown() override;
     void ShowHelp() override;
-    // The data folder and the settings key, which the service writes, for the account.
+    // The data folder, which the service writes, for the account; taken back at uninstall.
     DWORD GrantAccountAccess(const char* account) override;
+    DWORD RevokeAccountAccess(const char* account) override;
 
     // Reports one event with the text as its only insertion string, unless the event log is
     // switched off.

@@ -59,40 +59,67 @@ TaskFactory SetTaskFactoryForTesting(TaskFactory factory) {
     return previous;
 }
 
+namespace {
+void LoadTaskSection(const IniFile& file, int number, TaskList& tasks, int& failures) {
+    CString section;
+    section.Format("Task%d", number);
+    try {
+        tasks.push_back(g_taskFactory(file, section));
+    } catch (const Exception& e) {
+        LogFormatted("Unable to load %s: %s", section, e.GetFullMessage());
+        ++failures;
+    } catch (...) {
+        // Running out of memory on one section must not cost the service the others.
+        LogFormatted("Unable to load %s: %s", section, "Unknown problem occurred.");
+        ++failures;
+    }
+}
+
+// One line for the numbers first to last, which the task file holds no section for; "before"
+// and "after" are the sections around them (0 for none).
+void LogMissingSections(int first, int last, int before, int after) {
+    CString numbers;
+    if (first == last)
+        numbers.Format("Task%d", first);
+    else
+        numbers.Format("Task%d to Task%d", first, last);
+    CString reason("the task file holds no task section");
+    if (before > 0 && after > 0)
+        reason.AppendFormat(" between Task%d and Task%d", before, after);
+    else if (before > 0)
+        reason.AppendFormat(" after Task%d", before);
+    else if (after > 0)
+        reason.AppendFormat(" before Task%d", after);
+    CString line;
+    line.Format("Unable to load %s: %s.", numbers.GetString(), reason.GetString());
+    Log::Write(line);
+}
+}  // namespace
+
 void LoadTaskList(const CString& tasksIniPath, TaskList& tasks, int& failures) {
     tasks.clear();
     failures = 0;
     IniFile file(tasksIniPath);
     const int count = file.ReadInt("General", "TasksCount", 0);
-    // A hand-edited count far beyond the sections the file holds must not cost a try and a
-    // log line per missing number: those are reported together and counted as not loaded.
-    const int tried = LastTaskSectionToLoad(file);
-    for (int n = 1; n <= tried; ++n) {
-        CString section;
-        section.Format("Task%d", n);
-        try {
-            tasks.push_back(g_taskFactory(file, section));
-        } catch (const Exception& e) {
-            LogFormatted("Unable to load %s: %s", section, e.GetFullMessage());
-            ++failures;
-        } catch (...) {
-            // Running out of memory on one section must not cost the service the others.
-            LogFormatted("Unable to load %s: %s", section, "Unknown problem occurred.");
-            ++failures;
+    // The sections the file holds are walked in number order, never the numbers up to the count:
+    // a hand-edited count or section number far beyond the others must not cost a try and a log
+    // line per missing number. A run of missing numbers is reported in one line and counted as
+    // not loaded; one missing number between two sections is tried like any other.
+    int last = 0;  // the last section walked
+    for (int number : TaskSectionsToLoad(file)) {
+        const int missing = number - last - 1;
+        if (missing == 1) {
+            LoadTaskSection(file, last + 1, tasks, failures);
+        } else if (missing > 1) {
+            LogMissingSections(last + 1, number - 1, last, number);
+            failures += missing;
         }
+        LoadTaskSection(file, number, tasks, failures);
+        last = number;
     }
-    if (count > tried) {
-        CString numbers;
-        if (count == tried + 1)
-            numbers.Format("Task%d", count);
-        else
-            numbers.Format("Task%d to Task%d", tried + 1, count);
-        CString reason("the task file holds no task section");
-        if (tried > 0) reason.AppendFormat(" after Task%d", tried);
-        CString line;
-        line.Format("Unable to load %s: %s.", numbers.GetString(), reason.GetString());
-        Log::Write(line);
-        failures += count - tried;
+    if (count > last) {
+        LogMissingSections(last + 1, count, last, 0);
+        failures += count - last;
     }
 }
 

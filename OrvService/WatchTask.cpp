@@ -64,7 +64,11 @@ WatchTask::WatchTask(const CString& tasksIniPath, const CString& section)
 
 WatchTask::~WatchTask() {
     // No callback may reach this object once it starts going away.
-    watcher_.UnwatchAll();
+    try {
+        StopWatching();
+    } catch (...) {
+        // Out of memory for the log line: the watches are stopped all the same.
+    }
 }
 
 CString WatchTask::GetDescription() {
@@ -74,7 +78,18 @@ CString WatchTask::GetDescription() {
     return text;
 }
 
-void WatchTask::Stop() { watcher_.UnwatchAll(); }
+void WatchTask::Stop() { StopWatching(); }
+
+void WatchTask::StopWatching() {
+    DWORD left = 0;
+    watcher_.UnwatchAll(&left);
+    if (!left) return;
+    CString line;
+    line.Format("Unable to end the folder watcher of %s (error %lu): its thread is left waiting, and the task "
+                "stops all the same.",
+                static_cast<LPCSTR>(GetName()), static_cast<unsigned long>(left));
+    Log::Write(line);
+}
 
 void WatchTask::StartWatching() {
     try {

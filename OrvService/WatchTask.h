@@ -40,6 +40,8 @@ public:
 
 private:
     void StartWatching();
+    // Stops every watch; a watcher thread that had to be left behind is logged.
+    void StopWatching();
     // On the worker thread: one log line for each watch that ended since the last call.
     void LogEndedWatches();
 

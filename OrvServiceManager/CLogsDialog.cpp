@@ -39,7 +39,9 @@ void CLogsDialog::CreateEditor() {
     CRect area;
     placeholder->GetWindowRect(&area);
     area.OffsetRect(-area.left + 8, -area.top + 10);
-    if (!m_editor.Create(nullptr, "Editor", WS_CHILD | WS_VISIBLE, area, this, IDC_LOG_EDITOR)) return;
+    // A tab stop, so that the keyboard reaches the log as the mouse does: the page hands its
+    // focus to it, and Tab comes back to it from the dialog's other controls.
+    if (!m_editor.Create(nullptr, "Editor", WS_CHILD | WS_VISIBLE | WS_TABSTOP, area, this, IDC_LOG_EDITOR)) return;
     m_editor.SetReadOnly(TRUE);
     m_editor.SetMarginVisible(FALSE);
     m_editor.SetText("");

@@ -121,7 +121,9 @@ HCURSOR COrvServiceManagerDlg::OnQueryDragIcon() { return static_cast<HCURSOR>(m
 
 void COrvServiceManagerDlg::OnShowHelp() {
     const CString folder = Generator::GetProgramPath();
-    if (folder.IsEmpty()) {
+    // The help control shows nothing at all for a file that is missing: say so, as for a
+    // product folder that is not known.
+    if (folder.IsEmpty() || !FileExists(JoinPaths(folder.GetString(), "Help\\Help.chm"))) {
         AfxMessageBox("Unable to localize the help file.", MB_OK, 0);
         return;
     }

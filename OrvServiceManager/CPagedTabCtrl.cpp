@@ -51,8 +51,12 @@ int CPagedTabCtrl::InsertPage(const char* title, int pageId, CTabPage* page, BOO
     CRect client;
     GetClientRect(&client);
     if (client.Width() > 0 && client.Height() > 0) ResizePage(index, client.Width(), client.Height());
-    CWnd* focus = OnPageInit(index, pageId) ? page->GetTopWindow() : GetFocus();
-    m_focus.Add(focus ? focus->m_hWnd : nullptr);
+    HWND focus = nullptr;
+    if (!OnPageInit(index, pageId))
+        focus = ::GetFocus();
+    else if (!(focus = FirstFocusable(page->m_hWnd)))
+        focus = ::GetTopWindow(page->m_hWnd);
+    m_focus.Add(focus);
     if (index == 0) page->ShowWindow(SW_SHOW);
     return index;
 }
@@ -117,7 +121,7 @@ BOOL CPagedTabCtrl::ActivatePage(int index) {
     int current = GetCurSel();
     if (index == current) return TRUE;
     if (InRange(current) && m_pages[current].page) {
-        m_focus[current] = ::GetFocus();
+        RememberFocus(current);
         m_pages[current].page->ShowWindow(SW_HIDE);
     }
     SetCurSel(index);
@@ -165,10 +169,37 @@ void CPagedTabCtrl::ResizePage(int index, int width, int height) {
     page->SetWindowPos(nullptr, x, y, pageWidth, pageHeight, SWP_NOZORDER);
 }
 
+namespace {
+// Whether the control can show the focus: a visible, enabled tab stop (its page may be hidden).
+bool CanTakeFocus(HWND control) {
+    const LONG style = GetWindowLongA(control, GWL_STYLE);
+    return (style & WS_VISIBLE) && (style & WS_TABSTOP) && !(style & WS_DISABLED);
+}
+}  // namespace
+
+HWND CPagedTabCtrl::FirstFocusable(HWND page) {
+    for (HWND child = ::GetTopWindow(page); child; child = ::GetWindow(child, GW_HWNDNEXT))
+        if (CanTakeFocus(child)) return child;
+    return nullptr;
+}
+
 void CPagedTabCtrl::FocusRemembered(int index) {
-    // A window remembered before it went gives the focus to nobody: keep it where it is.
     HWND focus = m_focus[index];
+    // A remembered control that went, or that the page disabled or hid since, would leave the
+    // focus nowhere: the page's first control that can take it has it instead.
+    if (!focus || !::IsWindow(focus) || !CanTakeFocus(focus)) {
+        CTabPage* page = m_pages[index].page;
+        if (HWND first = page ? FirstFocusable(page->m_hWnd) : nullptr) focus = first;
+    }
     if (focus && ::IsWindow(focus)) ::SetFocus(focus);
+}
+
+void CPagedTabCtrl::RememberFocus(int index) {
+    // Only a window of the page: a page turned from outside it (Ctrl+Tab from Close) keeps
+    // what it had.
+    HWND focus = ::GetFocus();
+    CTabPage* page = m_pages[index].page;
+    if (focus && page && ::IsChild(page->m_hWnd, focus)) m_focus[index] = focus;
 }
 
 BOOL CPagedTabCtrl::OnPageInit(int, int) { return TRUE; }
@@ -181,7 +212,7 @@ void CPagedTabCtrl::OnSelChanging(NMHDR*, LRESULT* result) {
     if (InRange(current)) {
         OnPageDeactivated(current, m_ids[current]);
         if (CTabPage* page = m_pages[current].page) {
-            m_focus[current] = ::GetFocus();
+            RememberFocus(current);
             page->ShowWindow(SW_HIDE);
         }
     }
@@ -213,7 +244,7 @@ void CPagedTabCtrl::OnSetFocus(CWnd* oldWnd) {
 void CPagedTabCtrl::OnKillFocus(CWnd* newWnd) {
     CTabCtrl::OnKillFocus(newWnd);
     int current = GetCurSel();
-    if (InRange(current)) m_focus[current] = ::GetFocus();
+    if (InRange(current)) RememberFocus(current);
 }
 
 void CPagedTabCtrl::OnDestroy() {

@@ -72,17 +72,33 @@ void CServiceSetupDialog::Refresh() {
 }
 
 void CServiceSetupDialog::ShowLayout(BOOL radios, BOOL install, BOOL uninstall, BOOL start, BOOL stop) {
-    m_localSystem.EnableWindow(radios);
-    EnableUserAccountRadio(radios);
     const BOOL account = radios && m_nAccount == 1;
-    m_userName.EnableWindow(account);
-    m_password.EnableWindow(account);
-    m_userNameLabel.EnableWindow(account);
-    m_passwordLabel.EnableWindow(account);
-    m_install.EnableWindow(install);
-    m_uninstall.EnableWindow(uninstall);
-    m_start.EnableWindow(start);
-    m_stop.EnableWindow(stop);
+    const struct {
+        CWnd* control;
+        BOOL on;
+    } layout[] = {
+        {&m_localSystem, radios},
+        {nullptr, radios},  // "User account", through its dialog item
+        {&m_userName, account},
+        {&m_password, account},
+        {&m_userNameLabel, account},
+        {&m_passwordLabel, account},
+        {&m_install, install},
+        {&m_uninstall, uninstall},
+        {&m_start, start},
+        {&m_stop, stop},
+    };
+    // What the new layout enables comes first: a pressed button that it disables (Install,
+    // Start) then hands the focus to the button that takes over (Uninstall, Stop).
+    for (BOOL pass : {TRUE, FALSE}) {
+        for (const auto& item : layout) {
+            if (item.on != pass) continue;
+            if (item.control)
+                item.control->EnableWindow(item.on);
+            else
+                EnableUserAccountRadio(item.on);
+        }
+    }
 }
 
 void CServiceSetupDialog::ShowNotInstalledState() { ShowLayout(TRUE, TRUE, FALSE, FALSE, FALSE); }
@@ -109,6 +125,8 @@ void CServiceSetupDialog::OnInstall() {
                 CString name, password;
                 m_userName.GetWindowText(name);
                 m_password.GetWindowText(password);
+                // A name of blanks is no name, and blanks around one are no part of it.
+                name.Trim();
                 if (name.IsEmpty()) throw Exception("You should specify a valid user name for the account.");
                 if (!GrantServiceLogonRight(name)) throw Exception("Cannot set the specified account to use services.");
                 arguments = GetInstallArguments(TRUE, name, password);

@@ -113,7 +113,8 @@ bool CTasksDialog::FileStamp::SameAs(const FileStamp& other) const {
 void CTasksDialog::ReloadIfChanged(bool always) {
     const CString path = AppData::GetTasksIniPath();
     const FileStamp stamp = FileStamp::Of(path);
-    if (!always && (!stamp.exists || stamp.SameAs(m_loaded))) return;
+    // A file deleted since the last load holds no tasks any more: its rows go too.
+    if (!always && stamp.SameAs(m_loaded)) return;
     // Taken before reading: a write while the file is read gives another stamp next time.
     m_loaded = stamp;
     LoadTasks(path, m_tasks);
@@ -128,6 +129,9 @@ void CTasksDialog::ReloadAfterWrite(int selectSection) {
     }
     const int row = FindTaskInSection(selectSection);
     if (row >= 0) m_list.SetItemState(row, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+    // The fill's own notifications refresh nothing: the buttons follow the new selection here,
+    // so Edit and Remove never stay enabled with no row to act on.
+    UpdateControls(FALSE);
 }
 
 void CTasksDialog::FillTaskList() {

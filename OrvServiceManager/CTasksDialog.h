@@ -54,10 +54,12 @@ private:
     // when it changed (a file that cannot be had is shown when asked, never passed on), then
     // follows the service's state.
     void RefreshStatus(bool showReadFailure);
-    // Throws Exception when the task file's folder cannot be had.
+    // A file gone since the last load reads as no tasks. Throws Exception when the task file's
+    // folder cannot be had.
     void ReloadIfChanged(bool always);
     // After a write, or a write refused because the file changed: the list is read from the file
-    // (which may hold what another program wrote) and the task of the section, if any, selected.
+    // (which may hold what another program wrote), the task of the section, if any, selected,
+    // and the buttons and the status line set for that selection.
     void ReloadAfterWrite(int selectSection);
     void UpdateControls(BOOL force);
     void ShowStatusText(int state);

@@ -77,6 +77,9 @@ public:
     // Takes over what the service may have written into the section since the task was loaded
     // (LastRun, and a Watch task's LastEvent), so that a save does not put older values back.
     virtual void TakeServiceValues(const IniFile& file, const CString& section);
+    // The other task stores the same value in every key but those the service writes (LastRun,
+    // LastEvent): the same task, not merely one of the same kind and document.
+    virtual bool StoresSameAs(const EditableTask& other) const;
 
 protected:
     // A new task: normal priority, no document, never run.
@@ -118,6 +121,8 @@ public:
     void Save(const IniFile& file, const CString& section) const override;
     CString GetTypeDescription() const override;
 
+    bool StoresSameAs(const EditableTask& other) const override;
+
     int GetInterval() const { return interval_; }
     void SetInterval(int hours) { interval_ = hours; }
 
@@ -141,6 +146,8 @@ public:
     // number outside 1 to 7).
     void Save(const IniFile& file, const CString& section) const override;
     CString GetTypeDescription() const override;
+
+    bool StoresSameAs(const EditableTask& other) const override;
 
     int GetHour() const { return hour_; }
     void SetHour(int hour) { hour_ = hour; }

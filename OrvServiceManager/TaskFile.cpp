@@ -3,6 +3,7 @@
 #include "common/DirUtils.h"
 #include "common/Exception.h"
 #include <algorithm>
+#include <climits>
 
 namespace {
 const char* const kGeneral = "General";
@@ -39,14 +40,14 @@ void CheckWritable(const CString& path) {
     if (!file.IsValid() && GetLastError() != ERROR_FILE_NOT_FOUND) ThrowTaskFileWriteFailure(path);
 }
 
-// Throws TaskFileChanged unless the section still holds a task of the expected one's type and
-// document.
+// Throws TaskFileChanged unless the section still holds the expected task: every value it
+// stores but those the service writes. Two tasks of one kind on one document are ordinary (runs
+// at 9:00 and at 18:00), and either may have moved into the other's section.
 void CheckSectionHolds(const IniFile& file, int number, const EditableTask& expected) {
     bool holds = false;
     if (number >= 1 && number <= LastTaskSectionToLoad(file)) {
         try {
-            const EditableTaskPtr now = CreateTaskFromIni(file, SectionName(number));
-            holds = now->GetTypeId() == expected.GetTypeId() && now->GetOrvPath() == expected.GetOrvPath();
+            holds = CreateTaskFromIni(file, SectionName(number))->StoresSameAs(expected);
         } catch (...) {
         }
     }
@@ -70,8 +71,7 @@ EditableTaskPtr CreateTaskFromIni(const IniFile& file, const CString& section) {
 void LoadTasks(const CString& path, EditableTaskList& tasks) {
     tasks.clear();
     IniFile file(path);
-    const int count = LastTaskSectionToLoad(file);
-    for (int n = 1; n <= count; ++n) {
+    for (int n : TaskSectionsToLoad(file)) {
         try {
             EditableTaskPtr task = CreateTaskFromIni(file, SectionName(n));
             task->MarkStored(n);
@@ -83,7 +83,13 @@ void LoadTasks(const CString& path, EditableTaskList& tasks) {
 
 int AppendTask(EditableTask& task, const CString& path) {
     IniFile file(path);
-    const int number = LastTaskSectionToLoad(file) + 1;
+    const int last = LastTaskSectionToLoad(file);
+    if (last == INT_MAX) {
+        CString message;
+        message.Format("No task can be added after Task%d, the highest task number the task file can hold.", last);
+        throw Exception(message);
+    }
+    const int number = last + 1;
     task.Save(file, SectionName(number));
     WriteTaskFileInt(file, kGeneral, kTasksCount, number);
     task.MarkStored(number);
@@ -104,19 +110,25 @@ void RemoveTaskAt(int number, const EditableTask& chosen, const CString& path) {
     CheckWritable(path);
     const IniFile old(path);
     CheckSectionHolds(old, number, chosen);
-    const int last = LastTaskSectionToLoad(old);
+    // Holds the chosen section: CheckSectionHolds found it among them.
+    const std::vector<int> sections = TaskSectionsToLoad(old);
+    const int last = sections.back();
 
     TemporaryFile temp(DirUtils::CreateTempFileOrDir(DirUtils::GetParentFolder(path), "tmp"));
     if (!CopyFileA(path, temp.Path(), FALSE)) ThrowTaskFileWriteFailure(path);
     const IniFile out(temp.Path());
-    for (int n = number; n <= last; ++n) {
-        // Each later section takes the place before it as it stands, loadable or not; a missing
-        // or empty one leaves no section behind, and neither does the last place.
-        const std::vector<char> lines =
-            n < last ? old.ReadRawSection(SectionName(n + 1)) : std::vector<char>(2, '\0');
-        const BOOL written = lines[0] ? WritePrivateProfileSectionA(SectionName(n), lines.data(), out.GetPath())
-                                      : WritePrivateProfileStringA(SectionName(n), nullptr, nullptr, out.GetPath());
+    // Each later section takes the number before its own as it stands, loadable or not; an
+    // empty one leaves no section behind, and a number without a section stays without one.
+    // Only the sections the file holds are walked: one numbered in the millions costs no more.
+    const std::vector<int> later(std::upper_bound(sections.begin(), sections.end(), number), sections.end());
+    auto check = [&out](BOOL written) {
         if (!written) ThrowTaskFileWriteFailure(out.GetPath());
+    };
+    check(WritePrivateProfileStringA(SectionName(number), nullptr, nullptr, out.GetPath()));
+    for (int n : later) check(WritePrivateProfileStringA(SectionName(n), nullptr, nullptr, out.GetPath()));
+    for (int n : later) {
+        const std::vector<char> lines = old.ReadRawSection(SectionName(n));
+        if (lines[0]) check(WritePrivateProfileSectionA(SectionName(n - 1), lines.data(), out.GetPath()));
     }
     WriteTaskFileInt(out, kGeneral, kTasksCount, last - 1);
     if (!MoveFileExA(temp.Path(), path, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))

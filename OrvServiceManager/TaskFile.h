@@ -9,14 +9,15 @@
 // The task of the section's Type; throws Exception "Unknown task type." or the kind's error.
 EditableTaskPtr CreateTaskFromIni(const IniFile& file, const CString& section);
 
-// Empties the list and loads "Task1" to "Task<TasksCount>", but no further than the last task
-// section the file holds; a section that fails to load is left out without a message.
+// Empties the list and loads the task sections the file holds up to "Task<TasksCount>", in
+// number order; a section that fails to load is left out without a message.
 void LoadTasks(const CString& path, EditableTaskList& tasks);
 
 // A new task: writes the section after the last one loaded (TasksCount + 1, or less when the
 // count runs beyond the sections the file holds), then sets TasksCount to it. Gives the section
-// number, which the task also keeps. Throws Exception; a failure leaves TasksCount as it was, so
-// the service never sees a half-written task.
+// number, which the task also keeps. Throws Exception, also when the last section loaded is
+// Task2147483647; a failure leaves TasksCount as it was, so the service never sees a
+// half-written task.
 int AppendTask(EditableTask& task, const CString& path);
 
 // Thrown, before anything is written, when a section no longer holds the task the user chose in
@@ -30,12 +31,12 @@ public:
 
 // An edited task: writes it over the section "Task<number>", keeping the LastRun and LastEvent
 // the service stored there, but only while that section still holds the task that was opened
-// (same type and document); otherwise throws TaskFileChanged. Throws Exception.
+// (EditableTask::StoresSameAs); otherwise throws TaskFileChanged. Throws Exception.
 void SaveTaskAt(int number, EditableTask& task, const EditableTask& opened, const CString& path);
 
-// Removes exactly the section "Task<number>", which must still hold the chosen task (same type
-// and document; otherwise TaskFileChanged): the sections after it move down one number key for
-// key, whatever they hold, and TasksCount goes down by one. No empty section is written. The new
-// file is written beside the old one and replaces it in one step: on failure the old file stays
-// as it was. Throws Exception.
+// Removes exactly the section "Task<number>", which must still hold the chosen task
+// (EditableTask::StoresSameAs; otherwise TaskFileChanged): the sections after it move down one
+// number key for key, whatever they hold, and TasksCount goes down by one. No empty section is
+// written. The new file is written beside the old one and replaces it in one step: on failure the
+// old file stays as it was. Throws Exception.
 void RemoveTaskAt(int number, const EditableTask& chosen, const CString& path);

@@ -16,6 +16,54 @@ bool IsCommandKey(const MSG* msg) {
            msg->wParam == VK_CANCEL;
 }
 
+bool IsArrowKey(const MSG* msg) {
+    if (msg->message != WM_KEYDOWN) return false;
+    return msg->wParam == VK_LEFT || msg->wParam == VK_RIGHT || msg->wParam == VK_UP || msg->wParam == VK_DOWN;
+}
+
+// Ctrl+Tab and Ctrl+PgDn go to the next page of a tabbed dialog, Ctrl+Shift+Tab and Ctrl+PgUp to
+// the previous one, wherever the focus is in the dialog: the tabs themselves never keep the focus
+// (they hand it to their page), so their arrows cannot. 0 for any other key.
+int PageStep(const MSG* msg) {
+    if (msg->message != WM_KEYDOWN || GetKeyState(VK_CONTROL) >= 0 || GetKeyState(VK_MENU) < 0) return 0;
+    switch (msg->wParam) {
+    case VK_TAB: return GetKeyState(VK_SHIFT) < 0 ? -1 : 1;
+    case VK_NEXT: return 1;
+    case VK_PRIOR: return -1;
+    default: return 0;
+    }
+}
+
+BOOL CALLBACK FindTabControl(HWND window, LPARAM found) {
+    char name[32] = "";
+    GetClassNameA(window, name, sizeof(name));
+    if (lstrcmpiA(name, WC_TABCONTROLA) != 0 || !IsWindowVisible(window) || !IsWindowEnabled(window)) return TRUE;
+    *reinterpret_cast<HWND*>(found) = window;
+    return FALSE;
+}
+
+// Selects the neighbouring tab of the dialog's tab control as a click on it does: its parent
+// hears TCN_SELCHANGING (and may refuse) and then TCN_SELCHANGE. FALSE when the key is no page
+// key or the dialog has no tabs, so the key goes on as before.
+BOOL TurnPage(HWND dialog, const MSG* msg) {
+    const int step = PageStep(msg);
+    if (!step) return FALSE;
+    HWND tabs = nullptr;
+    EnumChildWindows(dialog, FindTabControl, reinterpret_cast<LPARAM>(&tabs));
+    const int count = tabs ? static_cast<int>(SendMessageA(tabs, TCM_GETITEMCOUNT, 0, 0)) : 0;
+    if (count <= 0) return FALSE;
+    const int current = static_cast<int>(SendMessageA(tabs, TCM_GETCURSEL, 0, 0));
+    const int next = ((current < 0 ? 0 : current) + step + count) % count;
+    if (next == current) return TRUE;
+    HWND parent = GetParent(tabs);
+    NMHDR header = {tabs, static_cast<UINT_PTR>(GetDlgCtrlID(tabs)), static_cast<UINT>(TCN_SELCHANGING)};
+    if (SendMessageA(parent, WM_NOTIFY, header.idFrom, reinterpret_cast<LPARAM>(&header))) return TRUE;
+    SendMessageA(tabs, TCM_SETCURSEL, static_cast<WPARAM>(next), 0);
+    header.code = static_cast<UINT>(TCN_SELCHANGE);
+    SendMessageA(parent, WM_NOTIFY, header.idFrom, reinterpret_cast<LPARAM>(&header));
+    return TRUE;
+}
+
 // Disables a window for the life of the object, when it was enabled.
 class OwnerDisabled {
 public:
@@ -170,9 +218,15 @@ void CDialog::OnCancel() { EndDialog(IDCANCEL); }
 
 BOOL CDialog::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) {
     if (message == WM_INITDIALOG) {
+        CRect created;
+        GetWindowRect(&created);
         // Map entries may take it first; else the virtual OnInitDialog.
-        if (CWnd::OnWndMsg(message, wParam, lParam, result)) return TRUE;
-        *result = OnInitDialog();
+        if (!CWnd::OnWndMsg(message, wParam, lParam, result)) *result = OnInitDialog();
+        // A template's position is the top-left corner of the screen, far from what the user
+        // was looking at: a dialog opens over its owner unless its initialisation placed it.
+        CRect initialised;
+        GetWindowRect(&initialised);
+        if (initialised.left == created.left && initialised.top == created.top) CenterWindow();
         return TRUE;
     }
     return CWnd::OnWndMsg(message, wParam, lParam, result);
@@ -206,17 +260,22 @@ BOOL CDialog::OnCmdMsg(UINT id, int code, void* extra, void* handlerInfo) {
 
 BOOL CDialog::PreTranslateMessage(MSG* msg) {
     if (!m_hWnd) return FALSE;
+    if (!(GetStyle() & WS_CHILD) && TurnPage(m_hWnd, msg)) return TRUE;
     if (msg->message < WM_KEYFIRST || msg->message > WM_KEYLAST) {
         if (msg->message < WM_MOUSEFIRST || msg->message > WM_MOUSELAST) return FALSE;
     }
     // A dialog inside another one answers Enter and Escape through its own dialog manager, as a
     // nested dialog does: a tab page's default button, OnOK or OnCancel, not the holding dialog's,
     // which would close it. (The system gives them on to the dialog when a DS_CONTROL page sits
-    // right in it, as the task editor's parameter pages do: those are parts of their dialog.) A
-    // page that is a control of its holder (DS_CONTROL) leaves every other key (Tab, arrows,
-    // mnemonics) to the holder, so that Tab moves through the page's controls and the holder's
-    // alike; a child dialog that is not one keeps all its keys, as the holder's Tab never enters it.
-    if ((GetStyle() & WS_CHILD) && (GetExStyle() & WS_EX_CONTROLPARENT) && !IsCommandKey(msg)) return FALSE;
+    // right in it, as the task editor's parameter pages do: those are parts of their dialog.) The
+    // arrows move within a group of the page's controls, which only the page can walk: the
+    // holder's dialog manager, walking its own controls to find the one before, never comes back
+    // into a page that a control which is no control parent holds (the tab control). A page that
+    // is a control of its holder (DS_CONTROL) leaves every other key (Tab, mnemonics) to the
+    // holder, so that Tab moves through the page's controls and the holder's alike; a child
+    // dialog that is not one keeps all its keys, as the holder's Tab never enters it.
+    if ((GetStyle() & WS_CHILD) && (GetExStyle() & WS_EX_CONTROLPARENT) && !IsCommandKey(msg) && !IsArrowKey(msg))
+        return FALSE;
     return ::IsDialogMessageA(m_hWnd, msg);
 }
 

@@ -28,12 +28,16 @@ public:
 
     // Ends a modal dialog with the result (hides a modeless one).
     void EndDialog(int result);
-    virtual BOOL OnInitDialog();  // UpdateData(FALSE); TRUE: the system sets the focus
+    // UpdateData(FALSE); TRUE: the system sets the focus. A top-level dialog that it left where
+    // the template put it is then centred over its owner (CWnd::CenterWindow).
+    virtual BOOL OnInitDialog();
     virtual void OnOK();          // UpdateData(TRUE), then EndDialog(IDOK); stays open on failure
     virtual void OnCancel();      // EndDialog(IDCANCEL)
 
     // Keys and mouse messages through IsDialogMessage. A page (a child dialog with DS_CONTROL)
     // takes only Enter and Escape, for its own commands; the dialog holding it does the rest.
+    // A top-level dialog with a tab control turns its pages with Ctrl+Tab and Ctrl+PgDn (next),
+    // Ctrl+Shift+Tab and Ctrl+PgUp (previous), with the notifications of a click on the tab.
     BOOL PreTranslateMessage(MSG* msg) override;
     BOOL OnCmdMsg(UINT id, int code, void* extra, void* handlerInfo) override;
     void GotoDlgCtrl(CWnd* control);

@@ -8,6 +8,7 @@
 #include "classlib/Controls.h"
 #include "classlib/ExceptionBarrier.h"
 #include "classlib/TempMap.h"
+#include <algorithm>
 #include <set>
 #include <string>
 #include <unordered_map>
@@ -315,6 +316,8 @@ LRESULT CWnd::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     return ::DefWindowProcA(m_hWnd, message, wParam, lParam);
 }
 
+const MSG* CWnd::GetCurrentMessage() { return &State().current; }
+
 LRESULT CWnd::Default() {
     const MSG& m = State().current;
     return DefWindowProc(m.message, m.wParam, m.lParam);
@@ -555,11 +558,68 @@ BOOL CWnd::SetWindowPos(const CWnd* insertAfter, int x, int y, int cx, int cy, U
     return m_hWnd && ::SetWindowPos(m_hWnd, SafeHandle(insertAfter), x, y, cx, cy, flags);
 }
 
+void CWnd::CenterWindow() {
+    if (!m_hWnd || (GetStyle() & WS_CHILD)) return;
+    MONITORINFO monitor = {};
+    monitor.cbSize = sizeof(monitor);
+    if (!GetMonitorInfoA(MonitorFromWindow(m_hWnd, MONITOR_DEFAULTTONEAREST), &monitor)) return;
+    const CRect work(monitor.rcWork);
+    CRect over = work;
+    HWND owner = ::GetWindow(m_hWnd, GW_OWNER);
+    if (owner && ::IsWindowVisible(owner) && !::IsIconic(owner)) ::GetWindowRect(owner, &over);
+    CRect window;
+    GetWindowRect(&window);
+    LONG x = over.left + (over.Width() - window.Width()) / 2;
+    LONG y = over.top + (over.Height() - window.Height()) / 2;
+    // An owner near the edge of the screen must not push the window off it.
+    x = std::max<LONG>(work.left, std::min<LONG>(x, work.right - window.Width()));
+    y = std::max<LONG>(work.top, std::min<LONG>(y, work.bottom - window.Height()));
+    ::SetWindowPos(m_hWnd, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 // ---- State, style, painting ----------------------------------------------------------------------
+
+namespace {
+bool HoldsFocus(HWND window) {
+    HWND focus = ::GetFocus();
+    return focus && (focus == window || ::IsChild(window, focus));
+}
+
+bool IsDialogWindow(HWND window) { return ::GetClassLongA(window, GCW_ATOM) == 32770; }  // WC_DIALOG
+
+// The system takes the focus from a window that is disabled and gives it to nobody: Tab, the
+// arrows and Escape would then reach no control of the dialog until a click. So the focus goes
+// on where Tab would take it: to the next control that can take it in the innermost dialog
+// holding the window (a page keeps it), else in the dialogs around that one.
+void HandFocusOn(HWND disabled) {
+    HWND root = ::GetAncestor(disabled, GA_ROOT);
+    for (HWND holder = ::GetParent(disabled); holder; holder = ::GetParent(holder)) {
+        if (IsDialogWindow(holder)) {
+            HWND next = ::GetNextDlgTabItem(holder, disabled, FALSE);
+            if (next && next != disabled && !::IsChild(disabled, next)) {
+                if (IsDialogWindow(root))
+                    ::SendMessageA(root, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(next), TRUE);
+                else
+                    ::SetFocus(next);
+                return;
+            }
+        }
+        if (holder == root) break;
+    }
+}
+}  // namespace
 
 BOOL CWnd::ShowWindow(int command) { return m_hWnd && ::ShowWindow(m_hWnd, command); }
 BOOL CWnd::IsWindowVisible() const { return m_hWnd && ::IsWindowVisible(m_hWnd); }
-BOOL CWnd::EnableWindow(BOOL enable) { return m_hWnd && ::EnableWindow(m_hWnd, enable); }
+
+BOOL CWnd::EnableWindow(BOOL enable) {
+    if (!m_hWnd) return FALSE;
+    // Before, while the dialog still sees where the focus comes from (a pushed button gives up
+    // its default look).
+    if (!enable && (GetStyle() & WS_CHILD) && HoldsFocus(m_hWnd)) HandFocusOn(m_hWnd);
+    return ::EnableWindow(m_hWnd, enable);
+}
+
 BOOL CWnd::IsWindowEnabled() const { return m_hWnd && ::IsWindowEnabled(m_hWnd); }
 BOOL CWnd::IsIconic() const { return m_hWnd && ::IsIconic(m_hWnd); }
 

@@ -71,6 +71,8 @@ public:
     virtual LRESULT DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam);
     // The default processing of the message now being handled (unchanged arguments).
     LRESULT Default();
+    // The message now being handled by this thread, for a handler whose arguments leave some out.
+    static const MSG* GetCurrentMessage();
     // The one dispatch function: TRUE when a handler took the message, its answer in *result.
     virtual BOOL OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result);
     // A key or mouse message before it is dispatched; TRUE when it was consumed. The modal loop
@@ -125,6 +127,9 @@ public:
     void MoveWindow(const RECT& rect, BOOL repaint = TRUE);
     // insertAfter: a window, or &wndTop, &wndBottom, &wndTopMost, &wndNoTopMost.
     BOOL SetWindowPos(const CWnd* insertAfter, int x, int y, int cx, int cy, UINT flags);
+    // Centres a top-level window over its owner, or over the work area of its screen when it has
+    // no visible owner, kept inside that work area. A child window stays where it is.
+    void CenterWindow();
     static const CWnd wndTop;
     static const CWnd wndBottom;
     static const CWnd wndTopMost;
@@ -133,6 +138,8 @@ public:
     // State, style and painting.
     BOOL ShowWindow(int command);
     BOOL IsWindowVisible() const;
+    // Disabling the control that holds the focus first hands the focus on to the next control of
+    // its dialog that can take it, as Tab would, rather than to nobody.
     BOOL EnableWindow(BOOL enable = TRUE);
     BOOL IsWindowEnabled() const;
     BOOL IsIconic() const;

@@ -111,10 +111,10 @@ std::vector<char> IniFile::ReadRawSection(const char* section) const {
     return ReadWholeList([&](char* buffer, DWORD size) { return GetPrivateProfileSectionA(section, buffer, size, path_); });
 }
 
-int LastTaskSectionNumber(const IniFile& file) {
+std::vector<int> TaskSectionNumbers(const IniFile& file) {
     const std::vector<char> names =
         ReadWholeList([&](char* buffer, DWORD size) { return GetPrivateProfileSectionNamesA(buffer, size, file.GetPath()); });
-    int last = 0;
+    std::vector<int> numbers;
     for (const char* name = names.data(); *name; name += strlen(name) + 1) {
         // Sections are found by name case-insensitively, but "Task05" is not "Task5".
         if (_strnicmp(name, "Task", 4) != 0) continue;
@@ -124,13 +124,23 @@ int LastTaskSectionNumber(const IniFile& file) {
         const char* p = digits;
         for (; *p >= '0' && *p <= '9' && number <= INT_MAX; ++p) number = number * 10 + (*p - '0');
         if (*p != '\0' || number > INT_MAX) continue;
-        last = std::max(last, static_cast<int>(number));
+        numbers.push_back(static_cast<int>(number));
     }
-    return last;
+    std::sort(numbers.begin(), numbers.end());
+    numbers.erase(std::unique(numbers.begin(), numbers.end()), numbers.end());
+    return numbers;
+}
+
+std::vector<int> TaskSectionsToLoad(const IniFile& file) {
+    std::vector<int> numbers = TaskSectionNumbers(file);
+    const int count = file.ReadInt("General", "TasksCount", 0);
+    numbers.erase(std::upper_bound(numbers.begin(), numbers.end(), std::max(0, count)), numbers.end());
+    return numbers;
 }
 
 int LastTaskSectionToLoad(const IniFile& file) {
-    return std::max(0, std::min(file.ReadInt("General", "TasksCount", 0), LastTaskSectionNumber(file)));
+    const std::vector<int> numbers = TaskSectionsToLoad(file);
+    return numbers.empty() ? 0 : numbers.back();
 }
 
 SafeIniReader::SafeIniReader(const CString& path, const CString& section)

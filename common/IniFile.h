@@ -73,11 +73,13 @@ private:
     CString section_;
 };
 
-// The number of the last "Task<N>" section the file holds (0 for none).
-int LastTaskSectionNumber(const IniFile& file);
-// The last section number the loaders of both programs try: TasksCount, but no further than the
-// last task section the file holds, whatever the count says (a hand-edited count far beyond the
-// file must not cost a pass per missing number); 0 at least.
+// The numbers N of the "Task<N>" sections the file holds, ascending, each once.
+std::vector<int> TaskSectionNumbers(const IniFile& file);
+// The task sections both programs load: those the file holds, up to TasksCount. They are walked
+// by the names the file holds, never by counting: one hand-edited [Task2000000] must not cost a
+// pass per number below it.
+std::vector<int> TaskSectionsToLoad(const IniFile& file);
+// The last of TaskSectionsToLoad, 0 for none.
 int LastTaskSectionToLoad(const IniFile& file);
 
 // "%d:%d:%d;%d:%d": local year, month, day, hour and minute.

@@ -122,6 +122,10 @@ public:
     // is created: gives the account what the service must be able to write. 0, or the Win32
     // error that fails the install. The base needs nothing and gives 0.
     virtual DWORD GrantAccountAccess(const char* account);
+    // The uninstall step for a service that logged on as a user account, run once the service is
+    // deleted: takes back what GrantAccountAccess gave. 0, or the Win32 error that fails the
+    // uninstall. The base gave nothing and gives 0.
+    virtual DWORD RevokeAccountAccess(const char* account);
     virtual BOOL Uninstall(CString& errorText, DWORD& error, DWORD timeout = 5000);
     virtual void DebugRun();
     virtual void ShowHelp();

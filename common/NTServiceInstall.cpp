@@ -18,6 +18,17 @@ CString MessageFileBeside(const CString& programPath) {
     CString stem = dot > slash ? programPath.Left(dot) : programPath;
     return stem + ".DLL";
 }
+
+// The account the service logs on as; empty for LocalSystem, and when it cannot be read.
+CString ServiceAccount(CNTServiceControlManager& manager, const char* serviceName) {
+    CNTScmService service;
+    LPQUERY_SERVICE_CONFIGA config = nullptr;
+    if (!manager.OpenService(serviceName, SERVICE_QUERY_CONFIG, service) || !service.QueryConfig(config))
+        return CString();
+    std::unique_ptr<BYTE[]> held(reinterpret_cast<BYTE*>(config));
+    const CString account(config->lpServiceStartName ? config->lpServiceStartName : "");
+    return account.CompareNoCase("LocalSystem") == 0 ? CString() : account;
+}
 }  // namespace
 
 BOOL CNTService::Install(CString& errorText, DWORD& error) {
@@ -88,6 +99,8 @@ BOOL CNTService::Install(CString& errorText, DWORD& error) {
 
 DWORD CNTService::GrantAccountAccess(const char*) { return 0; }
 
+DWORD CNTService::RevokeAccountAccess(const char*) { return 0; }
+
 BOOL CNTService::Uninstall(CString& errorText, DWORD& error, DWORD timeout) {
     errorText.Empty();
     error = 0;
@@ -110,6 +123,9 @@ BOOL CNTService::Uninstall(CString& errorText, DWORD& error, DWORD timeout) {
         ReportError(0xC0000007, eventText);
         return FALSE;
     }
+
+    // Read while the service is there: what its account was given goes with it.
+    const CString account = ServiceAccount(manager, m_sServiceName);
 
     SERVICE_STATUS status = {};
     if (service.QueryStatus(status) && status.dwCurrentState != SERVICE_STOPPED) {
@@ -134,9 +150,18 @@ BOOL CNTService::Uninstall(CString& errorText, DWORD& error, DWORD timeout) {
         return FALSE;
     }
 
+    // A failure here leaves the service deleted: the event source is still removed, and the
+    // failure reported after it.
+    const DWORD revokeError = account.IsEmpty() ? 0 : RevokeAccountAccess(account);
+
     if (m_bEventLogSource && !CNTEventLogSource::UninstallSource("Application", m_sDisplayName)) {
         error = GetLastError();
         FormatErrorMessage(errorText, IDS_NTSERV_UNINSTALL_EVENT_SOURCE, error, FALSE);
+        return FALSE;
+    }
+    if (revokeError) {
+        error = revokeError;
+        FormatErrorMessage(errorText, IDS_NTSERV_UNINSTALL_REVOKE_ACCESS, error, FALSE);
         return FALSE;
     }
     return TRUE;

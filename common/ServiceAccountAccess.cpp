@@ -1,5 +1,4 @@
 #include "common/ServiceAccountAccess.h"
-#include "classlib/CRegKey.h"
 #include "classlib/HandleOwner.h"
 #include "common/AppData.h"
 #include "common/Exception.h"
@@ -9,6 +8,7 @@
 #include <vector>
 
 namespace {
+ServiceAccountAccess::GetSecurityFunction g_getSecurity = nullptr;
 ServiceAccountAccess::SetSecurityFunction g_setSecurity = nullptr;
 
 // Memory the security functions hand out with LocalAlloc.
@@ -32,18 +32,20 @@ std::vector<BYTE> LookUpSid(const char* fullName, DWORD& error) {
     return sid;
 }
 
-// Adds an entry allowing the rights to the SID to the object's access list, keeping every other.
-DWORD Grant(const CString& objectName, SE_OBJECT_TYPE type, PSID sid, DWORD rights, DWORD inheritance) {
+// Changes the object's access list for the SID (GRANT_ACCESS: adds an entry allowing the rights;
+// REVOKE_ACCESS: removes the SID's own allowing entries), keeping every other entry.
+DWORD ChangeAccess(const CString& objectName, SE_OBJECT_TYPE type, PSID sid, ACCESS_MODE mode, DWORD rights,
+                   DWORD inheritance) {
     PACL oldList = nullptr;
     PSECURITY_DESCRIPTOR descriptor = nullptr;
     CString name(objectName);
-    DWORD error = GetNamedSecurityInfoA(name.GetBuffer(), type, DACL_SECURITY_INFORMATION, nullptr, nullptr, &oldList,
-                                        nullptr, &descriptor);
+    DWORD error = (g_getSecurity ? g_getSecurity : &GetNamedSecurityInfoA)(
+        name, type, DACL_SECURITY_INFORMATION, nullptr, nullptr, &oldList, nullptr, &descriptor);
     ScopedLocalMemory heldDescriptor(descriptor);
     if (error != ERROR_SUCCESS) return error;
     EXPLICIT_ACCESSA entry = {};
     entry.grfAccessPermissions = rights;
-    entry.grfAccessMode = GRANT_ACCESS;
+    entry.grfAccessMode = mode;
     entry.grfInheritance = inheritance;
     entry.Trustee.TrusteeForm = TRUSTEE_IS_SID;
     entry.Trustee.TrusteeType = TRUSTEE_IS_USER;
@@ -55,29 +57,50 @@ DWORD Grant(const CString& objectName, SE_OBJECT_TYPE type, PSID sid, DWORD righ
     return (g_setSecurity ? g_setSecurity : &SetNamedSecurityInfoA)(name.GetBuffer(), type, DACL_SECURITY_INFORMATION,
                                                                     nullptr, nullptr, newList, nullptr);
 }
+
+// The data folder, made when missing (so that the files the service makes later inherit what the
+// folder is given); 0 or the error.
+DWORD DataFolder(CString& folder) {
+    try {
+        AppData::GetLogsFolder();
+        folder = AppData::GetDataFolder();
+        return 0;
+    } catch (const Exception&) {
+        const DWORD error = GetLastError();
+        return error ? error : ERROR_PATH_NOT_FOUND;
+    }
+}
 }  // namespace
 
-void ServiceAccountAccess::SetSecurityFunctionForTesting(SetSecurityFunction function) { g_setSecurity = function; }
+void ServiceAccountAccess::SetSecurityFunctionsForTesting(GetSecurityFunction get, SetSecurityFunction set) {
+    g_getSecurity = get;
+    g_setSecurity = set;
+}
 
 DWORD ServiceAccountAccess::GrantServiceData(const char* account) {
     DWORD error = 0;
     std::vector<BYTE> sid = LookUpSid(account, error);
     if (error) return error;
     CString folder;
-    try {
-        // Made here when missing, so that the files the service makes later inherit the entry.
-        AppData::GetLogsFolder();
-        folder = AppData::GetDataFolder();
-    } catch (const Exception&) {
-        error = GetLastError();
-        return error ? error : ERROR_PATH_NOT_FOUND;
-    }
-    error = Grant(folder, SE_FILE_OBJECT, sid.data(), kFolderRights, SUB_CONTAINERS_AND_OBJECTS_INHERIT);
+    error = DataFolder(folder);
     if (error) return error;
-    // Made when missing, so that there is a key to give the rights on.
-    CRegKey key;
-    error = key.Create(HKEY_LOCAL_MACHINE, Generator::GetSettingsKey(), KEY_READ);
+    return ChangeAccess(folder, SE_FILE_OBJECT, sid.data(), GRANT_ACCESS, kFolderRights,
+                        SUB_CONTAINERS_AND_OBJECTS_INHERIT);
+}
+
+DWORD ServiceAccountAccess::RevokeServiceData(const char* account) {
+    DWORD error = 0;
+    std::vector<BYTE> sid = LookUpSid(account, error);
+    // An account that is gone can no longer use what it was given.
+    if (error == ERROR_NONE_MAPPED) return 0;
     if (error) return error;
-    return Grant(CString("MACHINE\\") + Generator::GetSettingsKey(), SE_REGISTRY_KEY, sid.data(), kKeyRights,
-                 NO_INHERITANCE);
+    CString folder;
+    error = DataFolder(folder);
+    if (error) return error;
+    error = ChangeAccess(folder, SE_FILE_OBJECT, sid.data(), REVOKE_ACCESS, 0, NO_INHERITANCE);
+    if (error) return error;
+    // Installs of the previous version gave the account the settings key too.
+    error = ChangeAccess(CString("MACHINE\\") + Generator::GetSettingsKey(), SE_REGISTRY_KEY, sid.data(),
+                         REVOKE_ACCESS, 0, NO_INHERITANCE);
+    return error == ERROR_FILE_NOT_FOUND ? 0 : error;
 }

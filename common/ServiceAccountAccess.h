@@ -1,6 +1,7 @@
-// What a service installed under a user account must be allowed to write: the data folder (the
-// task file's LastRun and LastEvent, the log files) and the product's settings key (the count of
-// running tasks). Installed by an administrator, both are read-only to an ordinary account.
+// What a service installed under a user account must be allowed to write, the data folder (the
+// task file's LastRun and LastEvent, the log files), given at install and taken back at
+// uninstall. The product's settings key is not given: it also holds ProgramPath, the folder of
+// the program the service starts (under LocalSystem too), and a key's rights cover all its values.
 #pragma once
 #include "classlib/CString.h"
 #include <accctrl.h>
@@ -9,17 +10,23 @@ class ServiceAccountAccess {
 public:
     // Modify rights on the folder, inherited by the files and folders in it.
     static constexpr DWORD kFolderRights = FILE_GENERIC_READ | FILE_GENERIC_WRITE | FILE_GENERIC_EXECUTE | DELETE;
-    // Reading and setting values of the key (KEY_WRITE, which the service opens it with).
-    static constexpr DWORD kKeyRights = KEY_READ | KEY_WRITE;
 
-    // Grants the account both: the data folder (AppData, made with its Logs folder when missing)
-    // and the settings key under HKEY_LOCAL_MACHINE (Generator::GetSettingsKey, made when
-    // missing). Gives 0, or the Win32 error of the step that failed.
+    // Grants the account the data folder (AppData, made with its Logs folder when missing). Gives
+    // 0, or the Win32 error of the step that failed.
     static DWORD GrantServiceData(const char* account);
+    // Takes back what GrantServiceData gave: the account's own allowing entries leave the data
+    // folder's access list (and what the files in it inherited from them), and the settings key's,
+    // which installs of the previous version gave. Gives 0, also for an account the system no
+    // longer knows, or the Win32 error of the step that failed.
+    static DWORD RevokeServiceData(const char* account);
 
-    // Tests: what sets an object's access list instead of SetNamedSecurityInfoA (null: that one
-    // again). Wine keeps no access lists on files, so a test looks at the list given here.
+    // Tests: what reads and sets an object's access list instead of GetNamedSecurityInfoA and
+    // SetNamedSecurityInfoA (null: those again). Wine keeps no access lists on files, so a test
+    // keeps the lists itself. A descriptor handed out is freed with LocalFree.
+    typedef DWORD(WINAPI* GetSecurityFunction)(LPCSTR name, SE_OBJECT_TYPE type, SECURITY_INFORMATION what,
+                                               PSID* owner, PSID* group, PACL* dacl, PACL* sacl,
+                                               PSECURITY_DESCRIPTOR* descriptor);
     typedef DWORD(WINAPI* SetSecurityFunction)(LPSTR name, SE_OBJECT_TYPE type, SECURITY_INFORMATION what,
                                                PSID owner, PSID group, PACL dacl, PACL sacl);
-    static void SetSecurityFunctionForTesting(SetSecurityFunction function);
+    static void SetSecurityFunctionsForTesting(GetSecurityFunction get, SetSecurityFunction set);
 };

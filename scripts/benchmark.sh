@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
 # Benchmark (x86_64 build, under Wine, in a private prefix): the time of one examination with
-# 10, 100 and 1,000 Periodical tasks that are not due, building the text editor's buffer from a
-# two-month log, drawing and scrolling the text view over it, the text editor control loading and
-# following a log, the HTML label's measuring and drawing passes (also over hostile markup), then
-# the installed service's CPU time over one idle minute with 100 such tasks, then the manager: its
-# start-up with 100 tasks and a two-month log, a refresh of its Tasks and Logs pages, and its CPU
-# time over one idle minute.
+# 10, 100 and 1,000 Periodical tasks that are not due, the load of a task file whose two sections
+# lie millions of numbers apart in the service and in the manager, building the text editor's
+# buffer from a two-month log, drawing and scrolling the text view over it, the text editor
+# control loading and following a log, the HTML label's measuring and drawing passes (also over
+# hostile markup), then the installed service's CPU time over one idle minute with 100 such
+# tasks, then the manager: its start-up with 100 tasks and a two-month log, a refresh of its Tasks
+# and Logs pages, and its CPU time over one idle minute.
 #   scripts/benchmark.sh [SECONDS]
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
@@ -24,7 +25,8 @@ cmake --build "$build" -j"$(nproc)" \
 
 service_session_begin "$bench/Orvanti Service" $((seconds + 120))
 
-echo "== One examination (COrvService::ManageTasks), Periodical tasks not due"
+echo "== One examination (COrvService::ManageTasks), Periodical tasks not due; then a task file"
+echo "   whose two sections lie far apart, loaded by the service and by the manager"
 run "$(win "$build/bin/ExaminationBenchmark.exe")"
 
 echo

@@ -41,7 +41,7 @@ public:
     // Auto-indent after a typed line break.
     void OnTextEdited(int action, const char* text) override;
     // A buffer is attached and it is not read-only.
-    virtual BOOL IsEditable();
+    BOOL IsEditable() override;
 
     // The view's flag, copied into the buffer attached now (and by the control into each later one).
     void SetReadOnly(BOOL readOnly);

@@ -152,7 +152,23 @@ void CTextView::OnDestroy() {
 
 BOOL CTextView::OnEraseBkgnd(CDC*) { return TRUE; }
 
-UINT CTextView::OnGetDlgCode() { return CWnd::OnGetDlgCode() | DLGC_WANTALLKEYS; }
+namespace {
+// Tab or Shift+Tab alone: the keys with which a dialog moves between its controls.
+bool IsNavigationKey(const MSG* msg) {
+    return msg && (msg->message == WM_KEYDOWN || msg->message == WM_CHAR) && msg->wParam == VK_TAB &&
+           GetKeyState(VK_CONTROL) >= 0 && GetKeyState(VK_MENU) >= 0;
+}
+}  // namespace
+
+BOOL CTextView::IsEditable() { return FALSE; }
+
+UINT CTextView::OnGetDlgCode() {
+    const UINT code = CWnd::OnGetDlgCode();
+    // The dialog asks with the key it is about to act on.
+    const MSG* key = reinterpret_cast<const MSG*>(GetCurrentMessage()->lParam);
+    if (!IsEditable() && IsNavigationKey(key)) return code;
+    return code | DLGC_WANTALLKEYS;
+}
 
 void CTextView::OnSysColorChange() {
     CWnd::OnSysColorChange();
@@ -160,6 +176,7 @@ void CTextView::OnSysColorChange() {
 }
 
 BOOL CTextView::PreTranslateMessage(MSG* msg) {
+    if (IsNavigationKey(msg) && !IsEditable()) return CWnd::PreTranslateMessage(msg);
     if (msg->message >= WM_KEYFIRST && msg->message <= WM_KEYLAST && m_hAccel && m_hWnd &&
         TranslateAcceleratorA(m_hWnd, m_hAccel, msg))
         return TRUE;

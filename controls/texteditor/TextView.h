@@ -96,6 +96,9 @@ public:
     virtual int ParseLine(int state, int line, CTextBlockList* blocks);
     virtual int ParseMarkupLine(int state, int line, CTextBlockList* blocks);
     virtual int ParseLogLine(int state, int line, CTextBlockList* blocks);
+    // Whether the user may change the text; never in this read view. A view that cannot be
+    // edited has nothing to indent: it leaves Tab and Shift+Tab to its dialog's navigation.
+    virtual BOOL IsEditable();
     // Where the cursors, the keys and the margin icons are loaded from.
     virtual HINSTANCE GetResourceHandle();
     virtual int GetLineCount();

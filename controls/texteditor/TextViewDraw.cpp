@@ -20,6 +20,11 @@ const int kIconSize = 16;
 void CTextView::OnPaint() {
     CRect client;
     GetClientRect(&client);
+    // The rows go through a client DC, which, unlike painting's own, leaves the caret on the
+    // screen: drawn over, its next blink or its hiding as the focus leaves would invert the new
+    // pixels and leave a bar where no caret is.
+    const bool caret = m_bFocused;
+    if (caret) HideCaret();
     if (!client.IsRectEmpty()) {
         // Every row, whatever the update region: a row is drawn whole off-screen and copied.
         CClientDC dc(this);
@@ -41,6 +46,7 @@ void CTextView::OnPaint() {
             }
         }
     }
+    if (caret) ShowCaret();
     CWnd::OnPaint();  // validates
 }
 

@@ -1,5 +1,6 @@
 #include "OrvService/DelayedNotifier.h"
 #include "OrvService/FolderWatcher.h"
+#include "support/GuiTestSupport.h"
 #include "support/TestSupport.h"
 #include <gtest/gtest.h>
 #include <algorithm>
@@ -97,6 +98,22 @@ BOOL WINAPI RefuseWatchPackets(HANDLE port, DWORD bytes, ULONG_PTR key, LPOVERLA
     return key == 0 && PostQueuedCompletionStatus(port, bytes, key, overlapped);
 }
 
+// Holds the worker thread in its first change packet of g_hooked until let go (never for ever),
+// then counts the packets of that folder it goes on to handle.
+ScopedHandle g_holding(CreateEventA(nullptr, TRUE, FALSE, nullptr));
+ScopedHandle g_letGo(CreateEventA(nullptr, TRUE, FALSE, nullptr));
+std::atomic<int> g_packetsAfterHold(0);
+
+void HoldInFirstChangePacket(const CString& folder, LONG state) {
+    if (folder.str() != g_hooked) return;
+    if (WaitForSingleObject(g_holding.Get(), 0) == WAIT_OBJECT_0) {
+        ++g_packetsAfterHold;
+    } else if (state == WatchInfo::kWatching) {
+        SetEvent(g_holding.Get());
+        WaitForSingleObject(g_letGo.Get(), 90000);
+    }
+}
+
 }  // namespace
 
 TEST(FolderWatcherTest, RefusedWatchesReportTheirCodes) {
@@ -181,18 +198,70 @@ TEST(FolderWatcherTest, RewatchingUnderAnotherLetterCaseRestartsTheWatch) {
     EXPECT_EQ(0, handler.GetWatcherUseCount());
 }
 
-TEST(FolderWatcherTest, UnwatchAllWithoutWatchesIsFalseAndTheWatcherWorksAfterwards) {
+// Each round ends the watcher's thread another way: answered; never told (its quit packet
+// refused); held in a change packet, answering nothing. The stop always ends (it once waited for
+// ever), within one limit for all the watches, and lets the client go; the held thread's watches
+// are not freed under it; the watcher works again.
+TEST(FolderWatcherTest, UnwatchAllEndsWhenItsThreadCannotBeToldToAndTheWatcherWorksAfterwards) {
+    struct Round {
+        const char* what;
+        CompletionPoster poster;
+        bool held;
+        DWORD left;
+    };
+    const Round rounds[] = {
+        {"answered", nullptr, false, 0},
+        {"quit refused", testing_support::RefuseQuitPacket, false, ERROR_NO_SYSTEM_RESOURCES},
+        {"held in a packet", nullptr, true, ERROR_TIMEOUT},
+        {"answered after a thread was left", nullptr, false, 0},
+    };
+    const DWORD withinLimit = FolderWatcher::kAnswerLimitMs + 2500;  // not one limit per watch
     ScratchFolder dir;
+    const CString a = dir.File("a"), b = dir.File("b");
+    CreateDirectoryA(a, nullptr);
+    CreateDirectoryA(b, nullptr);
     Recorder handler;
     FolderWatcher watcher;
     EXPECT_FALSE(watcher.UnwatchAll());
-    for (int round = 0; round < 2; ++round) {
-        ASSERT_EQ(0u, watcher.WatchDirectory(dir.Path(), kFilter, &handler, false));
-        CString name;
-        name.Format("round%d.txt", round);
-        WriteFileBytes(dir.File(name), "x");
-        EXPECT_TRUE(WaitFor([&] { return handler.Has("added " + dir.File(name).str()); }));
-        EXPECT_TRUE(watcher.UnwatchAll());
+    testing_support::Watchdog deadline(60);
+    for (const Round& round : rounds) {
+        SCOPED_TRACE(round.what);
+        ASSERT_EQ(0u, watcher.WatchDirectory(a, kFilter, &handler, false));
+        ASSERT_EQ(0u, watcher.WatchDirectory(b, kFilter, &handler, false));
+        g_hooked = a.str();
+        SetPacketHookForTesting(round.held ? HoldInFirstChangePacket : nullptr);
+        const CString changed = a + "\\" + round.what + ".txt";
+        WriteFileBytes(changed, "x");
+        DWORD start = GetTickCount();
+        if (round.held) {
+            ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(g_holding.Get(), 10000));
+            // A start the held thread cannot answer ends too, and nothing is watched for it.
+            EXPECT_EQ(static_cast<DWORD>(ERROR_TIMEOUT), watcher.WatchDirectory(dir.Path(), kFilter, &handler, false));
+            EXPECT_LT(GetTickCount() - start, withinLimit);
+            EXPECT_EQ(2, watcher.GetWatchCount());
+        } else {
+            EXPECT_TRUE(WaitFor([&] { return handler.Has("added " + changed.str()); }));
+        }
+        const size_t callsBefore = handler.Calls().size();
+        SetCompletionPosterForTesting(round.poster);
+        DWORD left = 1;
+        start = GetTickCount();
+        EXPECT_TRUE(watcher.UnwatchAll(&left));
+        EXPECT_LT(GetTickCount() - start, withinLimit);
+        SetCompletionPosterForTesting(nullptr);
+        EXPECT_EQ(round.left, left);
+        EXPECT_EQ(nullptr, handler.GetWatcher());
+        // The notification thread goes with the last watch, also when watches were left behind.
+        EXPECT_EQ(0u, DelayedThreadNotifier::GetThreadId());
+        if (round.held) {
+            SetEvent(g_letGo.Get());
+            // The thread reads its watch after it was left behind; the client hears nothing more.
+            EXPECT_TRUE(WaitFor([] { return g_packetsAfterHold > 0; }));
+            EXPECT_FALSE(WaitFor([&] { return handler.Calls().size() != callsBefore; }, 500));
+        } else {
+            const std::vector<std::string> calls = handler.Calls(), last(calls.end() - 2, calls.end());
+            EXPECT_EQ(std::vector<std::string>({"stopped " + a.str(), "stopped " + b.str()}), last);
+        }
         EXPECT_FALSE(watcher.UnwatchAll());
     }
 }

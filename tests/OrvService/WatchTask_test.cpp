@@ -211,6 +211,13 @@ TEST_F(WatchTaskTest, AWatchTheWatcherGaveUpIsLoggedOnceWithItsFolderAndTask) {
     EXPECT_NE(std::string::npos, at);
     EXPECT_EQ(std::string::npos, log.find(line, at + 1));
     EXPECT_EQ(std::string::npos, log.find("Stopped watching folder " + scratch_.File("site").str() + " "));
+
+    // A watcher thread that cannot be told to end is left behind: the stop goes on and says so.
+    SetCompletionPosterForTesting(testing_support::RefuseQuitPacket);
+    task->Stop();
+    SetCompletionPosterForTesting(nullptr);
+    EXPECT_NE(std::string::npos, LogText().find("  Unable to end the folder watcher of Task1 (error 1450): its thread "
+                                                "is left waiting, and the task stops all the same.\r\n"));
 }
 
 TEST_F(WatchTaskTest, DueAfterElevenQuietMinutesWithoutARunSince) {

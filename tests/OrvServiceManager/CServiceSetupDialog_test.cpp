@@ -82,6 +82,7 @@ TEST_F(SetupPageTest, TheLayoutFollowsTheStateAndTheAccountChoice) {
 TEST_F(SetupPageTest, InstallChecksTheAdministratorAndTheAccountBeforeRunningTheServiceProgram) {
     const CString args = UseProbe();
     const std::string me = GetCurrentAccountName().str();
+    const std::string padded = " " + me + "  ";
     const struct {
         bool administrator;
         const char* name;  // null: LocalSystem
@@ -91,8 +92,11 @@ TEST_F(SetupPageTest, InstallChecksTheAdministratorAndTheAccountBeforeRunningThe
     } cases[] = {
         {false, nullptr, "", "You have to be logged in as Administrator to be able to install the service.", {}},
         {true, "", "", "Problem when installing the service. You should specify a valid user name for the account.", {}},
+        {true, "  \t ", "", "Problem when installing the service. You should specify a valid user name for the account.",
+         {}},
         {true, "NoSuchOrvAccount", "", "Problem when installing the service. Cannot set the specified account to use services.", {}},
         {true, me.c_str(), "say \"hi\" \\", nullptr, {"5", me, "say \"hi\" \\", ""}},
+        {true, padded.c_str(), "", nullptr, {"5", me, "", ""}},
         {true, nullptr, "", nullptr, {"5", "", "", ""}},
     };
     for (const auto& c : cases) {

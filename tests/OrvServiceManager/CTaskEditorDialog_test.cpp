@@ -208,16 +208,39 @@ TEST(TaskEditorTest, ClearEmptiesTheLastRunAndOnlyOkKeepsIt) {
     }
 }
 
-TEST(TaskEditorTest, EnterNeverClosesTaskProperties) {
-    Outcome outcome = Edit(
-        Periodical(),
-        [](HWND d) {
-            HWND path = GetDlgItem(d, IDC_DOCUMENT_PATH);
-            SetFocus(path);
-            PostMessageA(path, WM_KEYDOWN, VK_RETURN, 0);
-        },
-        0);
-    EXPECT_FALSE(outcome.accepted);
+TEST(TaskEditorTest, EnterNeverClosesTaskPropertiesAndTheFocusNeverVanishes) {
+    const struct Case {
+        const char* what;
+        int focus;
+        std::vector<UINT> keys;
+        // The id of the control with the focus (0: none) at the start and after each key, then
+        // -1 when no key closed the dialog.
+        std::vector<int> log;
+    } cases[] = {
+        {"Enter in the document path", IDC_DOCUMENT_PATH, {VK_RETURN}, {IDC_DOCUMENT_PATH, IDC_DOCUMENT_PATH, -1}},
+        {"Clear, disabling itself, hands the focus on, and Tab and Escape work", IDC_CLEAR_LAST_RUN,
+         {VK_SPACE, VK_TAB, VK_ESCAPE}, {IDC_CLEAR_LAST_RUN, IDC_INTERVAL, IDC_LAST_RUN}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::vector<int> log;
+        RepeatWhileDisturbed([&](bool& disturbed) {
+            log.clear();
+            auto note = [&](HWND) { log.push_back(GetDlgCtrlID(GetFocus())); };
+            auto start = [&](HWND dialog) {
+                SetFocus(FindControl(dialog, c.focus));
+                note(dialog);
+            };
+            auto end = [&](HWND dialog) {
+                log.push_back(-1);
+                PostCommand(dialog, IDCANCEL);
+            };
+            ModalAnswerer keys("Task Properties", PressKeys(start, c.keys, note, end, disturbed));
+            EditableTaskPtr task = Periodical();
+            EXPECT_FALSE(TaskEditor::EditTask(nullptr, task));
+        });
+        EXPECT_EQ(c.log, log);
+    }
 }
 
 TEST(TaskEditorTest, TheDayPageMapsWeekDayNumbersToTheirBoxesAndShowsOnlyTheTime) {

@@ -162,6 +162,11 @@ TEST_F(TasksPageTest, TheFileIsReadAgainWhenItsTimeOrSizeDiffersFromTheLastLoad)
     page_->ShowWindow(SW_SHOW);
     page_->OnPageShown();
     EXPECT_EQ(3u, Rows().size());
+
+    // A file deleted meanwhile holds no tasks any more.
+    ASSERT_TRUE(DeleteFileA(data_.TasksIni()));
+    Tick();
+    EXPECT_TRUE(Rows().empty());
 }
 
 // Windows' list view reports a change for every text it sets; Wine's does not, so the test's

@@ -7,6 +7,7 @@
 #include "OrvServiceManager/TaskFile.h"
 #include "common/AppData.h"
 #include "common/Exception.h"
+#include "support/GuiTestSupport.h"
 #include "support/TestSupport.h"
 #include <gtest/gtest.h>
 #include <cstring>
@@ -174,21 +175,33 @@ TEST_F(TaskFileTest, RemoveAndEditWriteOnlyTheSectionThatStillHoldsTheChosenTask
     const char* const a = "Type=Periodical\0Interval=3\0OrvPath=a.orv\0";
     const char* const b = "Type=Watch\0OrvPath=b.orv\0";
     const char* const c = "Type=Periodical\0Interval=5\0OrvPath=c.orv\0";
+    // Tasks of one kind on one document, told apart by another key than Type and OrvPath.
+    const char* const at9 = "Type=DayScheduled\0Hour=9\0Minutes=0\0DaysCount=1\0Day1=2\0OrvPath=d.orv\0";
+    const char* const at18 = "Type=DayScheduled\0Hour=18\0Minutes=0\0DaysCount=1\0Day1=2\0OrvPath=d.orv\0";
+    const char* const twoDays = "Type=DayScheduled\0Hour=9\0Minutes=0\0DaysCount=2\0Day1=2\0Day2=4\0OrvPath=d.orv\0";
+    const char* const every5 = "Type=Periodical\0Interval=5\0OrvPath=a.orv\0";
     const struct {
+        std::initializer_list<const char*> listed;     // the file the list is loaded from
         std::initializer_list<const char*> meanwhile;  // the file the other writer leaves
         bool edit;                                     // else remove
         int chosen;                                    // list index of the chosen task
         std::vector<std::string> paths;               // what the file then holds, in order
     } cases[] = {
-        {{a, b, c}, false, 0, {"b.orv", "c.orv"}},          // appended
-        {{a, b, c}, true, 1, {"a.orv", "b2.orv", "c.orv"}},  // appended
-        {{b}, false, 1, {"b.orv"}},                          // Task1 removed: Task2 is gone
-        {{b}, true, 1, {"b.orv"}},
-        {{a, "Type=Watch\0OrvPath=other.orv\0"}, true, 1, {"a.orv", "other.orv"}},  // another document
+        {{a, b}, {a, b, c}, false, 0, {"b.orv", "c.orv"}},          // appended
+        {{a, b}, {a, b, c}, true, 1, {"a.orv", "b2.orv", "c.orv"}},  // appended
+        {{a, b}, {b}, false, 1, {"b.orv"}},                          // Task1 removed: Task2 is gone
+        {{a, b}, {b}, true, 1, {"b.orv"}},
+        {{a, b}, {a, "Type=Watch\0OrvPath=other.orv\0"}, true, 1, {"a.orv", "other.orv"}},  // another document
+        // The 9:00 run removed: the 18:00 run moved into its section.
+        {{at9, at18}, {at18}, false, 0, {"d.orv"}},
+        {{at9, at18}, {at18}, true, 0, {"d.orv"}},
+        {{at9, b}, {twoDays, b}, false, 0, {"d.orv", "b.orv"}},
+        {{a, every5}, {every5}, true, 0, {"a.orv"}},
+        {{at9, at18}, {at9, at18, c}, false, 0, {"d.orv", "c.orv"}},  // appended
     };
     for (const auto& k : cases) {
         SCOPED_TRACE(&k - cases);
-        WriteTasks({a, b});
+        WriteTasks(k.listed);
         const EditableTaskList listed = Load();
         DeleteFileA(Path());
         WriteTasks(k.meanwhile);
@@ -206,22 +219,40 @@ TEST_F(TaskFileTest, RemoveAndEditWriteOnlyTheSectionThatStillHoldsTheChosenTask
             EXPECT_EQ(static_cast<int>(paths.size()), Count());
         } else {
             EXPECT_EQ(before, ReadFileBytes(Path()));
-            EXPECT_EQ(0u, failure.find("Another program changed the task file: Task2 no longer holds the ")) << failure;
+            const std::string changed = "Another program changed the task file: Task" + std::to_string(k.chosen + 1);
+            EXPECT_EQ(0u, failure.find(changed + " no longer holds the ")) << failure;
         }
     }
 }
 
-// A hand-edited TasksCount far beyond the sections the file holds (counting to it never ended).
-TEST_F(TaskFileTest, ACountBeyondTheSectionsCostsNothingAndRemoveWritesNoEmptySection) {
-    for (int count : {3000, 2147483647}) {
-        WriteTasks({"Type=Periodical\0OrvPath=a.orv\0", "Type=Periodical\0OrvPath=b.orv\0"});
-        ASSERT_TRUE(IniFile(Path()).WriteInt(count, "General", "TasksCount"));
-        EditableTaskList tasks = Load();
+// A hand-edited TasksCount, or section number, far beyond the others: only the sections the file
+// holds are walked (counting to two million froze the Tasks page for minutes, to the last int
+// for ever).
+TEST_F(TaskFileTest, ACountOrSectionNumberFarBeyondTheOthersCostsNothing) {
+    const int cases[][2] = {{3000, 2}, {2147483647, 2}, {2000000, 2000000}, {2147483647, 2147483647}};
+    for (const auto& k : cases) {
+        const int count = k[0], last = k[1];  // last: the second section's number
+        SCOPED_TRACE(last);
+        testing_support::WriteFileBytes(Path(), "[General]\r\nTasksCount=" + std::to_string(count) +
+                                                    "\r\n[Task1]\r\nType=Periodical\r\nOrvPath=a.orv\r\n[Task" +
+                                                    std::to_string(last) + "]\r\nType=Periodical\r\n");
+        EditableTaskList tasks;
+        {
+            testing_support::Watchdog deadline(60);
+            tasks = Load();
+        }
         ASSERT_EQ(2u, tasks.size());
+        EXPECT_EQ(last, tasks[1]->GetSectionNumber());
+        if (last == 2147483647) {
+            EXPECT_EQ("No task can be added after Task2147483647, the highest task number the task file can hold.",
+                      Failure([&] { AppendTask(*Make("Type=Periodical\0OrvPath=c.orv\0"), Path()); }));
+        }
+        // The second section moves down one number and leaves nothing at its own.
         RemoveTaskAt(1, *tasks[0], Path());
-        EXPECT_EQ(std::string::npos, ReadFileBytes(Path()).find("[Task2]")) << count;
-        EXPECT_EQ(1, Count());
-        EXPECT_EQ(2, AppendTask(*Make("Type=Periodical\0OrvPath=c.orv\0"), Path()));
+        EXPECT_EQ(std::string::npos, ReadFileBytes(Path()).find("[Task" + std::to_string(last) + "]"));
+        EXPECT_EQ(last - 1, Count());
+        EXPECT_EQ(last - 1, Load().at(0)->GetSectionNumber());
+        EXPECT_EQ(last, AppendTask(*Make("Type=Periodical\0OrvPath=c.orv\0"), Path()));
     }
 }
 

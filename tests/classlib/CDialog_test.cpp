@@ -4,6 +4,7 @@
 #include "common/Exception.h"
 #include "support/GuiTestSupport.h"
 #include <gtest/gtest.h>
+#include <algorithm>
 #include <functional>
 #include <string>
 #include <vector>
@@ -235,6 +236,36 @@ TEST(ModalLoopTest, NestedLoopsKeepTheTimersBelowAndGiveTheOwnerBack) {
     EXPECT_GE(outerTicks, 3);
     EXPECT_TRUE(outerDisabledDuringInner);
     EXPECT_TRUE(outerEnabledAfterInner);
+}
+
+TEST(ModalLoopTest, ADialogOpensCentredOverItsOwnerUnlessItsInitialisationPlacedIt) {
+    MONITORINFO monitor = {};
+    monitor.cbSize = sizeof(monitor);
+    ASSERT_TRUE(GetMonitorInfoA(MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY), &monitor));
+    const CRect work(monitor.rcWork);
+    const struct Case {
+        const char* what;
+        int ownerLeft;  // of a visible 400 x 300 owner, from the work area's; 0: a hidden owner
+        bool placed;    // the initialisation moves the dialog to (7, 9)
+    } cases[] = {{"over its owner", 300, false}, {"over the work area without a visible owner", 0, false},
+                 {"where its initialisation put it", 300, true}, {"inside the work area", -350, false}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const CRect ownerRect(CPoint(work.left + c.ownerLeft, work.top + 200), CSize(400, 300));
+        CWnd owner;
+        const DWORD style = WS_POPUP | (c.ownerLeft ? WS_VISIBLE : 0);
+        ASSERT_TRUE(owner.CreateEx(0, nullptr, "owner", style, ownerRect, nullptr, 0));
+        DialogTemplate t = TestTemplate("placed");
+        ScriptedDialog dialog(t, &owner);
+        if (c.placed) dialog.onInit = [](ScriptedDialog& d) { d.SetWindowPos(nullptr, 7, 9, 0, 0, SWP_NOSIZE); };
+        CRect shown;
+        ModalAnswerer look("placed", [&](HWND d) { return GetWindowRect(d, &shown) && PostMessageA(d, WM_CLOSE, 0, 0); });
+        dialog.DoModal();
+        const CRect over = c.ownerLeft ? ownerRect : work;
+        const CPoint centred(over.left + (over.Width() - shown.Width()) / 2,
+                             over.top + (over.Height() - shown.Height()) / 2);
+        EXPECT_EQ(c.placed ? CPoint(7, 9) : CPoint(std::max<LONG>(work.left, centred.x), centred.y), shown.TopLeft());
+    }
 }
 
 TEST(ExceptionBarrierTest, AHandlersExceptionComesOutOfDoModalAsItself) {

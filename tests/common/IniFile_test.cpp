@@ -165,35 +165,40 @@ TEST(IniFileTest, WritesReportSuccessAndARefusedFile) {
     EXPECT_FALSE(inMissingFolder.WriteInt(1, "General", "TasksCount"));
 }
 
-TEST(IniFileTest, LastTaskSectionNumberCountsOnlyTaskSectionsByExactNumber) {
+TEST(IniFileTest, TaskSectionsToLoadAreTheExactNumbersTheFileHoldsInOrderUpToTheCount) {
     struct Case {
         const char* file;
-        int last;
+        std::vector<int> toLoad;
     };
     const Case cases[] = {
-        {"", 0},
-        {"[General]\r\nTasksCount=2147483647\r\n", 0},
-        {"[General]\r\nTasksCount=3\r\n[Task1]\r\nType=Watch\r\n[Task3]\r\n", 3},
-        {"[task7]\r\n[TASK2]\r\n", 7},
+        {"", {}},
+        {"[General]\r\nTasksCount=2147483647\r\n", {}},
+        {"[General]\r\nTasksCount=3\r\n[Task1]\r\nType=Watch\r\n[Task3]\r\n", {1, 3}},
+        {"[General]\r\nTasksCount=7\r\n[task7]\r\n[TASK2]\r\n[Task7]\r\n", {2, 7}},
         // Not sections a loader would find as Task<N>: a leading zero, a sign, a suffix, no digits.
-        {"[Task05]\r\n[Task-3]\r\n[Task4x]\r\n[Task]\r\n[Tasks9]\r\n[Task0]\r\n[Task2]\r\n", 2},
-        {"[Task2147483647]\r\n[Task2147483648]\r\n[Task99999999999999999999]\r\n", 2147483647},
+        {"[General]\r\nTasksCount=9\r\n[Task05]\r\n[Task-3]\r\n[Task4x]\r\n[Task]\r\n[Tasks9]\r\n[Task0]\r\n"
+         "[Task2]\r\n",
+         {2}},
+        {"[General]\r\nTasksCount=2147483647\r\n[Task2147483647]\r\n[Task2147483648]\r\n"
+         "[Task99999999999999999999]\r\n[Task1]\r\n",
+         {1, 2147483647}},
+        {"[General]\r\nTasksCount=2000000\r\n[Task2147483647]\r\n[Task2000000]\r\n[Task1]\r\n", {1, 2000000}},
     };
     for (const Case& c : cases) {
         ScratchFolder dir;
         const CString path = dir.File("tasks.ini");
         testing_support::WriteFileBytes(path, c.file);
-        EXPECT_EQ(c.last, LastTaskSectionNumber(IniFile(path))) << c.file;
+        EXPECT_EQ(c.toLoad, TaskSectionsToLoad(IniFile(path))) << c.file;
     }
 }
 
-TEST(IniFileTest, LastTaskSectionNumberReadsASectionListLargerThanOneBuffer) {
+TEST(IniFileTest, TaskSectionNumbersReadASectionListLargerThanOneBuffer) {
     ScratchFolder dir;
     IniFile ini(dir.File("tasks.ini"));
     std::string text;
-    for (int n = 1; n <= 1500; ++n) text += "[Task" + std::to_string(n) + "]\r\nType=Watch\r\n";
+    for (int n = 1500; n >= 1; --n) text += "[Task" + std::to_string(n) + "]\r\nType=Watch\r\n";
     testing_support::WriteFileBytes(ini.GetPath(), text);
-    EXPECT_EQ(1500, LastTaskSectionNumber(ini));
+    EXPECT_EQ(1500, TaskSectionNumbers(ini).back());
 }
 
 // ---- SafeIniReader -----------------------------------------------------------------------------

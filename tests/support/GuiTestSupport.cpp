@@ -256,7 +256,23 @@ LRESULT CALLBACK ActivationWatch::CountDeactivations(int code, WPARAM wParam, LP
 
 namespace {
 
-void PressKey(UINT virtualKey) {
+// Holds Shift and Ctrl as the flags say, in the thread's key state that the dialog manager and
+// the controls ask (a posted key changes no key state).
+void HoldModifiers(UINT flags) {
+    BYTE state[256];
+    GetKeyboardState(state);
+    const struct {
+        UINT flag;
+        int keys[3];
+    } modifiers[] = {{kShift, {VK_SHIFT, VK_LSHIFT, 0}}, {kCtrl, {VK_CONTROL, VK_LCONTROL, 0}}};
+    for (const auto& modifier : modifiers)
+        for (int i = 0; modifier.keys[i]; ++i) state[modifier.keys[i]] = (flags & modifier.flag) ? 0x80 : 0;
+    SetKeyboardState(state);
+}
+
+void PressKey(UINT key) {
+    HoldModifiers(key);
+    const UINT virtualKey = key & 0xFFFF;
     HWND focus = GetFocus();
     // One stroke of the key's scan code; going up also says it was down and is released.
     const DWORD down = (MapVirtualKeyA(virtualKey, MAPVK_VK_TO_VSC) << 16) | 1;
@@ -280,19 +296,29 @@ std::function<bool(HWND)> PressKeys(std::function<void(HWND)> start, std::vector
         size_t next = 0;
         bool done = false;
         std::unique_ptr<ActivationWatch> watch;
+        // The foreground window is another program's: the focus is not this thread's to check.
+        void NoteForeground() {
+            HWND foreground = GetForegroundWindow();
+            if (!foreground || GetWindowThreadProcessId(foreground, nullptr) != GetCurrentThreadId())
+                *disturbed = true;
+        }
         void Begin(HWND window) {
             dialog = window;
             watch.reset(new ActivationWatch);
+            NoteForeground();
             start(dialog);
             PostMessageA(chain.Get(), WM_APP, 0, 0);
         }
         void Step() {
             if (done) return;
             if (!IsWindow(dialog)) {  // a key closed it
+                HoldModifiers(0);
                 done = true;
                 return;
             }
             if (watch->Disturbed()) *disturbed = true;
+            NoteForeground();
+            HoldModifiers(0);
             if (next > 0) afterKey(dialog);
             if (next == keys.size()) {
                 end(dialog);

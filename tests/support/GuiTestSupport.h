@@ -143,12 +143,17 @@ private:
     HHOOK hook_;
 };
 
+// Keys for PressKeys held together with Shift or Ctrl: kCtrl | VK_TAB is Ctrl+Tab.
+const UINT kShift = 0x10000;
+const UINT kCtrl = 0x20000;
+
 // An action for ModalAnswerer that works a dialog with the keyboard: `start`, then each key
-// pressed in turn (posted down and up to the window with the focus, as the keyboard delivers it,
-// for the thread's message loop to walk, translate and dispatch) with `afterKey` called once it
-// has been handled, then `end`, after which it answers. Test programs run side by side: when a
-// window of another one took the activation, and with it the focus, away from the dialog while
-// the keys ran, `disturbed` is set (the run says nothing; RepeatWhileDisturbed runs it again).
+// pressed in turn, with the Shift and Ctrl of its flags held (posted down and up to the window
+// with the focus, as the keyboard delivers it, for the thread's message loop to walk, translate
+// and dispatch) with `afterKey` called once it has been handled, then `end`, after which it
+// answers. Test programs run side by side: when a window of another one was in the foreground
+// or took the activation, and with it the focus, away from the dialog while the keys ran,
+// `disturbed` is set (the run says nothing; RepeatWhileDisturbed runs it again).
 std::function<bool(HWND)> PressKeys(std::function<void(HWND)> start, std::vector<UINT> keys,
                                     std::function<void(HWND)> afterKey, std::function<void(HWND)> end,
                                     bool& disturbed);

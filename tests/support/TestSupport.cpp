@@ -170,6 +170,12 @@ RunResult RunProgram(const std::string& program, const std::string& arguments, c
     return result;
 }
 
+BOOL WINAPI RefuseQuitPacket(HANDLE port, DWORD bytes, ULONG_PTR key, LPOVERLAPPED overlapped) {
+    if (key != 0) return PostQueuedCompletionStatus(port, bytes, key, overlapped);
+    SetLastError(ERROR_NO_SYSTEM_RESOURCES);
+    return FALSE;
+}
+
 DWORD RunSelf(const char* arguments, const std::vector<std::pair<std::string, std::string>>& environment) {
     char self[MAX_PATH * 2] = "";
     GetModuleFileNameA(nullptr, self, sizeof(self));

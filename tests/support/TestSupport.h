@@ -82,6 +82,11 @@ struct RunResult {
 // Win32 error as its exit code.
 RunResult RunProgram(const std::string& program, const std::string& arguments, const std::string& outputFile);
 
+// A stand-in for PostQueuedCompletionStatus (the folder watcher's completion poster) that refuses
+// the packet without a key, the one that tells a watcher's thread to end, as a port out of
+// resources would (ERROR_NO_SYSTEM_RESOURCES), and posts every other.
+BOOL WINAPI RefuseQuitPacket(HANDLE port, DWORD bytes, ULONG_PTR key, LPOVERLAPPED overlapped);
+
 // Runs this test program again with the given arguments and the environment variables set
 // (name, value pairs), waits for it and gives its exit code (or a Win32 error code when it cannot
 // start).

@@ -1,8 +1,11 @@
 // Times one examination of the tasks (COrvService::ManageTasks) for 10, 100 and 1,000 Periodical
 // tasks that are not due, each set in a task file of its own in a scratch data folder.
 // ExaminationBenchmark [REPEATS] prints the load time and the shortest, median and longest of
-// REPEATS examinations (default 20) per size.
+// REPEATS examinations (default 20) per size. Then the load, in the service and in the manager,
+// of a task file whose only sections are Task1 and Task2000000, or Task1 and Task2147483647,
+// with TasksCount reaching the second.
 #include "OrvService/OrvService.h"
+#include "OrvServiceManager/TaskFile.h"
 #include "common/AppData.h"
 #include "common/Clock.h"
 #include "common/IniFile.h"
@@ -62,14 +65,37 @@ void RemoveTree(const std::string& folder) {
     RemoveDirectoryA(folder.c_str());
 }
 
-// Written in one go: the private-profile writes would take longer than what is measured.
-void WriteTaskFile(const std::string& path, int count) {
+// Written in one go: the private-profile writes would take longer than what is measured. The
+// sections are numbered 1 to count, or given.
+void WriteTaskFile(const std::string& path, int count, std::vector<int> numbers = {}) {
     const std::string lastRun(FormatIniTime(Clock::Now()));
     std::ofstream out(path.c_str(), std::ios::binary | std::ios::trunc);
     out << "[General]\r\nTasksCount=" << count << "\r\n";
-    for (int n = 1; n <= count; ++n) {
+    if (numbers.empty())
+        for (int n = 1; n <= count; ++n) numbers.push_back(n);
+    for (int n : numbers) {
         out << "[Task" << n << "]\r\nType=Periodical\r\nInterval=24\r\nPriority=/s2\r\n"
             << "OrvPath=C:\\\\Sites\\\\site" << n << ".orv\r\nLastRun=" << lastRun << "\r\n";
+    }
+}
+
+// Loads a task file whose two sections lie far apart, as the service starts and as the
+// manager's Tasks page reloads it.
+void TimeFarApartSections() {
+    std::printf("\n%-28s %12s %12s\n", "sections", "service ms", "manager ms");
+    for (int high : {2000000, 2147483647}) {
+        const std::string folder = NewScratchFolder();
+        AppData::SetDataFolderForTesting(folder.c_str());
+        WriteTaskFile(std::string(AppData::GetTasksIniPath()), high, {1, high});
+        Stopwatch service;
+        COrvService().LoadTasks();
+        const double serviceMs = service.Milliseconds();
+        Stopwatch manager;
+        EditableTaskList tasks;
+        LoadTasks(AppData::GetTasksIniPath(), tasks);
+        std::printf("Task1 and Task%-14d %12.1f %12.1f\n", high, serviceMs, manager.Milliseconds());
+        AppData::SetDataFolderForTesting("");
+        RemoveTree(folder);
     }
 }
 
@@ -106,5 +132,6 @@ int main(int argc, char** argv) {
         AppData::SetDataFolderForTesting("");
         RemoveTree(folder);
     }
+    TimeFarApartSections();
     return 0;
 }

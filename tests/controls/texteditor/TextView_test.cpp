@@ -547,7 +547,16 @@ TEST(TextViewTest, FocusIndicatorsAndAppending) {
     host.buffer.SetLineEndStyle(CTextBuffer::StyleUnix);
     EXPECT_EQ(CString("UNIX"), indicator(ID_EDIT_INDICATOR_CRLF));
 
+    // A repaint while the caret shows, then the focus going, leave no caret drawn.
+    host.parent.ShowWindow(SW_SHOWNOACTIVATE);
+    host.PlaceCursor(CPoint(1, 1));  // after the "x"
+    view.SendMessage(WM_SETFOCUS);
+    view.RedrawWindow();
     view.SendMessage(WM_KILLFOCUS);
+    const CPoint caret = host.PointAt(1, 1);
+    CDC* screen = view.GetDC();
+    EXPECT_EQ(view.GetColor(1), screen->GetPixel(caret.x, caret.y));  // the background
+    view.ReleaseDC(screen);
     ASSERT_EQ(1u, host.parent.notifications.size());
     EXPECT_EQ(static_cast<UINT>(NM_KILLFOCUS), host.parent.notifications[0].code);
     EXPECT_EQ(view.m_hWnd, host.parent.notifications[0].hwndFrom);
