@@ -10,7 +10,8 @@ shims="$scratch/shims"
 mkdir -p "$shims"
 
 # apt-get: no index downloads, no package fetches; installs only what SHIM_INSTALLABLE lists.
-# SHIM_INSTALL_FAILS holds what apt says when every install fails ("\n" between its lines).
+# SHIM_INSTALL_FAILS holds what apt says when every install fails, SHIM_DOWNLOAD_FAILS what it
+# says when a download fails ("\n" between the lines of either).
 cat >"$shims/apt-get" <<'SHIM'
 #!/usr/bin/env bash
 for a in "$@"; do
@@ -20,7 +21,7 @@ for a in "$@"; do
       echo "E: Failed to fetch http://archive.example/dists/bookworm-security/main/binary-i386/Packages.xz  File has unexpected size (1234 != 5678). Mirror sync in progress? [IP: 192.0.2.1 80]" >&2
       echo "E: Some index files failed to download. They have been ignored, or old ones used instead." >&2
       exit 100 ;;
-    download) echo "E: Failed to fetch qemu-user: 404  Not Found" >&2; exit 100 ;;
+    download) printf '%b\n' "${SHIM_DOWNLOAD_FAILS:-E: Failed to fetch qemu-user: 404  Not Found}" >&2; exit 100 ;;
     indextargets) echo "deb bookworm http://archive.example/debian/"; exit 0 ;;
     install)
       for p in "$@"; do
@@ -122,6 +123,10 @@ done
 expect "no emulator yet and none to be fetched: the set-up says so instead of ending in silence" 2 \
   '^setup-i386.sh: unavailable: qemu-user cannot be fetched' \
   env SHIM_PRESENT="wine32:i386" ORV_I386_STATE="$scratch/qemu" "$here/scripts/setup-i386.sh"
+expect "no emulator yet and no room to fetch it: the set-up fails, naming apt's reason" 1 \
+  '^setup-i386.sh: failed: apt-get cannot fetch qemu-user from bookworm-backports \(E: Write error - write \(28: No space left on device\)' \
+  env SHIM_PRESENT="wine32:i386" ORV_I386_STATE="$scratch/qemu" \
+      SHIM_DOWNLOAD_FAILS="E: Write error - write (28: No space left on device)" "$here/scripts/setup-i386.sh"
 
 echo "$passes passed, $failures failed"
 [ "$failures" = 0 ]
