@@ -16,6 +16,12 @@ work="$demo"
 say() { printf '\n== %s\n' "$*"; }
 label() { awk -v name="$1" '{ print "   " name " | " $0 }'; }
 
+say "Setting up what the builds need"
+# On a fresh machine this installs packages for a minute or more: its lines (what it installs,
+# each warning) are shown as they come, the builds' own only in their last line.
+"$here/scripts/setup.sh"
+echo "   everything the builds need is installed"
+
 say "Building the 32-bit deliverables"
 "$here/scripts/build.sh" | tail -n 1
 # Wine runs the 32-bit programs here only under emulation (scripts/smoke-i686.sh does), so the
@@ -76,6 +82,10 @@ for f in "$docs"/*.runs; do tr -d '\r' <"$f" | { grep -v '^query' || true; } | l
 say "Uninstalling"
 svc -uninstall
 installed=0
+# A deleted service stays registered until its process has ended, which the service control
+# manager forces once its kill time-out (60 s) has passed since the stop.
+until=$((SECONDS + 75))
+while run reg query "$svc_key" >/dev/null 2>&1 && [ "$SECONDS" -lt "$until" ]; do sleep 0.5; done
 if run reg query "$svc_key" >/dev/null 2>&1; then echo "   the service is still registered"
 else echo "   the service's registry key is gone"; fi
 
@@ -108,6 +118,17 @@ ORV_DLL_OVERRIDES="netapi32=n,b" run "$(win "$build/bin/ManagerTour.exe")" "$(wi
         echo "   picture demo/screens/$name.png"
       else
         echo "   (no picture of \"$caption\")"
+      fi
+      touch "$screens/$name.done"
+      ;;
+    "shot-area "*)
+      # A failed check's picture: that place of the screen, whatever window covers it.
+      read -r name left top width height <<<"${line#shot-area }"
+      if import -window root -crop "$(printf '%dx%d%+d%+d' "$width" "$height" "$left" "$top")" +repage \
+                "$screens/$name.png" 2>/dev/null; then
+        echo "   picture demo/screens/$name.png"
+      else
+        echo "   (no picture of the screen at $left,$top)"
       fi
       touch "$screens/$name.done"
       ;;

@@ -5,7 +5,9 @@
 # missing, so that on a machine already set up it takes a fraction of a second.
 # Exit codes: 0 ready; 2 the runtime cannot be had on this machine (the archive cannot supply a
 # part, or the kernel refuses the handler), with a last line "setup-i386.sh: unavailable: WHY";
-# any other code: the set-up itself failed, and says where.
+# 1 apt failed for a reason of this machine's own (a dpkg lock held by another install, a broken
+# dpkg state, a full disk), with a last line "setup-i386.sh: failed: WHY" naming apt's reason;
+# any other code: a step of the set-up failed, and says where.
 set -euo pipefail
 setup_name=setup-i386.sh
 . "$(dirname "$0")/setup-lib.sh"
@@ -20,6 +22,18 @@ unavailable() {
   echo "setup-i386.sh: unavailable: $*" >&2
   exit 2
 }
+failed() {
+  echo "setup-i386.sh: failed: $*" >&2
+  exit 1
+}
+# archive_cannot_supply APT_OUTPUT: whether apt's lines put the failure down to the archive: no
+# candidate for a package, dependencies or versions it cannot satisfy, an index or a package it
+# cannot fetch. A lock, an interrupted dpkg or a failing package script are this machine's.
+archive_cannot_supply() {
+  grep -qE "has no installation candidate|Unable to locate package|Couldn't find any package|unmet dependencies|\
+Version '.*' for '.*' was not found|Release '.*' for '.*' was not found|Can't select candidate version|\
+Failed to fetch|Unable to fetch some archives|index files failed to download" <<<"$1"
+}
 
 # Builds of several work trees may set up at once: one at a time, the others then find it done.
 exec 9>"${TMPDIR:-/tmp}/orvanti-setup-i386.lock"
@@ -33,8 +47,11 @@ fi
 if ! installed wine32:i386; then
   echo "Installing: wine32:i386"
   apt_update
-  apt_install --no-install-recommends -- wine32:i386 ||
-    unavailable "the package archive cannot supply wine32:i386 at the versions this system needs ($apt_reason)"
+  if ! apt_install --no-install-recommends -- wine32:i386; then
+    archive_cannot_supply "$apt_output" &&
+      unavailable "the package archive cannot supply wine32:i386 at the versions this system needs ($apt_reason)"
+    failed "apt-get cannot install wine32:i386 ($apt_reason)"
+  fi
 fi
 
 # 2. The emulator, from the backports suite of the machine's own Debian mirror, fetched through
@@ -64,7 +81,9 @@ if [ -z "$major" ] || [ "$major" -lt "$min_qemu" ]; then
   if ! fetched=$(cd "$download" && $SUDO apt-get "${private[@]}" -o Acquire::Retries=3 download -qq \
                    qemu-user/bookworm-backports 2>&1); then
     rm -rf "$download"
-    unavailable "qemu-user cannot be fetched from bookworm-backports ($(printf '%s\n' "$fetched" | grep -m1 '^E:' || echo "apt-get download failed"))"
+    reason=$(printf '%s\n' "$fetched" | grep -m1 '^E:' || echo "apt-get download failed")
+    archive_cannot_supply "$fetched" && unavailable "qemu-user cannot be fetched from bookworm-backports ($reason)"
+    failed "apt-get cannot fetch qemu-user from bookworm-backports ($reason)"
   fi
   # The package holds an emulator for every processor: only the one for 32-bit x86 is kept.
   $SUDO rm -rf "$state/root"

@@ -27,7 +27,8 @@ apt_update() {
 }
 
 # apt_install [APT_OPTIONS... --] PACKAGES...: installs the packages; on failure names them and
-# apt's reason (kept in apt_reason: its first error line), and returns apt's exit code.
+# apt's reason (kept in apt_reason: its first error line; all it said in apt_output), and returns
+# apt's exit code.
 apt_install() {
   local options=() out status
   if [[ " $* " == *" -- "* ]]; then
@@ -36,6 +37,7 @@ apt_install() {
   fi
   status=0
   out=$(DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq "${options[@]}" "$@" 2>&1) || status=$?
+  apt_output=$out
   if [ "$status" -ne 0 ]; then
     apt_reason=$(printf '%s\n' "$out" | grep -m1 '^E:' || echo "apt-get ended with exit code $status")
     echo "${setup_name}: could not install $*:" >&2

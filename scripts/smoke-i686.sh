@@ -24,23 +24,8 @@ say() { printf '\n== %s (at %d s)\n' "$*" "$((SECONDS - started))"; }
 check() { if "${@:2}"; then ok "$1"; else fail "$1"; fi; }
 
 say "Setting up the 32-bit runtime"
-# An archive that cannot supply the runtime for now must not block the whole run: the run is
-# skipped, and says so, unless ORV_REQUIRE_I686=1 asks for it. Any other set-up failure fails.
-runtime=0
-setup_errors=$(mktemp)
-"$here/scripts/setup-i386.sh" 2>"$setup_errors" || runtime=$?
-cat "$setup_errors" >&2
-reason=$(sed -n 's/^setup-i386.sh: unavailable: //p' "$setup_errors" | tail -n 1)
-rm -f "$setup_errors"
-if [ "$runtime" = 2 ]; then
-  if [ "${ORV_REQUIRE_I686:-0}" = 1 ]; then
-    echo "smoke-i686: the 32-bit runtime is required (ORV_REQUIRE_I686=1) but cannot be set up: $reason" >&2
-    exit 1
-  fi
-  echo "SKIPPED 32-bit smoke run: $reason"
-  exit 0
-fi
-[ "$runtime" = 0 ] || { echo "smoke-i686: setting up the 32-bit runtime failed (exit code $runtime)" >&2; exit 1; }
+. "$here/scripts/i686-runtime.sh"
+i686_runtime "32-bit smoke run" smoke-i686
 
 say "Building the 32-bit deliverables and the smoke run's helper programs"
 "$here/scripts/configure.sh" i686 "$build"
@@ -142,7 +127,9 @@ say "Uninstalling"
 svc 0 -uninstall
 installed=0
 service_gone() { ! run reg query "$svc_key" >/dev/null 2>&1; }
-check "the service's registry key is gone" service_gone
+# A deleted service stays registered until its process has ended, which the service control
+# manager forces once its kill time-out (60 s) has passed since the stop.
+eventually 75 "the service's registry key is gone" service_gone
 svc 1060 -start   # ERROR_SERVICE_DOES_NOT_EXIST
 
 say "The manager"

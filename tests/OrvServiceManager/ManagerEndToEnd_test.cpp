@@ -16,6 +16,7 @@
 #include "support/ManagerDriver.h"
 #include "support/ManagerTestSupport.h"
 #include <gtest/gtest.h>
+#include <shlwapi.h>
 #include <thread>
 
 using namespace testing_support;
@@ -139,6 +140,23 @@ TEST_F(ManagerEndToEndTest, ATaskIsCreatedAndRunByTheServiceTheManagerInstallsSt
         p.Check(ManagerDriver::TextOf(GetDlgItem(question, 0xFFFF)) ==
                     "The service is running task(s) at the moment.\n\nAre you sure you want to stop?",
                 "the stop question");
+        // What a failed check of the demonstration prints: the box on top of the disabled dialog.
+        std::vector<std::string> screen;
+        std::string seen;
+        for (HWND window : manager.VisibleWindows()) {
+            screen.push_back(ManagerDriver::Describe(window));
+            seen += "\n" + screen.back();
+        }
+        char path[MAX_PATH] = "";
+        GetModuleFileNameA(nullptr, path, MAX_PATH);
+        const std::string program = PathFindFileNameA(path);
+        p.Check(screen == std::vector<std::string>{"\"Stopping Service\" (#32770 of " + program +
+                                                       "), says \"The service is running task(s) at the moment.  Are "
+                                                       "you sure you want to stop?\"; buttons: Yes, No",
+                                                   "\"Orvanti Service Manager\" (#32770 of " + program +
+                                                       "), disabled; buttons: Install (off), Uninstall (off), "
+                                                       "Start (off), Stop, Close"},
+                ("the screen under the stop question, described as:" + seen).c_str());
         PostCommand(question, IDYES);
         p.Soon([&] { return manager.IsEnabled(IDC_START) && manager.IsEnabled(IDC_UNINSTALL); }, 30000,
                "stopped: Start and Uninstall are enabled");

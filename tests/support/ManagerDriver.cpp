@@ -1,6 +1,10 @@
 #include "support/ManagerDriver.h"
 #include "support/ManagerTestSupport.h"
+#include "classlib/HandleOwner.h"
 #include <commctrl.h>
+#include <tlhelp32.h>
+#include <algorithm>
+#include <map>
 
 namespace testing_support {
 
@@ -27,7 +31,95 @@ BOOL CALLBACK MatchVisibleChild(HWND hwnd, LPARAM param) {
     *reinterpret_cast<HWND*>(param) = hwnd;
     return FALSE;
 }
+
+// The running programs: the name of each process and the process that started it.
+struct ProcessEntry {
+    std::string name;
+    DWORD parent;
+};
+std::map<DWORD, ProcessEntry> Processes() {
+    std::map<DWORD, ProcessEntry> processes;
+    ScopedHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    PROCESSENTRY32 entry;
+    entry.dwSize = sizeof(entry);
+    if (!snapshot || !Process32First(snapshot.Get(), &entry)) return processes;
+    do processes[entry.th32ProcessID] = ProcessEntry{entry.szExeFile, entry.th32ParentProcessID};
+    while (Process32Next(snapshot.Get(), &entry));
+    return processes;
+}
+
+struct VisibleSearch {
+    std::vector<DWORD> processes;
+    std::vector<HWND> found;
+};
+BOOL CALLBACK CollectVisible(HWND hwnd, LPARAM param) {
+    auto* search = reinterpret_cast<VisibleSearch*>(param);
+    DWORD process = 0;
+    GetWindowThreadProcessId(hwnd, &process);
+    if (IsWindowVisible(hwnd) &&
+        std::find(search->processes.begin(), search->processes.end(), process) != search->processes.end())
+        search->found.push_back(hwnd);
+    return TRUE;
+}
+
+// The window's text without asking the window: a manager busy in a command it runs must not
+// stall the description of what it shows. Our own process's windows are asked, with a limit.
+std::string StoredText(HWND window) {
+    DWORD process = 0;
+    GetWindowThreadProcessId(window, &process);
+    if (process == GetCurrentProcessId()) return ManagerDriver::TextOf(window);
+    char text[1024] = "";
+    GetWindowTextA(window, text, sizeof(text));
+    return text;
+}
+
+std::string OneLine(std::string text) {
+    std::replace(text.begin(), text.end(), '\n', ' ');
+    text.erase(std::remove(text.begin(), text.end(), '\r'), text.end());
+    return text;
+}
+
+BOOL CALLBACK CollectPushButtons(HWND hwnd, LPARAM param) {
+    char cls[32] = "";
+    GetClassNameA(hwnd, cls, sizeof(cls));
+    const LONG type = GetWindowLongA(hwnd, GWL_STYLE) & BS_TYPEMASK;
+    if (lstrcmpiA(cls, "Button") != 0 || !IsWindowVisible(hwnd) || (type != BS_PUSHBUTTON && type != BS_DEFPUSHBUTTON))
+        return TRUE;
+    std::string& buttons = *reinterpret_cast<std::string*>(param);
+    std::string label = StoredText(hwnd);
+    label.erase(std::remove(label.begin(), label.end(), '&'), label.end());
+    buttons += (buttons.empty() ? "" : ", ") + label + (IsWindowEnabled(hwnd) ? "" : " (off)");
+    return TRUE;
+}
 }  // namespace
+
+std::vector<HWND> ManagerDriver::VisibleWindows() const {
+    VisibleSearch search;
+    search.processes.push_back(process_);
+    for (const auto& entry : Processes())
+        if (entry.second.parent == process_ && entry.first != process_) search.processes.push_back(entry.first);
+    EnumWindows(CollectVisible, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+std::string ManagerDriver::Describe(HWND window) {
+    char cls[64] = "";
+    GetClassNameA(window, cls, sizeof(cls));
+    DWORD process = 0;
+    GetWindowThreadProcessId(window, &process);
+    const auto processes = Processes();
+    const auto entry = processes.find(process);
+    std::string line = "\"" + OneLine(StoredText(window)) + "\" (" + cls + " of " +
+                       (entry != processes.end() ? entry->second.name : "process " + std::to_string(process)) + ")";
+    if (!Answers(window)) line += ", not answering";
+    if (!IsWindowEnabled(window)) line += ", disabled";
+    HWND boxText = GetDlgItem(window, 0xFFFF);
+    if (std::string(cls) == "#32770" && boxText) line += ", says \"" + OneLine(StoredText(boxText)) + "\"";
+    std::string buttons;
+    EnumChildWindows(window, CollectPushButtons, reinterpret_cast<LPARAM>(&buttons));
+    if (!buttons.empty()) line += "; buttons: " + buttons;
+    return line;
+}
 
 bool ManagerDriver::WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs) {
     const DWORD start = GetTickCount();
@@ -36,6 +128,11 @@ bool ManagerDriver::WaitUntil(const std::function<bool()>& condition, DWORD time
         Sleep(50);
     }
     return true;
+}
+
+bool ManagerDriver::Answers(HWND window) {
+    DWORD_PTR ignored = 0;
+    return SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 1000, &ignored) != 0;
 }
 
 std::string ManagerDriver::TextOf(HWND window) {

@@ -33,7 +33,16 @@ public:
     HWND WaitForWindow(const char* caption, DWORD timeoutMs) const;
     // Closes whatever modal windows are open and then the main dialog.
     void CloseAll();
+    // What an administrator sees of the manager: the visible top-level windows of its process
+    // and of the programs it started (the service program shows its own failures), topmost first.
+    std::vector<HWND> VisibleWindows() const;
+    // A window in one line: caption, class and program, whether it answers and takes input, a
+    // message box's text, and its push buttons, "(off)" after those that are disabled.
+    static std::string Describe(HWND window);
 
+    // Whether the window's thread takes messages (the manager's does not while it waits for a
+    // command it runs), within a second.
+    static bool Answers(HWND window);
     static std::string TextOf(HWND window);
     static bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs);
 

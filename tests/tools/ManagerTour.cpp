@@ -2,11 +2,16 @@
 // administrator does (a new task; Set-up: install and start; Tasks and Logs while the service
 // runs; stop, answering its question; uninstall), printing each check. At each picture it prints
 // "shot NAME CAPTION" and waits for the file NAME.done in the pictures folder, which the caller
-// makes once it has saved the window with that caption.
+// makes once it has saved the window with that caption. A failed check describes what is on the
+// screen then (the service's state, the manager's visible windows) and asks for a picture of each
+// window's place on the screen: "shot-area NAME LEFT TOP WIDTH HEIGHT", answered the same way.
 //   ManagerTour MANAGER.exe PICTURES_FOLDER DOCUMENT.orv
 // Exit code: the number of failed checks.
+#include "OrvServiceManager/CServiceSetupDialog.h"
 #include "OrvServiceManager/OrvServiceManagerRes.h"
 #include "common/Log.h"
+#include "common/NTScmService.h"
+#include "common/ServiceName.h"
 #include "support/ManagerDriver.h"
 #include "support/ToolSupport.h"
 #include <cstdio>
@@ -18,15 +23,87 @@ using testing_support::ManagerDriver;
 namespace {
 int g_failures = 0;
 std::string g_pictures;
+const ManagerDriver* g_manager = nullptr;  // once the manager has started
 
 void Say(const std::string& line) {
     std::printf("%s\n", line.c_str());
     std::fflush(stdout);
 }
 
+void AwaitPicture(const std::string& name) {
+    const std::string done = g_pictures + "\\" + name + ".done";
+    ManagerDriver::WaitUntil([&] { return GetFileAttributesA(done.c_str()) != INVALID_FILE_ATTRIBUTES; }, 30000);
+}
+
+// The process the service last ran in, noted while it runs: the service control manager removes
+// a deleted service only once that process has ended, and ends it itself only when its kill
+// time-out (60 s here) has passed since the service stopped.
+DWORD g_serviceProcess = 0;
+const DWORD kServiceRemovalMs = 75000;
+
+void NoteServiceProcess() {
+    CNTServiceControlManager scm;
+    CNTScmService service;
+    SERVICE_STATUS_PROCESS status = {};
+    if (scm.Open(nullptr, SC_MANAGER_CONNECT) && scm.OpenService(GetServiceName(), SERVICE_QUERY_STATUS, service) &&
+        service.QueryStatusEx(status) && status.dwProcessId != 0)
+        g_serviceProcess = status.dwProcessId;
+}
+
+bool ServiceProcessRuns() {
+    HANDLE process = g_serviceProcess ? OpenProcess(SYNCHRONIZE, FALSE, g_serviceProcess) : nullptr;
+    if (!process) return false;
+    const bool runs = WaitForSingleObject(process, 0) == WAIT_TIMEOUT;
+    CloseHandle(process);
+    return runs;
+}
+
+// The service as the service control manager has it, and whether its last process still runs.
+std::string ServiceState() {
+    CNTServiceControlManager scm;
+    CNTScmService service;
+    if (!scm.Open(nullptr, SC_MANAGER_CONNECT)) return "cannot be asked (error " + std::to_string(GetLastError()) + ")";
+    std::string state;
+    if (!scm.OpenService(GetServiceName(), SERVICE_QUERY_STATUS, service)) {
+        const DWORD error = GetLastError();
+        if (error == ERROR_SERVICE_DOES_NOT_EXIST) return "not installed";
+        state = "cannot be opened (error " + std::to_string(error) + ")";
+    } else {
+        SERVICE_STATUS status = {};
+        const char* const states[] = {"?", "stopped", "start pending", "stop pending", "running",
+                                      "continue pending", "pause pending", "paused"};
+        state = service.QueryStatus(status)
+                    ? std::string("installed, ") + states[status.dwCurrentState <= 7 ? status.dwCurrentState : 0]
+                    : "installed; its state cannot be read";
+    }
+    if (ServiceProcessRuns()) state += "; its process " + std::to_string(g_serviceProcess) + " still runs";
+    return state;
+}
+
+// What was on the screen when a check failed: the service's state, each visible window of the
+// manager in a line, and a picture of the place of each on the screen.
+void ShowScreen() {
+    Say("   the service: " + ServiceState());
+    if (!g_manager) return;
+    int shown = 0;
+    for (HWND window : g_manager->VisibleWindows()) {
+        Say("   window " + ManagerDriver::Describe(window));
+        RECT r;
+        if (!GetWindowRect(window, &r) || r.right <= r.left || r.bottom <= r.top) continue;
+        const std::string name = "failed-" + std::to_string(g_failures) + "-" + std::to_string(++shown);
+        Say("shot-area " + name + " " + std::to_string(r.left) + " " + std::to_string(r.top) + " " +
+            std::to_string(r.right - r.left) + " " + std::to_string(r.bottom - r.top));
+        AwaitPicture(name);
+    }
+    if (shown == 0) Say("   no window of the manager is visible");
+}
+
 bool Check(bool ok, const std::string& what) {
     Say((ok ? "ok: " : "FAILED: ") + what);
-    if (!ok) ++g_failures;
+    if (!ok) {
+        ++g_failures;
+        ShowScreen();
+    }
     return ok;
 }
 
@@ -36,8 +113,7 @@ bool Soon(const std::function<bool()>& condition, DWORD ms, const std::string& w
 
 void Shot(const char* name, const char* caption) {
     Say(std::string("shot ") + name + " " + caption);
-    const std::string done = g_pictures + "\\" + name + ".done";
-    ManagerDriver::WaitUntil([&] { return GetFileAttributesA(done.c_str()) != INVALID_FILE_ATTRIBUTES; }, 30000);
+    AwaitPicture(name);
 }
 
 size_t LogLines() {
@@ -60,6 +136,7 @@ int main(int argc, char** argv) {
     PROCESS_INFORMATION process = {};
     if (!testing_support::StartProgram(argv[1], process)) return Check(false, "the manager starts"), 101;
     ManagerDriver manager;
+    g_manager = &manager;
     if (!Check(manager.Attach(process.dwProcessId, 30000), "the main dialog \"Orvanti Service Manager\" opens"))
         return g_failures;
 
@@ -96,6 +173,7 @@ int main(int argc, char** argv) {
     Check(manager.Click(IDC_START), "Set-up: Start");
     Soon([&] { return manager.IsEnabled(IDC_STOP) && !manager.IsEnabled(IDC_START); }, 30000,
          "Set-up: running; only Stop is enabled");
+    NoteServiceProcess();
     Shot("6-setup-running", "Orvanti Service Manager");
 
     manager.ShowPage(1);
@@ -131,7 +209,13 @@ int main(int argc, char** argv) {
          "Set-up: stopped; Start and Uninstall are enabled");
     Shot("10-setup-stopped", "Orvanti Service Manager");
     Check(manager.Click(IDC_UNINSTALL), "Set-up: Uninstall");
-    Soon([&] { return manager.IsEnabled(IDC_INSTALL); }, 30000, "Set-up: uninstalled; Install is enabled again");
+    // The page runs the uninstall command and waits for it, and shows "not installed" at its first
+    // refresh after the service control manager has removed the service, which may wait for the
+    // service's process to end.
+    Soon([&] { return ServiceState() == "not installed" && ManagerDriver::Answers(manager.Main()); },
+         kServiceRemovalMs, "the uninstall command ends and the service control manager removes the service");
+    Soon([&] { return manager.IsEnabled(IDC_INSTALL); }, CServiceSetupDialog::kTimerMs + 2000,
+         "Set-up: uninstalled; Install is enabled again");
 
     manager.CloseAll();
     DWORD code = 1;
