@@ -42,10 +42,12 @@ void CheckWritable(const CString& path) {
 
 // Throws TaskFileChanged unless the section still holds the expected task: every value it
 // stores but those the service writes. Two tasks of one kind on one document are ordinary (runs
-// at 9:00 and at 18:00), and either may have moved into the other's section.
-void CheckSectionHolds(const IniFile& file, int number, const EditableTask& expected) {
+// at 9:00 and at 18:00), and either may have moved into the other's section. `sections` are the
+// file's TaskSectionsToLoad.
+void CheckSectionHolds(const IniFile& file, const std::vector<int>& sections, int number,
+                       const EditableTask& expected) {
     bool holds = false;
-    if (number >= 1 && number <= LastTaskSectionToLoad(file)) {
+    if (std::binary_search(sections.begin(), sections.end(), number)) {
         try {
             holds = CreateTaskFromIni(file, SectionName(number))->StoresSameAs(expected);
         } catch (...) {
@@ -99,7 +101,7 @@ int AppendTask(EditableTask& task, const CString& path) {
 void SaveTaskAt(int number, EditableTask& task, const EditableTask& opened, const CString& path) {
     CheckWritable(path);
     IniFile file(path);
-    CheckSectionHolds(file, number, opened);
+    CheckSectionHolds(file, TaskSectionsToLoad(file), number, opened);
     const CString section = SectionName(number);
     task.TakeServiceValues(file, section);
     task.Save(file, section);
@@ -109,10 +111,9 @@ void SaveTaskAt(int number, EditableTask& task, const EditableTask& opened, cons
 void RemoveTaskAt(int number, const EditableTask& chosen, const CString& path) {
     CheckWritable(path);
     const IniFile old(path);
-    CheckSectionHolds(old, number, chosen);
-    // Holds the chosen section: CheckSectionHolds found it among them.
     const std::vector<int> sections = TaskSectionsToLoad(old);
-    const int last = sections.back();
+    CheckSectionHolds(old, sections, number, chosen);
+    const int last = sections.back();  // the chosen section is among them
 
     TemporaryFile temp(DirUtils::CreateTempFileOrDir(DirUtils::GetParentFolder(path), "tmp"));
     if (!CopyFileA(path, temp.Path(), FALSE)) ThrowTaskFileWriteFailure(path);
