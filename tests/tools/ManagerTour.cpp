@@ -9,6 +9,7 @@
 // Exit code: the number of failed checks.
 #include "OrvServiceManager/CServiceSetupDialog.h"
 #include "OrvServiceManager/OrvServiceManagerRes.h"
+#include "classlib/HandleOwner.h"
 #include "common/Log.h"
 #include "common/NTScmService.h"
 #include "common/ServiceName.h"
@@ -51,11 +52,8 @@ void NoteServiceProcess() {
 }
 
 bool ServiceProcessRuns() {
-    HANDLE process = g_serviceProcess ? OpenProcess(SYNCHRONIZE, FALSE, g_serviceProcess) : nullptr;
-    if (!process) return false;
-    const bool runs = WaitForSingleObject(process, 0) == WAIT_TIMEOUT;
-    CloseHandle(process);
-    return runs;
+    const ScopedHandle process(g_serviceProcess ? OpenProcess(SYNCHRONIZE, FALSE, g_serviceProcess) : nullptr);
+    return process && WaitForSingleObject(process.Get(), 0) == WAIT_TIMEOUT;
 }
 
 // The service as the service control manager has it, and whether its last process still runs.
