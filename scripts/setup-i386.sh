@@ -29,8 +29,11 @@ failed() {
 # archive_cannot_supply APT_OUTPUT: whether apt's lines put the failure down to the archive: no
 # candidate for a package, dependencies or versions it cannot satisfy, an index or a package it
 # cannot fetch. A lock, an interrupted dpkg or a failing package script are this machine's.
+# Quiet (-qq), apt lists no unmet dependencies: its resolver only says that it gave up, as it
+# does when one of the archive's indexes is inconsistent and the i386 versions no longer match.
 archive_cannot_supply() {
   grep -qE "has no installation candidate|Unable to locate package|Couldn't find any package|unmet dependencies|\
+pkgProblemResolver::Resolve generated breaks|Unable to correct problems, you have held broken packages|\
 Version '.*' for '.*' was not found|Release '.*' for '.*' was not found|Can't select candidate version|\
 Failed to fetch|Unable to fetch some archives|index files failed to download" <<<"$1"
 }

@@ -109,6 +109,7 @@ done <<'APT'
 skipped|Package 'wine32:i386' has no installation candidate|E: Package 'wine32:i386' has no installation candidate
 skipped|Unable to locate package|E: Unable to locate package wine32:i386
 skipped|Unable to correct problems|The following packages have unmet dependencies:\n wine32:i386 : Depends: libwine:i386 (= 8.0~repack-4) but 8.0~repack-3 is to be installed\nE: Unable to correct problems, you have held broken packages.
+skipped|pkgProblemResolver::Resolve generated breaks|E: Error, pkgProblemResolver::Resolve generated breaks, this may be caused by held packages.
 skipped|Version '8.0~repack-9' for 'wine32:i386' was not found|E: Version '8.0~repack-9' for 'wine32:i386' was not found
 skipped|Failed to fetch|E: Failed to fetch http://archive.example/pool/main/w/wine/wine32_8.0~repack-4_i386.deb  404  Not Found [IP: 192.0.2.1 80]\nE: Unable to fetch some archives, maybe run apt-get update or try with --fix-missing?
 failed|Could not get lock /var/lib/dpkg/lock-frontend|E: Could not get lock /var/lib/dpkg/lock-frontend. It is held by process 4242 (apt-get)\nE: Unable to acquire the dpkg frontend lock (/var/lib/dpkg/lock-frontend), is another process using it?
