@@ -1,5 +1,5 @@
 #include "classlib/CString.h"
-#include "support/TestSupport.h"
+#include "support/FreedMemoryKeeper.h"
 #include <gtest/gtest.h>
 
 TEST(CStringTest, SubstringsClampOutOfRangeArguments) {
@@ -72,8 +72,9 @@ TEST(CStringTest, SecureEmptyLeavesNothing) {
     const std::string text = "p4ssw0rd-that-is-longer-than-the-small-buffer";
     CString secret(text.c_str());
     const char* kept = secret.GetString();
-    ASSERT_TRUE(testing_support::SecretLeftAt(kept, text.size(), text));
+    testing_support::FreedMemoryKeeper freed;
+    ASSERT_TRUE(freed.SecretLeftAt(kept, text.size(), text));
     secret.SecureEmpty();
     EXPECT_TRUE(secret.IsEmpty());
-    EXPECT_FALSE(testing_support::SecretLeftAt(kept, text.size(), text));
+    EXPECT_FALSE(freed.SecretLeftAt(kept, text.size(), text));
 }

@@ -1,5 +1,5 @@
 #include "common/NTService.h"
-#include "support/TestSupport.h"
+#include "support/FreedMemoryKeeper.h"
 #include <gtest/gtest.h>
 #include <shellapi.h>
 #include <string>
@@ -132,19 +132,31 @@ TEST(InstallPreparationTest, StartTypeFollowsAutoOnly) {
 }
 
 TEST(InstallPreparationTest, AccountAndPasswordMoveToTheServiceAndAreWipedFromTheCommandLine) {
-    InstallTarget service;
     const std::string account = ".\\orvuser-with-a-name-longer-than-sso";
     const std::string password = "s3cret-password-longer-than-sso";
     CNTServiceCommandLineInfo info = Parse({"-install", ("-U:" + account).c_str(), ("-P:" + password).c_str()});
     const char* accountKept = info.m_sUserName.GetString();
     const char* passwordKept = info.m_sPassword.GetString();
-    service.PrepareInstall(info, "C:\\svc.exe");
-    EXPECT_EQ(CString(account.c_str()), service.m_sUserName);
-    EXPECT_EQ(CString(password.c_str()), service.m_sPassword);
-    EXPECT_TRUE(info.m_sUserName.IsEmpty());
-    EXPECT_TRUE(info.m_sPassword.IsEmpty());
-    EXPECT_FALSE(testing_support::SecretLeftAt(accountKept, account.size(), account));
-    EXPECT_FALSE(testing_support::SecretLeftAt(passwordKept, password.size(), password));
+    // What is given back from here on stays the test's to read: no later string can take it.
+    testing_support::FreedMemoryKeeper freed;
+    ASSERT_TRUE(freed.SecretLeftAt(passwordKept, password.size(), password));
+    const char* accountMoved = nullptr;
+    const char* passwordMoved = nullptr;
+    {
+        InstallTarget service;
+        service.PrepareInstall(info, "C:\\svc.exe");
+        EXPECT_EQ(CString(account.c_str()), service.m_sUserName);
+        EXPECT_EQ(CString(password.c_str()), service.m_sPassword);
+        EXPECT_TRUE(info.m_sUserName.IsEmpty());
+        EXPECT_TRUE(info.m_sPassword.IsEmpty());
+        EXPECT_FALSE(freed.SecretLeftAt(accountKept, account.size(), account));
+        EXPECT_FALSE(freed.SecretLeftAt(passwordKept, password.size(), password));
+        accountMoved = service.m_sUserName.GetString();
+        passwordMoved = service.m_sPassword.GetString();
+    }
+    // A service that never installs wipes them as it goes.
+    EXPECT_FALSE(freed.SecretLeftAt(accountMoved, account.size(), account));
+    EXPECT_FALSE(freed.SecretLeftAt(passwordMoved, password.size(), password));
 }
 
 namespace {

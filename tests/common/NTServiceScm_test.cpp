@@ -4,6 +4,7 @@
 // the last user process goes.
 #include "common/NTScmService.h"
 #include "common/NTService.h"
+#include "support/FreedMemoryKeeper.h"
 #include "support/TestSupport.h"
 #include <gtest/gtest.h>
 #include <memory>
@@ -166,15 +167,18 @@ TEST(ScmTest, CredentialsAreWipedAfterInstallWhetherItSucceedsOrFails) {
         service.PrepareInstall(info, ToolPath());
         return service.m_sPassword.GetString();
     };
+    // What Install gives back stays the test's to read: no later string can take it.
+    testing_support::FreedMemoryKeeper freed;
     const std::string first = "a-password-long-enough-to-live-on-the-heap";
     const char* kept = prepare(first);
+    ASSERT_TRUE(freed.SecretLeftAt(kept, first.size(), first));
     CString text;
     DWORD error = 0;
     ASSERT_TRUE(service.Install(text, error)) << text.GetString();
     EXPECT_EQ(0u, error);
     EXPECT_TRUE(service.m_sUserName.IsEmpty());
     EXPECT_TRUE(service.m_sPassword.IsEmpty());
-    EXPECT_FALSE(testing_support::SecretLeftAt(kept, first.size(), first));
+    EXPECT_FALSE(freed.SecretLeftAt(kept, first.size(), first));
 
     const std::string second = "another-password-long-enough-to-live-on-the-heap";
     kept = prepare(second);
@@ -183,7 +187,7 @@ TEST(ScmTest, CredentialsAreWipedAfterInstallWhetherItSucceedsOrFails) {
     EXPECT_EQ(0, text.Find("CNTService::Install, Failed call to CreateService, Error:1073, ")) << text.GetString();
     EXPECT_TRUE(service.m_sUserName.IsEmpty());
     EXPECT_TRUE(service.m_sPassword.IsEmpty());
-    EXPECT_FALSE(testing_support::SecretLeftAt(kept, second.size(), second));
+    EXPECT_FALSE(freed.SecretLeftAt(kept, second.size(), second));
 
     EXPECT_TRUE(service.Uninstall(text, error, 5000)) << text.GetString();
     EXPECT_TRUE(WaitUntilGone(kName));

@@ -2,9 +2,7 @@
 #include <filesystem>
 #include <fstream>
 #include <sstream>
-#include <algorithm>
 #include <atomic>
-#include <string_view>
 #include <cstdlib>
 #include <vector>
 
@@ -88,19 +86,6 @@ void StopAndDeleteService(const char* name) {
         CloseServiceHandle(service);
     }
     CloseServiceHandle(manager);
-}
-
-bool SecretLeftAt(const char* address, size_t length, const std::string& secret) {
-    // On the stack: a heap buffer of the same size would likely be the very block looked at.
-    char memory[1024];
-    SIZE_T read = 0;
-    if (!ReadProcessMemory(GetCurrentProcess(), address, memory, std::min(length, sizeof(memory)), &read))
-        return false;
-    const std::string_view seen(memory, read);
-    const size_t piece = 8;
-    for (size_t at = 0; at + piece <= secret.size(); ++at)
-        if (seen.find(std::string_view(secret).substr(at, piece)) != std::string_view::npos) return true;
-    return false;
 }
 
 void WriteFileBytes(const char* path, const std::string& bytes) {

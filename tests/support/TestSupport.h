@@ -44,10 +44,6 @@ extern const char* const kProductSettingsKey;
 // Puts the stand-in generator into the folder as Orvanti.exe (creating the folder) and makes it
 // the product's program folder; the caller keeps a SavedRegistryValue of ProgramPath.
 bool InstallStandInGenerator(const CString& folder);
-// Whether eight or more bytes in a row of the secret are still in the memory where it was kept.
-// The memory is read through the system, so it may already be given back to the heap; the heap's
-// own bookkeeping at the start of a freed block is why a piece is enough.
-bool SecretLeftAt(const char* address, size_t length, const std::string& secret);
 // Writes bytes to a file, replacing it.
 void WriteFileBytes(const char* path, const std::string& bytes);
 std::string ReadFileBytes(const char* path);
