@@ -4,8 +4,8 @@
 #                           not block the whole CI run: the run is then skipped with a line
 #                           "SKIPPED RUN: WHY" and the script ends with 0, unless ORV_REQUIRE_I686=1
 #                           asks for the run. Any other failure of the set-up (a dpkg lock held by
-#                           another install, a broken dpkg state) ends the script with 1, naming
-#                           the set-up's reason; NAME begins those messages.
+#                           another install, a broken dpkg state, a full disk) ends the script
+#                           with 1, naming the set-up's reason; NAME begins those messages.
 i686_runtime() {
   local run="$1" name="$2" status=0 errors reason
   errors=$(mktemp)

@@ -6,7 +6,8 @@
 # Exit codes: 0 ready; 2 the runtime cannot be had on this machine (the archive cannot supply a
 # part, or the kernel refuses the handler), with a last line "setup-i386.sh: unavailable: WHY";
 # 1 apt failed for a reason of this machine's own (a dpkg lock held by another install, a broken
-# dpkg state, a full disk), with a last line "setup-i386.sh: failed: WHY" naming apt's reason;
+# dpkg state, a full disk, a folder it may not write), with a last line "setup-i386.sh: failed:
+# WHY" naming apt's reason;
 # any other code: a step of the set-up failed, and says where.
 set -euo pipefail
 setup_name=setup-i386.sh
@@ -26,12 +27,24 @@ failed() {
   echo "setup-i386.sh: failed: $*" >&2
   exit 1
 }
+# cannot_store APT_OUTPUT: whether apt's errors say that it could not store what it fetched: a
+# full disk or quota, a read-only or unwritable folder. It then says "Failed to fetch URL  WHY" and
+# "Unable to fetch some archives" as for a package the archive lacks; only WHY tells them apart
+# ("Write error - write (28: No space left on device)", "Could not open file PATH - open (13:
+# Permission denied)").
+cannot_store() {
+  grep -qE "^E: .*(Write error|Could not open file|Could not create temporary file|Unable to write to|\
+Problem renaming the file|rename failed|\((28: No space left on device|30: Read-only file system|\
+13: Permission denied|122: Disk quota exceeded)\))" <<<"$1"
+}
 # archive_cannot_supply APT_OUTPUT: whether apt's lines put the failure down to the archive: no
 # candidate for a package, dependencies or versions it cannot satisfy, an index or a package it
-# cannot fetch. A lock, an interrupted dpkg or a failing package script are this machine's.
+# cannot fetch. A lock, an interrupted dpkg, a failing package script or a fetched package that
+# cannot be stored are this machine's.
 # Quiet (-qq), apt lists no unmet dependencies: its resolver only says that it gave up, as it
 # does when one of the archive's indexes is inconsistent and the i386 versions no longer match.
 archive_cannot_supply() {
+  cannot_store "$1" && return 1
   grep -qE "has no installation candidate|Unable to locate package|Couldn't find any package|unmet dependencies|\
 pkgProblemResolver::Resolve generated breaks|Unable to correct problems, you have held broken packages|\
 Version '.*' for '.*' was not found|Release '.*' for '.*' was not found|Can't select candidate version|\

@@ -115,6 +115,9 @@ skipped|Failed to fetch|E: Failed to fetch http://archive.example/pool/main/w/wi
 failed|Could not get lock /var/lib/dpkg/lock-frontend|E: Could not get lock /var/lib/dpkg/lock-frontend. It is held by process 4242 (apt-get)\nE: Unable to acquire the dpkg frontend lock (/var/lib/dpkg/lock-frontend), is another process using it?
 failed|dpkg was interrupted|E: dpkg was interrupted, you must manually run 'dpkg --configure -a' to correct the problem.
 failed|Sub-process /usr/bin/dpkg returned an error code|Setting up wine32:i386 (8.0~repack-4) ...\ndpkg: error processing package wine32:i386 (--configure):\nE: Sub-process /usr/bin/dpkg returned an error code (1)
+failed|Failed to fetch .*/libwine_8.0~repack-4_i386.deb  Write error - write \(28: No space left on device\)|E: Failed to fetch http://deb.debian.org/debian/pool/main/w/wine/libwine_8.0~repack-4_i386.deb  Write error - write (28: No space left on device)\nE: Unable to fetch some archives, maybe run apt-get update or try with --fix-missing?
+failed|Failed to fetch .*/wine32_8.0~repack-4_i386.deb  Could not open file .* - open \(13: Permission denied\)|E: Failed to fetch http://deb.debian.org/debian/pool/main/w/wine/wine32_8.0~repack-4_i386.deb  Could not open file /var/cache/apt/archives/partial/wine32_8.0~repack-4_i386.deb - open (13: Permission denied)\nE: Unable to fetch some archives, maybe run apt-get update or try with --fix-missing?
+failed|Failed to fetch .*  Could not open file .* - open \(30: Read-only file system\)|E: Failed to fetch http://deb.debian.org/debian-security/pool/updates/main/w/wine/libwine_8.0~repack-4+deb12u1_i386.deb  Could not open file /var/cache/apt/archives/partial/libwine_8.0~repack-4+deb12u1_i386.deb - open (30: Read-only file system)\nE: Unable to fetch some archives, maybe run apt-get update or try with --fix-missing?
 APT
 for run in "smoke-i686|$scratch/build-i686" "test-i686|$scratch/build-i686-tests"; do
   IFS='|' read -r name build <<<"$run"
@@ -124,10 +127,11 @@ done
 expect "no emulator yet and none to be fetched: the set-up says so instead of ending in silence" 2 \
   '^setup-i386.sh: unavailable: qemu-user cannot be fetched' \
   env SHIM_PRESENT="wine32:i386" ORV_I386_STATE="$scratch/qemu" "$here/scripts/setup-i386.sh"
-expect "no emulator yet and no room to fetch it: the set-up fails, naming apt's reason" 1 \
-  '^setup-i386.sh: failed: apt-get cannot fetch qemu-user from bookworm-backports \(E: Write error - write \(28: No space left on device\)' \
+expect "no emulator yet and no room to store it: the set-up fails, naming apt's reason" 1 \
+  '^setup-i386.sh: failed: apt-get cannot fetch qemu-user from bookworm-backports \(E: Failed to fetch .*  Write error - write \(28: No space left on device\)\)$' \
   env SHIM_PRESENT="wine32:i386" ORV_I386_STATE="$scratch/qemu" \
-      SHIM_DOWNLOAD_FAILS="E: Write error - write (28: No space left on device)" "$here/scripts/setup-i386.sh"
+      SHIM_DOWNLOAD_FAILS="E: Failed to fetch http://deb.debian.org/debian/pool/main/q/qemu/qemu-user_1%3a10.0.2+ds-1~bpo12+1_amd64.deb  Write error - write (28: No space left on device)\nE: Some files failed to download" \
+      "$here/scripts/setup-i386.sh"
 
 echo "$passes passed, $failures failed"
 [ "$failures" = 0 ]
