@@ -48,6 +48,12 @@ bool InstallStandInGenerator(const CString& folder);
 // The memory is read through the system, so it may already be given back to the heap; the heap's
 // own bookkeeping at the start of a freed block is why a piece is enough.
 bool SecretLeftAt(const char* address, size_t length, const std::string& secret);
+// Makes a host symbolic link at the path to the folder, which Wine shows as a directory reparse
+// point (IsFolderLink); false where there is no host to make one. RemoveHostLink takes it away
+// again (Wine itself cannot).
+bool MakeHostFolderLink(const CString& folder, const CString& link);
+void RemoveHostLink(const CString& link);
+bool IsFolderLink(const CString& path);
 // Writes bytes to a file, replacing it.
 void WriteFileBytes(const char* path, const std::string& bytes);
 std::string ReadFileBytes(const char* path);
