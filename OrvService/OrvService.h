@@ -31,7 +31,8 @@ public:
     void OnContinue() override;
     void OnShutdown() override;
     void ShowHelp() override;
-    // The data folder, which the service writes, for the account; taken back at uninstall.
+    // The data folder: made sure of at every install and given to a user account, which
+    // uninstall takes it back from.
     DWORD GrantAccountAccess(const char* account) override;
     DWORD RevokeAccountAccess(const char* account) override;
 

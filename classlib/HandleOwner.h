@@ -1,7 +1,7 @@
 // Owner of one platform handle of any kind: releases it with its kind's function when it goes.
 // Every handle the programs keep (kernel objects, registry keys, service-manager handles,
 // modules, GDI objects, icons, cursors, image lists, memory DCs, find handles, the service
-// database lock, event-log handles, global memory blocks) is held by one of
+// database lock, event-log handles, global and local memory blocks) is held by one of
 // the aliases below, so there is one way to own a handle and none is closed by hand.
 #pragma once
 #include <windows.h>
@@ -140,6 +140,8 @@ typedef HandleOwner<handle_traits::NullIsInvalid<HIMAGELIST, BOOL, ImageList_Des
 typedef HandleOwner<handle_traits::NullIsInvalid<HDC, BOOL, DeleteDC>> ScopedDC;
 typedef HandleOwner<handle_traits::NullIsInvalid<HMENU, BOOL, DestroyMenu>> ScopedMenu;
 typedef HandleOwner<handle_traits::NullIsInvalid<HGLOBAL, HGLOBAL, GlobalFree>> ScopedGlobal;
+// Memory the system hands out with LocalAlloc (security descriptors, access lists).
+typedef HandleOwner<handle_traits::NullIsInvalid<HLOCAL, HLOCAL, LocalFree>> ScopedLocalMemory;
 typedef HandleOwner<handle_traits::WindowDc> ScopedWindowDC;
 typedef HandleOwner<handle_traits::Paint> ScopedPaint;
 template <class T>

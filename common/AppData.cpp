@@ -1,4 +1,5 @@
 #include "common/AppData.h"
+#include "common/DataFolderSecurity.h"
 #include "common/DirUtils.h"
 #include "common/Exception.h"
 #include <shlobj.h>
@@ -11,6 +12,7 @@ CString g_logsFolder;
 CString g_testFolder;
 
 const char* const kNoCommonAppData = "Unable to retrieve Common Application Data folder.";
+const char* const kNotCreated = "Error creating directory.";
 
 CString LocateDataFolder() {
     if (!g_testFolder.IsEmpty()) return g_testFolder;
@@ -25,12 +27,24 @@ CString LocateDataFolder() {
     if (buffer[0] == '\0') throw Exception(kNoCommonAppData);
     return DirUtils::JoinPath(buffer, "Brellix\\OrvService");
 }
+
+// Made with its owner and list at once, so that no user can create anything in it before it has
+// them. A program that may not make Administrators the owner (the manager opened by an ordinary
+// user) makes nothing and goes on with the folder as it finds it: its paths lead nowhere until
+// an administrator or the service makes it.
+void MakeDataFolder(const CString& folder) {
+    DataFolderSecurity security;
+    if (security.GetError() != 0) throw Exception(kNotCreated);
+    const DWORD error =
+        DirUtils::CreateFolderWith(folder, security.GetFolderAttributes(), security.GetParentAttributes());
+    if (error != 0 && error != ERROR_INVALID_OWNER) throw Exception(kNotCreated);
+}
 }  // namespace
 
 CString AppData::GetDataFolder() {
     if (g_dataFolder.IsEmpty()) {
         CString folder = LocateDataFolder();
-        DirUtils::CreateFolder(folder);
+        MakeDataFolder(folder);
         g_dataFolder = folder;
     }
     return g_dataFolder;
@@ -38,8 +52,11 @@ CString AppData::GetDataFolder() {
 
 CString AppData::GetLogsFolder() {
     if (g_logsFolder.IsEmpty()) {
-        CString folder = DirUtils::JoinPath(GetDataFolder(), "Logs");
-        DirUtils::CreateFolder(folder);
+        const CString data = GetDataFolder();
+        CString folder = DirUtils::JoinPath(data, "Logs");
+        // Inside the data folder it inherits the data folder's list; a data folder that is not
+        // there was not to be made by this program, and neither is anything in it.
+        if (DirUtils::Exists(data)) DirUtils::CreateFolder(folder);
         g_logsFolder = folder;
     }
     return g_logsFolder;

@@ -4,8 +4,11 @@
 
 class AppData {
 public:
-    // The common application-data folder joined with "Brellix\OrvService", created when missing.
+    // The common application-data folder joined with "Brellix\OrvService", made when missing
+    // with its own owner and access list (DataFolderSecurity). A program that may not give it
+    // that owner makes nothing and gets the path all the same.
     static CString GetDataFolder();
+    // "Logs" in the data folder, made when missing inside a data folder that is there.
     static CString GetLogsFolder();
     static CString GetTasksIniPath();
 

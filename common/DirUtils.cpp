@@ -10,6 +10,8 @@
 namespace {
 const char* const kTempNameMutex = "Brellix.DirUtils.CreateTempFileOrDir";
 
+DirUtils::CreateDirectoryFunction g_createDirectory = &CreateDirectoryA;
+
 bool IsSeparator(char c) { return c == '\\' || c == '/'; }
 
 bool IsLink(const char* path) {
@@ -64,21 +66,35 @@ CString DirUtils::GetParentFolder(const CString& path) {
 }
 
 void DirUtils::CreateFolder(const CString& path) {
-    if (path.IsEmpty()) return;
-    if (CreateDirectoryA(path, nullptr)) return;
+    if (CreateFolderWith(path, nullptr, nullptr) != 0) throw Exception("Error creating directory.");
+}
+
+DWORD DirUtils::CreateFolderWith(const CString& path, LPSECURITY_ATTRIBUTES attributes,
+                                 LPSECURITY_ATTRIBUTES parentAttributes) {
+    if (path.IsEmpty()) return 0;
+    if (g_createDirectory(path, attributes)) return 0;
     DWORD error = GetLastError();
     if (error == ERROR_PATH_NOT_FOUND || error == 0) {
         if (!GetFileName(path).IsEmpty()) {
             CString parent = GetParentFolder(path);
             // A parent equal to the path (a bare root) would recurse for ever.
-            if (parent != path) CreateFolder(parent);
+            if (parent != path) {
+                const DWORD parentError = CreateFolderWith(parent, parentAttributes, parentAttributes);
+                if (parentError != 0) return parentError;
+            }
         }
-        // The folder is only there when this second try made it or found it made.
-        if (CreateDirectoryA(path, nullptr)) return;
+        // The folder is only there when this second try made it or found it made; it gets the
+        // same attributes as the first.
+        if (g_createDirectory(path, attributes)) return 0;
         error = GetLastError();
     }
     // "Already exists" is also the answer when a file stands at the path: that is no folder.
-    if (error != ERROR_ALREADY_EXISTS || !IsFolder(path)) throw Exception("Error creating directory.");
+    if (error == ERROR_ALREADY_EXISTS && IsFolder(path)) return 0;
+    return error ? error : ERROR_PATH_NOT_FOUND;
+}
+
+void DirUtils::SetCreateDirectoryForTesting(CreateDirectoryFunction function) {
+    g_createDirectory = function ? function : &CreateDirectoryA;
 }
 
 CString DirUtils::GetTempFolder() {

@@ -11,6 +11,11 @@ public:
     static CString GetParentFolder(const CString& path);
     // Creates the folder with its missing parents; throws Exception when it cannot be made.
     static void CreateFolder(const CString& path);
+    // The same, the folder made with the first attributes and each missing parent with the
+    // second (null: those of a folder made without); a folder already there is left as it is.
+    // Gives 0 when the folder is there, or the Win32 error of the creation that failed.
+    static DWORD CreateFolderWith(const CString& path, LPSECURITY_ATTRIBUTES attributes,
+                                  LPSECURITY_ATTRIBUTES parentAttributes);
     static CString GetTempFolder();
     // A new empty file named by random digits (with the extension, when given) in the folder.
     static CString CreateTempFileOrDir(const CString& folder, const CString& extension);
@@ -22,6 +27,11 @@ public:
     static CString RemoveExtension(const CString& path);
     // The folder of the running program; throws Exception when it cannot be had in full.
     static CString GetProgramFolder();
+
+    // Tests: what makes a folder instead of CreateDirectoryA (null: that again). Wine keeps no
+    // access list on a folder, so a test sees here what a folder was made with.
+    typedef BOOL(WINAPI* CreateDirectoryFunction)(LPCSTR path, LPSECURITY_ATTRIBUTES attributes);
+    static void SetCreateDirectoryForTesting(CreateDirectoryFunction function);
 
 private:
     static CString CreateTempEntry(const CString& folder, const CString& extension, bool folderWanted);

@@ -118,13 +118,15 @@ public:
     virtual BOOL RunAsService();
     virtual BOOL SetServiceToStatus(DWORD target, DWORD& error, DWORD timeout = 5000, DWORD pollInterval = 250);
     virtual BOOL Install(CString& errorText, DWORD& error);
-    // The install step for a service that is to log on as a user account, run before the service
-    // is created: gives the account what the service must be able to write. 0, or the Win32
-    // error that fails the install. The base needs nothing and gives 0.
+    // The install step run once the service is created, for every install (the account is empty
+    // for LocalSystem): makes ready what the service writes for the account it runs as. 0, or
+    // the Win32 error that fails the install and deletes the service again. The base needs
+    // nothing and gives 0.
     virtual DWORD GrantAccountAccess(const char* account);
-    // The uninstall step for a service that logged on as a user account, run once the service is
-    // deleted: takes back what GrantAccountAccess gave. 0, or the Win32 error that fails the
-    // uninstall. The base gave nothing and gives 0.
+    // The uninstall step for a service that logs on as a user account, run once the service is
+    // stopped and before it is deleted: takes back what GrantAccountAccess gave. 0, or the Win32
+    // error that fails the uninstall and keeps the service, so that the next uninstall tries
+    // again. The base gave nothing and gives 0.
     virtual DWORD RevokeAccountAccess(const char* account);
     virtual BOOL Uninstall(CString& errorText, DWORD& error, DWORD timeout = 5000);
     virtual void DebugRun();

@@ -19,15 +19,17 @@ CString MessageFileBeside(const CString& programPath) {
     return stem + ".DLL";
 }
 
-// The account the service logs on as; empty for LocalSystem, and when it cannot be read.
-CString ServiceAccount(CNTServiceControlManager& manager, const char* serviceName) {
+// The account the service logs on as, empty for LocalSystem; false with the thread's error set
+// when it cannot be read.
+BOOL ReadServiceAccount(CNTServiceControlManager& manager, const char* serviceName, CString& account) {
     CNTScmService service;
     LPQUERY_SERVICE_CONFIGA config = nullptr;
     if (!manager.OpenService(serviceName, SERVICE_QUERY_CONFIG, service) || !service.QueryConfig(config))
-        return CString();
+        return FALSE;
     std::unique_ptr<BYTE[]> held(reinterpret_cast<BYTE*>(config));
-    const CString account(config->lpServiceStartName ? config->lpServiceStartName : "");
-    return account.CompareNoCase("LocalSystem") == 0 ? CString() : account;
+    account = config->lpServiceStartName ? config->lpServiceStartName : "";
+    if (account.CompareNoCase("LocalSystem") == 0) account.Empty();
+    return TRUE;
 }
 }  // namespace
 
@@ -47,23 +49,13 @@ BOOL CNTService::Install(CString& errorText, DWORD& error) {
         return FALSE;
     }
 
-    // A service under an account that cannot write what it keeps would be installed only to fail
-    // at every run: that is a failed install, and nothing is registered.
-    if (!m_sUserName.IsEmpty()) {
-        const DWORD grantError = GrantAccountAccess(m_sUserName);
-        if (grantError != 0) {
-            m_sUserName.SecureEmpty();
-            m_sPassword.SecureEmpty();
-            error = grantError;
-            FormatErrorMessage(errorText, IDS_NTSERV_INSTALL_GRANT_ACCESS, error, FALSE);
-            return FALSE;
-        }
-    }
-
+    // The account's name outlives the wipe of the credentials: what the service writes is made
+    // ready for it once the service exists.
+    const CString account(m_sUserName);
     std::unique_ptr<char[]> dependencies(GetDependenciesMultiSz());
     CNTScmService service;
-    BOOL created = service.Create(manager, m_sServiceName, m_sDisplayName, SERVICE_CHANGE_CONFIG, m_dwServiceType,
-                                  m_dwStartType, m_dwErrorControl, m_sBinaryPath,
+    BOOL created = service.Create(manager, m_sServiceName, m_sDisplayName, SERVICE_CHANGE_CONFIG | DELETE,
+                                  m_dwServiceType, m_dwStartType, m_dwErrorControl, m_sBinaryPath,
                                   m_sLoadOrderGroup.IsEmpty() ? nullptr : m_sLoadOrderGroup.GetString(), nullptr,
                                   dependencies.get(), m_sUserName.IsEmpty() ? nullptr : m_sUserName.GetString(),
                                   m_sPassword.IsEmpty() ? nullptr : m_sPassword.GetString());
@@ -75,6 +67,19 @@ BOOL CNTService::Install(CString& errorText, DWORD& error) {
     if (!created) {
         error = createError;
         FormatErrorMessage(errorText, IDS_NTSERV_INSTALL_CREATE_SERVICE, error, FALSE);
+        return FALSE;
+    }
+
+    // Only now, so that a creation that fails (the service exists, is marked for deletion, or
+    // the account is refused) leaves what is there untouched and gives nobody anything. A
+    // service whose account cannot write what it keeps would only fail at every run: it is
+    // deleted again, and the install fails (one that cannot be deleted stays stopped, for an
+    // uninstall to remove).
+    const DWORD grantError = GrantAccountAccess(account);
+    if (grantError != 0) {
+        service.Delete();
+        error = grantError;
+        FormatErrorMessage(errorText, IDS_NTSERV_INSTALL_GRANT_ACCESS, error, FALSE);
         return FALSE;
     }
 
@@ -124,8 +129,14 @@ BOOL CNTService::Uninstall(CString& errorText, DWORD& error, DWORD timeout) {
         return FALSE;
     }
 
-    // Read while the service is there: what its account was given goes with it.
-    const CString account = ServiceAccount(manager, m_sServiceName);
+    // Read while the service is there: what its account was given goes with it. An account that
+    // cannot be read cannot be taken back either: the service stays, for a later try.
+    CString account;
+    if (!ReadServiceAccount(manager, m_sServiceName, account)) {
+        error = GetLastError();
+        FormatErrorMessage(errorText, IDS_NTSERV_UNINSTALL_REVOKE_ACCESS, error, FALSE);
+        return FALSE;
+    }
 
     SERVICE_STATUS status = {};
     if (service.QueryStatus(status) && status.dwCurrentState != SERVICE_STOPPED) {
@@ -141,6 +152,17 @@ BOOL CNTService::Uninstall(CString& errorText, DWORD& error, DWORD timeout) {
         }
     }
 
+    // Taken back from the stopped service, before it goes: once deleted, no service names the
+    // account any more, and a failure could never be tried again. The service stays for that.
+    if (!account.IsEmpty()) {
+        const DWORD revokeError = RevokeAccountAccess(account);
+        if (revokeError) {
+            error = revokeError;
+            FormatErrorMessage(errorText, IDS_NTSERV_UNINSTALL_REVOKE_ACCESS, error, FALSE);
+            return FALSE;
+        }
+    }
+
     if (!service.Delete()) {
         error = GetLastError();
         FormatErrorMessage(errorText, IDS_NTSERV_UNINSTALL_DELETE_SERVICE, error, FALSE);
@@ -150,18 +172,9 @@ BOOL CNTService::Uninstall(CString& errorText, DWORD& error, DWORD timeout) {
         return FALSE;
     }
 
-    // A failure here leaves the service deleted: the event source is still removed, and the
-    // failure reported after it.
-    const DWORD revokeError = account.IsEmpty() ? 0 : RevokeAccountAccess(account);
-
     if (m_bEventLogSource && !CNTEventLogSource::UninstallSource("Application", m_sDisplayName)) {
         error = GetLastError();
         FormatErrorMessage(errorText, IDS_NTSERV_UNINSTALL_EVENT_SOURCE, error, FALSE);
-        return FALSE;
-    }
-    if (revokeError) {
-        error = revokeError;
-        FormatErrorMessage(errorText, IDS_NTSERV_UNINSTALL_REVOKE_ACCESS, error, FALSE);
         return FALSE;
     }
     return TRUE;

@@ -1,6 +1,8 @@
 #include "common/ServiceAccountAccess.h"
 #include "classlib/HandleOwner.h"
 #include "common/AppData.h"
+#include "common/DataFolderSecurity.h"
+#include "common/DirUtils.h"
 #include "common/Exception.h"
 #include "common/Generator.h"
 #include <aclapi.h>
@@ -10,9 +12,6 @@
 namespace {
 ServiceAccountAccess::GetSecurityFunction g_getSecurity = nullptr;
 ServiceAccountAccess::SetSecurityFunction g_setSecurity = nullptr;
-
-// Memory the security functions hand out with LocalAlloc.
-typedef HandleOwner<handle_traits::NullIsInvalid<HLOCAL, HLOCAL, LocalFree>> ScopedLocalMemory;
 
 // The account's SID, looked up on this machine; empty with the error set when it is unknown.
 std::vector<BYTE> LookUpSid(const char* fullName, DWORD& error) {
@@ -32,17 +31,19 @@ std::vector<BYTE> LookUpSid(const char* fullName, DWORD& error) {
     return sid;
 }
 
-// Changes the object's access list for the SID (GRANT_ACCESS: adds an entry allowing the rights;
-// REVOKE_ACCESS: removes the SID's own allowing entries), keeping every other entry.
-DWORD ChangeAccess(const CString& objectName, SE_OBJECT_TYPE type, PSID sid, ACCESS_MODE mode, DWORD rights,
-                   DWORD inheritance) {
-    PACL oldList = nullptr;
-    PSECURITY_DESCRIPTOR descriptor = nullptr;
+bool IsLocalSystem(const char* account) { return !*account || lstrcmpiA(account, "LocalSystem") == 0; }
+
+DWORD SetSecurity(const CString& objectName, SE_OBJECT_TYPE type, SECURITY_INFORMATION what, PSID owner,
+                  PACL list) {
     CString name(objectName);
-    DWORD error = (g_getSecurity ? g_getSecurity : &GetNamedSecurityInfoA)(
-        name, type, DACL_SECURITY_INFORMATION, nullptr, nullptr, &oldList, nullptr, &descriptor);
-    ScopedLocalMemory heldDescriptor(descriptor);
-    if (error != ERROR_SUCCESS) return error;
+    return (g_setSecurity ? g_setSecurity : &SetNamedSecurityInfoA)(name.GetBuffer(), type, what, owner, nullptr,
+                                                                    list, nullptr);
+}
+
+// The list with an entry for the SID changed (GRANT_ACCESS: an entry allowing the rights added;
+// REVOKE_ACCESS: the SID's own allowing entries removed), every other entry kept; 0 or the error.
+DWORD ChangeList(PACL list, PSID sid, ACCESS_MODE mode, DWORD rights, DWORD inheritance,
+                 ScopedLocalMemory& changed) {
     EXPLICIT_ACCESSA entry = {};
     entry.grfAccessPermissions = rights;
     entry.grfAccessMode = mode;
@@ -51,24 +52,136 @@ DWORD ChangeAccess(const CString& objectName, SE_OBJECT_TYPE type, PSID sid, ACC
     entry.Trustee.TrusteeType = TRUSTEE_IS_USER;
     entry.Trustee.ptstrName = static_cast<LPSTR>(sid);
     PACL newList = nullptr;
-    error = SetEntriesInAclA(1, &entry, oldList, &newList);
-    ScopedLocalMemory heldList(newList);
-    if (error != ERROR_SUCCESS) return error;
-    return (g_setSecurity ? g_setSecurity : &SetNamedSecurityInfoA)(name.GetBuffer(), type, DACL_SECURITY_INFORMATION,
-                                                                    nullptr, nullptr, newList, nullptr);
+    const DWORD error = SetEntriesInAclA(1, &entry, list, &newList);
+    changed.Reset(newList);
+    return error;
 }
 
-// The data folder, made when missing (so that the files the service makes later inherit what the
-// folder is given); 0 or the error.
-DWORD DataFolder(CString& folder) {
+// Takes the SID's own allowing entries out of the object's access list, keeping whether the list
+// inherits from above: set without saying so, a list would inherit again.
+DWORD RevokeAccess(const CString& objectName, SE_OBJECT_TYPE type, PSID sid) {
+    PACL oldList = nullptr;
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    DWORD error = (g_getSecurity ? g_getSecurity : &GetNamedSecurityInfoA)(
+        objectName, type, DACL_SECURITY_INFORMATION, nullptr, nullptr, &oldList, nullptr, &descriptor);
+    ScopedLocalMemory heldDescriptor(descriptor);
+    if (error != ERROR_SUCCESS) return error;
+    SECURITY_DESCRIPTOR_CONTROL control = 0;
+    DWORD revision = 0;
+    if (!GetSecurityDescriptorControl(descriptor, &control, &revision)) return GetLastError();
+    ScopedLocalMemory newList;
+    error = ChangeList(oldList, sid, REVOKE_ACCESS, 0, NO_INHERITANCE, newList);
+    if (error != ERROR_SUCCESS) return error;
+    const SECURITY_INFORMATION protection =
+        (control & SE_DACL_PROTECTED) ? PROTECTED_DACL_SECURITY_INFORMATION : UNPROTECTED_DACL_SECURITY_INFORMATION;
+    return SetSecurity(objectName, type, DACL_SECURITY_INFORMATION | protection, nullptr,
+                       static_cast<PACL>(newList.Get()));
+}
+
+// 0 when the data folder's operation went through, or the error behind its Exception.
+template <class Operation>
+DWORD ErrorOf(Operation operation) {
     try {
-        AppData::GetLogsFolder();
-        folder = AppData::GetDataFolder();
+        operation();
         return 0;
     } catch (const Exception&) {
         const DWORD error = GetLastError();
         return error ? error : ERROR_PATH_NOT_FOUND;
     }
+}
+
+// The data folder, made when missing; 0 or the error.
+DWORD DataFolder(CString& folder) {
+    return ErrorOf([&folder] { folder = AppData::GetDataFolder(); });
+}
+
+bool IsLink(DWORD attributes) {
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+}
+
+// A link is removed itself, never what it points to; 0 or the error.
+DWORD RemoveLink(const CString& path, DWORD attributes) {
+    const BOOL removed = (attributes & FILE_ATTRIBUTE_DIRECTORY) ? RemoveDirectoryA(path) : DeleteFileA(path);
+    return removed ? 0 : GetLastError();
+}
+
+// Taking over what another account owns, and whose list may shut Administrators out, needs the
+// rights to take ownership and to restore; they are enabled for the rest of the install.
+void EnableOwnershipPrivileges() {
+    ScopedHandle token;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES, token.Receive())) return;
+    for (const char* name : {"SeTakeOwnershipPrivilege", "SeRestorePrivilege"}) {
+        TOKEN_PRIVILEGES privileges = {};
+        privileges.PrivilegeCount = 1;
+        privileges.Privileges[0].Attributes = SE_PRIVILEGE_ENABLED;
+        if (LookupPrivilegeValueA(nullptr, name, &privileges.Privileges[0].Luid))
+            AdjustTokenPrivileges(token.Get(), FALSE, &privileges, 0, nullptr, nullptr);
+    }
+}
+
+// Every entry of the folder, and of its folders, owned by the owner with no entry of its own, so
+// that it has only what the data folder's list gives everything inside. Links go: the service
+// never makes one, and it would write where a link points. A folder is set before it is listed,
+// as its list may not let Administrators see inside until then.
+DWORD SecureContents(const CString& folder, PSID owner, PACL noEntries) {
+    WIN32_FIND_DATAA found;
+    ScopedFindHandle find(FindFirstFileA(DirUtils::JoinPath(folder, "*"), &found));
+    if (!find) {
+        const DWORD error = GetLastError();
+        return error == ERROR_FILE_NOT_FOUND ? 0 : error;
+    }
+    do {
+        if (strcmp(found.cFileName, ".") == 0 || strcmp(found.cFileName, "..") == 0) continue;
+        const CString path = DirUtils::JoinPath(folder, found.cFileName);
+        DWORD error = 0;
+        if (IsLink(found.dwFileAttributes)) {
+            error = RemoveLink(path, found.dwFileAttributes);
+        } else {
+            error = SetSecurity(path, SE_FILE_OBJECT,
+                                OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION |
+                                    UNPROTECTED_DACL_SECURITY_INFORMATION,
+                                owner, noEntries);
+            if (!error && (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+                error = SecureContents(path, owner, noEntries);
+        }
+        if (error) return error;
+    } while (FindNextFileA(find.Get(), &found));
+    const DWORD error = GetLastError();
+    return error == ERROR_NO_MORE_FILES ? 0 : error;
+}
+
+// The data folder and everything in it as GrantServiceData describes, the account's entry (none
+// without a SID) in the folder's list from the start; 0 or the error.
+DWORD SecureDataFolder(PSID account) {
+    DataFolderSecurity security;
+    if (security.GetError()) return security.GetError();
+    ScopedLocalMemory withAccount;
+    PACL list = security.GetList();
+    if (account) {
+        const DWORD error = ChangeList(list, account, GRANT_ACCESS, ServiceAccountAccess::kFolderRights,
+                                       SUB_CONTAINERS_AND_OBJECTS_INHERIT, withAccount);
+        if (error) return error;
+        list = static_cast<PACL>(withAccount.Get());
+    }
+    CString folder;
+    DWORD error = DataFolder(folder);
+    if (error) return error;
+    const DWORD attributes = GetFileAttributesA(folder);
+    if (IsLink(attributes)) {
+        error = RemoveLink(folder, attributes);
+        if (!error) error = DirUtils::CreateFolderWith(folder, security.GetFolderAttributes(),
+                                                        security.GetParentAttributes());
+        if (error) return error;
+    }
+    EnableOwnershipPrivileges();
+    error = SetSecurity(folder, SE_FILE_OBJECT,
+                        OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION | PROTECTED_DACL_SECURITY_INFORMATION,
+                        security.GetOwner(), list);
+    if (error) return error;
+    ACL noEntries;
+    if (!InitializeAcl(&noEntries, sizeof(noEntries), ACL_REVISION)) return GetLastError();
+    error = SecureContents(folder, security.GetOwner(), &noEntries);
+    return error ? error : ErrorOf([] { AppData::GetLogsFolder(); });
 }
 }  // namespace
 
@@ -79,16 +192,16 @@ void ServiceAccountAccess::SetSecurityFunctionsForTesting(GetSecurityFunction ge
 
 DWORD ServiceAccountAccess::GrantServiceData(const char* account) {
     DWORD error = 0;
-    std::vector<BYTE> sid = LookUpSid(account, error);
-    if (error) return error;
-    CString folder;
-    error = DataFolder(folder);
-    if (error) return error;
-    return ChangeAccess(folder, SE_FILE_OBJECT, sid.data(), GRANT_ACCESS, kFolderRights,
-                        SUB_CONTAINERS_AND_OBJECTS_INHERIT);
+    std::vector<BYTE> sid;
+    if (!IsLocalSystem(account)) {
+        sid = LookUpSid(account, error);
+        if (error) return error;
+    }
+    return SecureDataFolder(sid.empty() ? nullptr : sid.data());
 }
 
 DWORD ServiceAccountAccess::RevokeServiceData(const char* account) {
+    if (IsLocalSystem(account)) return 0;
     DWORD error = 0;
     std::vector<BYTE> sid = LookUpSid(account, error);
     // An account that is gone can no longer use what it was given.
@@ -97,10 +210,9 @@ DWORD ServiceAccountAccess::RevokeServiceData(const char* account) {
     CString folder;
     error = DataFolder(folder);
     if (error) return error;
-    error = ChangeAccess(folder, SE_FILE_OBJECT, sid.data(), REVOKE_ACCESS, 0, NO_INHERITANCE);
+    error = RevokeAccess(folder, SE_FILE_OBJECT, sid.data());
     if (error) return error;
     // Installs of the previous version gave the account the settings key too.
-    error = ChangeAccess(CString("MACHINE\\") + Generator::GetSettingsKey(), SE_REGISTRY_KEY, sid.data(),
-                         REVOKE_ACCESS, 0, NO_INHERITANCE);
+    error = RevokeAccess(CString("MACHINE\\") + Generator::GetSettingsKey(), SE_REGISTRY_KEY, sid.data());
     return error == ERROR_FILE_NOT_FOUND ? 0 : error;
 }

@@ -130,45 +130,20 @@ TEST(DirUtilsTest, DeleteFolderTreeFailsOnAFileInUse) {
     EXPECT_TRUE(DirUtils::DeleteFolderTree(root));
 }
 
-namespace {
-// The host's path of a Wine path ("" off Wine).
-std::string HostPath(const CString& path) {
-    typedef char*(CDECL * UnixName)(LPCWSTR);
-    auto unixName = reinterpret_cast<UnixName>(
-        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
-    std::wstring wide(path.GetString(), path.GetString() + path.GetLength());
-    char* name = unixName ? unixName(wide.c_str()) : nullptr;
-    std::string result = name ? name : "";
-    HeapFree(GetProcessHeap(), 0, name);
-    return result;
-}
-
-// Runs a program of the host system, of which Wine gives no exit code, and waits until the path
-// is there (or gone).
-bool RunHostCommand(const std::string& commandLine, const CString& path, bool there) {
-    HANDLE process = INVALID_HANDLE_VALUE;
-    if (ProcessRunner::Start(commandLine.c_str(), process)) CloseHandle(process);
-    for (int i = 0; i < 100 && (GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES) != there; ++i) Sleep(50);
-    return (GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES) == there;
-}
-}  // namespace
-
 TEST(DirUtilsTest, DeleteFolderTreeRemovesALinkInsteadOfWhatItPointsTo) {
     ScratchFolder scratch;
     const CString outside = scratch.File("outside"), tree = scratch.File("tree");
     DirUtils::CreateFolder(outside);
     DirUtils::CreateFolder(tree);
     testing_support::WriteFileBytes(outside + "\\keep.txt", "1");
-    // Wine shows a host symbolic link to a folder as a directory reparse point.
-    const std::string link = HostPath(tree) + "/link";
-    if (HostPath(tree).empty()) GTEST_SKIP() << "no way to make a folder link here";
-    ASSERT_TRUE(RunHostCommand("Z:\\bin\\ln -s \"" + HostPath(outside) + "\" \"" + link + "\"", tree + "\\link", true));
-    ASSERT_NE(0u, GetFileAttributesA(tree + "\\link") & FILE_ATTRIBUTE_REPARSE_POINT);
+    if (!testing_support::MakeHostFolderLink(outside, tree + "\\link"))
+        GTEST_SKIP() << "no way to make a folder link here";
+    ASSERT_TRUE(testing_support::IsFolderLink(tree + "\\link"));
 
     const bool removed = DirUtils::DeleteFolderTree(tree);
     EXPECT_TRUE(DirUtils::Exists(outside + "\\keep.txt"));
     EXPECT_EQ(removed, !DirUtils::Exists(tree));  // Wine cannot remove a link: then the tree stays
-    RunHostCommand("Z:\\bin\\rm -f \"" + link + "\"", tree + "\\link", false);
+    testing_support::RemoveHostLink(tree + "\\link");
 }
 
 TEST(DirUtilsTest, ReadFileTextReadsEveryByte) {

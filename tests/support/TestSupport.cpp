@@ -1,4 +1,6 @@
 #include "support/TestSupport.h"
+#include "common/DirUtils.h"
+#include "common/ProcessRunner.h"
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -86,6 +88,53 @@ void StopAndDeleteService(const char* name) {
         CloseServiceHandle(service);
     }
     CloseServiceHandle(manager);
+}
+
+namespace {
+// The host's path of a Wine path ("" off Wine).
+std::string HostPath(const CString& path) {
+    typedef char*(CDECL * UnixName)(LPCWSTR);
+    auto unixName = reinterpret_cast<UnixName>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
+    std::wstring wide(path.GetString(), path.GetString() + path.GetLength());
+    char* name = unixName ? unixName(wide.c_str()) : nullptr;
+    std::string result = name ? name : "";
+    HeapFree(GetProcessHeap(), 0, name);
+    return result;
+}
+
+// Runs a program of the host system, of which Wine gives no exit code, and waits until the path
+// is there (or gone).
+bool RunHostCommand(const std::string& commandLine, const CString& path, bool there) {
+    HANDLE process = INVALID_HANDLE_VALUE;
+    if (ProcessRunner::Start(commandLine.c_str(), process)) CloseHandle(process);
+    for (int i = 0; i < 100 && (GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES) != there; ++i) Sleep(50);
+    return (GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES) == there;
+}
+
+// The host's path of the link's folder joined with its name: the link itself is not there yet.
+std::string HostLinkPath(const CString& link) {
+    const std::string folder = HostPath(DirUtils::GetParentFolder(link));
+    return folder.empty() ? folder : folder + "/" + DirUtils::GetFileName(link).str();
+}
+}  // namespace
+
+bool MakeHostFolderLink(const CString& folder, const CString& link) {
+    const std::string target = HostPath(folder), host = HostLinkPath(link);
+    if (target.empty() || host.empty()) return false;
+    RunHostCommand("Z:\\bin\\ln -s \"" + target + "\" \"" + host + "\"", link, true);
+    return true;
+}
+
+void RemoveHostLink(const CString& link) {
+    const std::string host = HostLinkPath(link);
+    if (!host.empty()) RunHostCommand("Z:\\bin\\rm -f \"" + host + "\"", link, false);
+}
+
+bool IsFolderLink(const CString& path) {
+    const DWORD attributes = GetFileAttributesA(path);
+    const DWORD wanted = FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT;
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & wanted) == wanted;
 }
 
 void WriteFileBytes(const char* path, const std::string& bytes) {

@@ -44,6 +44,12 @@ extern const char* const kProductSettingsKey;
 // Puts the stand-in generator into the folder as Orvanti.exe (creating the folder) and makes it
 // the product's program folder; the caller keeps a SavedRegistryValue of ProgramPath.
 bool InstallStandInGenerator(const CString& folder);
+// Makes a host symbolic link at the path to the folder, which Wine shows as a directory reparse
+// point (IsFolderLink); false where there is no host to make one. RemoveHostLink takes it away
+// again (Wine itself cannot).
+bool MakeHostFolderLink(const CString& folder, const CString& link);
+void RemoveHostLink(const CString& link);
+bool IsFolderLink(const CString& path);
 // Writes bytes to a file, replacing it.
 void WriteFileBytes(const char* path, const std::string& bytes);
 std::string ReadFileBytes(const char* path);

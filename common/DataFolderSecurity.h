@@ -1,0 +1,33 @@
+// The owner and access list of the data folder: Administrators own it; SYSTEM and Administrators
+// have full control and Users read and execute, inherited by everything inside; nothing comes
+// from the folders above it, in which every user of the machine may create files and folders.
+#pragma once
+#include "classlib/HandleOwner.h"
+
+class DataFolderSecurity {
+public:
+    // Everything the folder's own list gives: full control.
+    static constexpr DWORD kFullControl = FILE_ALL_ACCESS;
+    // What the list gives Users: read and execute.
+    static constexpr DWORD kUsersRights = FILE_GENERIC_READ | FILE_GENERIC_EXECUTE;
+
+    DataFolderSecurity();
+    // 0, or the Win32 error that kept the descriptors from being built; nothing below may be
+    // used then.
+    DWORD GetError() const { return m_error; }
+
+    // For making the data folder: its owner and its protected list at once.
+    LPSECURITY_ATTRIBUTES GetFolderAttributes() { return &m_folderAttributes; }
+    // For making a missing folder above it: Administrators as owner and the list it inherits, so
+    // that no ordinary user owns a folder in which the data folder could be swapped.
+    LPSECURITY_ATTRIBUTES GetParentAttributes() { return &m_parentAttributes; }
+    PSID GetOwner() const;
+    PACL GetList() const;
+
+private:
+    DWORD m_error;
+    ScopedLocalMemory m_folder;
+    ScopedLocalMemory m_parent;
+    SECURITY_ATTRIBUTES m_folderAttributes;
+    SECURITY_ATTRIBUTES m_parentAttributes;
+};
