@@ -87,11 +87,14 @@ TEST_F(TaskFileTest, LoadingMendsBadValuesAndSkipsSectionsThatCannotLoad) {
         {"Type=DayScheduled\0Hour=9\0DaysCount=0\0", nullptr, nullptr, CTime(), nullptr},
         {"Type=DayScheduled\0DaysCount=1\0Day1=9\0", nullptr, nullptr, CTime(), nullptr},
         {"Type=periodical\0Interval=5\0", nullptr, nullptr, CTime(), nullptr},
+        // Numbers past 32 bits do not wrap round to small ones (2 hours, one day).
+        {"Type=Periodical\0Interval=4294967298\0", "/s2", "", CTime(), "Runs every 48 hour(s)."},
+        {"Type=DayScheduled\0Hour=9\0DaysCount=4294967297\0Day1=2\0", nullptr, nullptr, CTime(), nullptr},
         {"Type=Watch\0Priority=/s2\0LastEvent=not a time;\0", "/s2", "", CTime(),
          "Runs when content being watched is modified."},
     };
     WriteTasks({cases[0].lines, cases[1].lines, cases[2].lines, cases[3].lines, cases[4].lines, cases[5].lines,
-                cases[6].lines, cases[7].lines, cases[8].lines});
+                cases[6].lines, cases[7].lines, cases[8].lines, cases[9].lines, cases[10].lines});
     EditableTaskList tasks = Load();
     size_t next = 0;
     for (size_t i = 0; i < sizeof(cases) / sizeof(cases[0]); ++i) {
