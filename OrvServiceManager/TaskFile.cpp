@@ -85,7 +85,10 @@ void LoadTasks(const CString& path, EditableTaskList& tasks) {
 
 int AppendTask(EditableTask& task, const CString& path) {
     IniFile file(path);
-    const int last = LastTaskSectionToLoad(file);
+    // After every task section the file holds, loaded or not: one beyond TasksCount, or below a
+    // count that is negative, is a task too, written by hand or by a program that failed halfway.
+    const std::vector<int> held = TaskSectionNumbers(file);
+    const int last = held.empty() ? 0 : held.back();
     if (last == INT_MAX) {
         CString message;
         message.Format("No task can be added after Task%d, the highest task number the task file can hold.", last);

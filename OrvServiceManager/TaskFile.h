@@ -13,11 +13,11 @@ EditableTaskPtr CreateTaskFromIni(const IniFile& file, const CString& section);
 // number order; a section that fails to load is left out without a message.
 void LoadTasks(const CString& path, EditableTaskList& tasks);
 
-// A new task: writes the section after the last one loaded (TasksCount + 1, or less when the
-// count runs beyond the sections the file holds), then sets TasksCount to it. Gives the section
-// number, which the task also keeps. Throws Exception, also when the last section loaded is
-// Task2147483647; a failure leaves TasksCount as it was, so the service never sees a
-// half-written task.
+// A new task: writes the section after the highest task section the file holds, loaded or not
+// (beyond TasksCount too), so that no stored task is overwritten, then sets TasksCount to it.
+// Gives the section number, which the task also keeps. Throws Exception, also when the file holds
+// Task2147483647; a failure leaves TasksCount as it was, so the service never sees a half-written
+// task.
 int AppendTask(EditableTask& task, const CString& path);
 
 // Thrown, before anything is written, when a section no longer holds the task the user chose in

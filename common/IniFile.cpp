@@ -130,11 +130,6 @@ std::vector<int> TaskSectionsToLoad(const IniFile& file) {
     return numbers;
 }
 
-int LastTaskSectionToLoad(const IniFile& file) {
-    const std::vector<int> numbers = TaskSectionsToLoad(file);
-    return numbers.empty() ? 0 : numbers.back();
-}
-
 SafeIniReader::SafeIniReader(const CString& path, const CString& section)
     : mutex_(FALSE, kSafeIniMutexName), file_(path), section_(section) {}
 

@@ -84,8 +84,6 @@ std::vector<int> TaskSectionNumbers(const IniFile& file);
 // by the names the file holds, never by counting: one hand-edited [Task2000000] must not cost a
 // pass per number below it.
 std::vector<int> TaskSectionsToLoad(const IniFile& file);
-// The last of TaskSectionsToLoad, 0 for none.
-int LastTaskSectionToLoad(const IniFile& file);
 
 // "%d:%d:%d;%d:%d": local year, month, day, hour and minute.
 CString FormatIniTime(const CTime& time);

@@ -259,6 +259,30 @@ TEST_F(TaskFileTest, ACountOrSectionNumberFarBeyondTheOthersCostsNothing) {
     }
 }
 
+// New writes a section the file does not hold yet, after the highest one it holds, and the count
+// follows: a task added by hand beyond TasksCount, or below a negative one, is never overwritten.
+TEST_F(TaskFileTest, NewWritesASectionTheFileDoesNotHoldYet) {
+    const struct {
+        const char* file;
+        int added;
+    } cases[] = {
+        {"[General]\r\nTasksCount=1\r\n[Task1]\r\nType=Periodical\r\nOrvPath=a.orv\r\n"
+         "[Task2]\r\nType=Watch\r\nOrvPath=hand.orv\r\n",
+         3},
+        {"[General]\r\nTasksCount=-1\r\n[Task1]\r\nType=Periodical\r\nOrvPath=a.orv\r\n", 2},
+    };
+    for (const auto& k : cases) {
+        SCOPED_TRACE(k.file);
+        testing_support::WriteFileBytes(Path(), k.file);
+        std::vector<std::vector<std::string>> held;
+        for (int n = 1; n < k.added; ++n) held.push_back(Lines(Path(), ("Task" + std::to_string(n)).c_str()));
+        EXPECT_EQ(k.added, AppendTask(*Make("Type=Periodical\0OrvPath=c.orv\0"), Path()));
+        EXPECT_EQ(k.added, Count());
+        for (int n = 1; n < k.added; ++n) EXPECT_EQ(held[n - 1], Lines(Path(), ("Task" + std::to_string(n)).c_str()));
+        EXPECT_EQ(CString("c.orv"), Load().back()->GetOrvPath());
+    }
+}
+
 TEST_F(TaskFileTest, RefusedWritesAreReportedAndLeaveTheFileAsItWas) {
     WriteTasks({"Type=Periodical\0Interval=3\0OrvPath=a.orv\0", "Type=Periodical\0Interval=5\0OrvPath=b.orv\0"});
     const std::string before = ReadFileBytes(Path());
