@@ -2,7 +2,7 @@
 #include "OrvServiceManager/EditableTask.h"
 #include "OrvServiceManager/OrvServiceManagerRes.h"
 #include "common/Exception.h"
-#include <cstdlib>
+#include "common/IntegerText.h"
 
 // ---- Periodical ---------------------------------------------------------------------------------
 
@@ -33,7 +33,9 @@ void CHourScheduledTaskPropertiesDialog::SetInterval(int hours) {
 int CHourScheduledTaskPropertiesDialog::GetInterval() const {
     CString text;
     GetDlgItemText(IDC_INTERVAL, text);
-    const int hours = std::atoi(text);
+    // atoi's reading, but a number of any length outside 2..48 is refused: atoi's own wraps, and
+    // 4294967298 hours came back as 2.
+    const int hours = ParseLeadingInt(text);
     if (ClampInterval(hours) != hours) throw Exception("Interval value should be between 2 and 48 hours.");
     return hours;
 }

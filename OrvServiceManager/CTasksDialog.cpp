@@ -117,8 +117,11 @@ void CTasksDialog::ReloadIfChanged(bool always) {
     if (!always && stamp.SameAs(m_loaded)) return;
     // Taken before reading: a write while the file is read gives another stamp next time.
     m_loaded = stamp;
+    // The service notes a run, another manager adds a task: the user's choice stays with its task.
+    const EditableTaskPtr selected = GetTaskAt(GetSelectedIndex());
     LoadTasks(path, m_tasks);
     FillTaskList();
+    if (selected) SelectRow(FindStoredTask(*selected));
 }
 
 void CTasksDialog::ReloadAfterWrite(int selectSection) {
@@ -127,11 +130,16 @@ void CTasksDialog::ReloadAfterWrite(int selectSection) {
     } catch (...) {
         // The next refresh tries again.
     }
-    const int row = FindTaskInSection(selectSection);
-    if (row >= 0) m_list.SetItemState(row, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+    SelectRow(FindTaskInSection(selectSection));
     // The fill's own notifications refresh nothing: the buttons follow the new selection here,
     // so Edit and Remove never stay enabled with no row to act on.
     UpdateControls(FALSE);
+}
+
+void CTasksDialog::SelectRow(int row) {
+    FlagScope filling(m_filling);
+    m_list.SetItemState(-1, 0, LVIS_SELECTED | LVIS_FOCUSED);
+    if (row >= 0) m_list.SetItemState(row, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
 }
 
 void CTasksDialog::FillTaskList() {
@@ -167,6 +175,16 @@ int CTasksDialog::FindTaskInSection(int section) const {
     for (size_t i = 0; i < m_tasks.size(); ++i)
         if (m_tasks[i] && m_tasks[i]->GetSectionNumber() == section) return static_cast<int>(i);
     return -1;
+}
+
+int CTasksDialog::FindStoredTask(const EditableTask& task) const {
+    int moved = -1;
+    for (size_t i = 0; i < m_tasks.size(); ++i) {
+        if (!m_tasks[i] || !task.StoresSameAs(m_tasks[i]->GetStoredLines())) continue;
+        if (m_tasks[i]->GetSectionNumber() == task.GetSectionNumber()) return static_cast<int>(i);
+        if (moved < 0) moved = static_cast<int>(i);
+    }
+    return moved;
 }
 
 void CTasksDialog::CheckServiceStopped() {

@@ -54,8 +54,8 @@ private:
     // when it changed (a file that cannot be had is shown when asked, never passed on), then
     // follows the service's state.
     void RefreshStatus(bool showReadFailure);
-    // A file gone since the last load reads as no tasks. Throws Exception when the task file's
-    // folder cannot be had.
+    // A file gone since the last load reads as no tasks. The selected task stays selected when
+    // the file still holds it. Throws Exception when the task file's folder cannot be had.
     void ReloadIfChanged(bool always);
     // After a write, or a write refused because the file changed: the list is read from the file
     // (which may hold what another program wrote), the task of the section, if any, selected,
@@ -64,8 +64,13 @@ private:
     void UpdateControls(BOOL force);
     void ShowStatusText(int state);
     void ShowTaskInRow(int row, const EditableTask& task);
+    // Selects the row alone; -1 selects none. Refreshes nothing: the caller sets the buttons.
+    void SelectRow(int row);
     // The list index of the task stored in the section, -1 when none is.
     int FindTaskInSection(int section) const;
+    // The list index of the task whose section stores what this task's stored: in the same
+    // section when it is still there, else where it moved to; -1 when the file holds it no more.
+    int FindStoredTask(const EditableTask& task) const;
     void ShowReadFailure();
 
     CHtmlStatic m_status;  // the status line, markup set through its window text

@@ -71,10 +71,6 @@ void EditableTask::TakeServiceValues(const IniFile& file, const CString& section
     if (!stored.IsEmpty()) lastRun_ = ParseIniTime(stored);
 }
 
-bool EditableTask::StoresSameAs(const EditableTask& other) const {
-    return GetTypeId() == other.GetTypeId() && priority_ == other.priority_ && orvPath_ == other.orvPath_;
-}
-
 void EditableTask::CheckOrvPathStorable() const {
     const CString problem = OrvPathProblem(orvPath_);
     if (!problem.IsEmpty()) throw Exception(problem);
@@ -100,11 +96,6 @@ CString EditableHourScheduledTask::GetSummary() const {
 }
 
 CString EditableHourScheduledTask::GetTypeId() const { return GetPeriodicalTypeId(); }
-
-bool EditableHourScheduledTask::StoresSameAs(const EditableTask& other) const {
-    const EditableHourScheduledTask* periodical = dynamic_cast<const EditableHourScheduledTask*>(&other);
-    return periodical && EditableTask::StoresSameAs(other) && interval_ == periodical->interval_;
-}
 
 void EditableHourScheduledTask::Save(const IniFile& file, const CString& section) const {
     CheckOrvPathStorable();
@@ -140,12 +131,6 @@ CString EditableDayScheduledTask::GetSummary() const {
 }
 
 CString EditableDayScheduledTask::GetTypeId() const { return GetDayScheduledTypeId(); }
-
-bool EditableDayScheduledTask::StoresSameAs(const EditableTask& other) const {
-    const EditableDayScheduledTask* day = dynamic_cast<const EditableDayScheduledTask*>(&other);
-    return day && EditableTask::StoresSameAs(other) && hour_ == day->hour_ && minutes_ == day->minutes_ &&
-           days_ == day->days_;
-}
 
 void EditableDayScheduledTask::Save(const IniFile& file, const CString& section) const {
     CheckOrvPathStorable();

@@ -65,21 +65,30 @@ public:
     }
     bool IsLastRunCleared() const { return lastRunCleared_; }
 
+    // The lines of a task section as the file stores them ("key=value", in file order), less
+    // LastRun and LastEvent, which the service writes: what tells one stored task from another,
+    // before the manager's reading mends a value (an Interval of 100 and one of 48 both load as
+    // 48, yet they are two tasks).
+    typedef std::vector<CString> StoredLines;
+
     // The number n of the section "Task<n>" the task was loaded from or last saved to; 0 for a
     // task not in the file yet.
     int GetSectionNumber() const { return sectionNumber_; }
-    // The task is what the section of that number holds now.
-    void MarkStored(int sectionNumber) {
+    // What that section stored then; empty for a task not in the file yet.
+    const StoredLines& GetStoredLines() const { return storedLines_; }
+    // The task is what the section of that number holds now, stored as those lines.
+    void MarkStored(int sectionNumber, const StoredLines& lines) {
         sectionNumber_ = sectionNumber;
+        storedLines_ = lines;
         lastRunCleared_ = false;
     }
+    // The lines are what this task's section stored when it was loaded or saved: the same task,
+    // not merely one of the same kind and document.
+    bool StoresSameAs(const StoredLines& lines) const { return !storedLines_.empty() && lines == storedLines_; }
 
     // Takes over what the service may have written into the section since the task was loaded
     // (LastRun, and a Watch task's LastEvent), so that a save does not put older values back.
     virtual void TakeServiceValues(const IniFile& file, const CString& section);
-    // The other task stores the same value in every key but those the service writes (LastRun,
-    // LastEvent): the same task, not merely one of the same kind and document.
-    virtual bool StoresSameAs(const EditableTask& other) const;
 
 protected:
     // A new task: normal priority, no document, never run.
@@ -102,6 +111,7 @@ private:
     CTime lastRun_;
     bool lastRunCleared_ = false;
     int sectionNumber_ = 0;
+    StoredLines storedLines_;
 };
 
 typedef boost::shared_ptr<EditableTask> EditableTaskPtr;
@@ -120,8 +130,6 @@ public:
     EditableTask* Clone() const override { return new EditableHourScheduledTask(*this); }
     void Save(const IniFile& file, const CString& section) const override;
     CString GetTypeDescription() const override;
-
-    bool StoresSameAs(const EditableTask& other) const override;
 
     int GetInterval() const { return interval_; }
     void SetInterval(int hours) { interval_ = hours; }
@@ -146,8 +154,6 @@ public:
     // number outside 1 to 7).
     void Save(const IniFile& file, const CString& section) const override;
     CString GetTypeDescription() const override;
-
-    bool StoresSameAs(const EditableTask& other) const override;
 
     int GetHour() const { return hour_; }
     void SetHour(int hour) { hour_ = hour; }

@@ -1,9 +1,11 @@
 #include "OrvServiceManager/TaskFile.h"
+#include "OrvServiceManager/TaskFileLock.h"
 #include "classlib/HandleOwner.h"
 #include "common/DirUtils.h"
 #include "common/Exception.h"
 #include <algorithm>
 #include <climits>
+#include <cstring>
 
 namespace {
 const char* const kGeneral = "General";
@@ -40,20 +42,42 @@ void CheckWritable(const CString& path) {
     if (!file.IsValid() && GetLastError() != ERROR_FILE_NOT_FOUND) ThrowTaskFileWriteFailure(path);
 }
 
-// Throws TaskFileChanged unless the section still holds the expected task: every value it
-// stores but those the service writes. Two tasks of one kind on one document are ordinary (runs
-// at 9:00 and at 18:00), and either may have moved into the other's section. `sections` are the
-// file's TaskSectionsToLoad.
+std::function<void()> g_beforeLastWrite;
+
+void BeforeLastWrite() {
+    if (g_beforeLastWrite) g_beforeLastWrite();
+}
+
+// What the section stores, as the file holds it, less the keys the service writes.
+EditableTask::StoredLines ReadStoredLines(const IniFile& file, const CString& section) {
+    EditableTask::StoredLines lines;
+    const std::vector<char> raw = file.ReadRawSection(section);
+    for (const char* line = raw.data(); *line; line += strlen(line) + 1) {
+        CString key(line);
+        const int equals = key.Find('=');
+        if (equals >= 0) key = key.Left(equals);
+        key.Trim();
+        // Keys are found case-insensitively: the service's write of "LastRun" replaces a "lastrun".
+        if (key.CompareNoCase("LastRun") == 0 || key.CompareNoCase("LastEvent") == 0) continue;
+        lines.push_back(line);
+    }
+    return lines;
+}
+
+void NoteStored(EditableTask& task, const IniFile& file, int number) {
+    task.MarkStored(number, ReadStoredLines(file, SectionName(number)));
+}
+
+// Throws TaskFileChanged unless the section still stores what it stored when the expected task
+// was loaded from it, key for key, apart from what the service writes. Two tasks of one kind on
+// one document are ordinary (runs at 9:00 and at 18:00), and either may have moved into the
+// other's section; a hand-written Interval=100 loads as 48, yet it is not the task of an
+// Interval=48. `sections` are the file's TaskSectionsToLoad.
 void CheckSectionHolds(const IniFile& file, const std::vector<int>& sections, int number,
                        const EditableTask& expected) {
-    bool holds = false;
-    if (std::binary_search(sections.begin(), sections.end(), number)) {
-        try {
-            holds = CreateTaskFromIni(file, SectionName(number))->StoresSameAs(expected);
-        } catch (...) {
-        }
-    }
-    if (holds) return;
+    if (std::binary_search(sections.begin(), sections.end(), number) &&
+        expected.StoresSameAs(ReadStoredLines(file, SectionName(number))))
+        return;
     CString message;
     message.Format("Another program changed the task file: Task%d no longer holds the %s task of \"%s\" that "
                    "was chosen, so nothing was written. The list shows the task file as it is now.",
@@ -75,8 +99,11 @@ void LoadTasks(const CString& path, EditableTaskList& tasks) {
     IniFile file(path);
     for (int n : TaskSectionsToLoad(file)) {
         try {
+            // The lines before the values: a section changed in between then fails the check of
+            // the next write, instead of passing it with the older values.
+            const EditableTask::StoredLines lines = ReadStoredLines(file, SectionName(n));
             EditableTaskPtr task = CreateTaskFromIni(file, SectionName(n));
-            task->MarkStored(n);
+            task->MarkStored(n, lines);
             tasks.push_back(task);
         } catch (...) {
         }
@@ -84,55 +111,75 @@ void LoadTasks(const CString& path, EditableTaskList& tasks) {
 }
 
 int AppendTask(EditableTask& task, const CString& path) {
+    TaskFileLock lock;
     IniFile file(path);
-    const int last = LastTaskSectionToLoad(file);
+    // After every task section the file holds, loaded or not: one beyond TasksCount, or below a
+    // count that is negative, is a task too, written by hand or by a program that failed halfway.
+    const std::vector<int> held = TaskSectionNumbers(file);
+    const int last = held.empty() ? 0 : held.back();
     if (last == INT_MAX) {
         CString message;
         message.Format("No task can be added after Task%d, the highest task number the task file can hold.", last);
         throw Exception(message);
     }
     const int number = last + 1;
+    BeforeLastWrite();
     task.Save(file, SectionName(number));
     WriteTaskFileInt(file, kGeneral, kTasksCount, number);
-    task.MarkStored(number);
+    NoteStored(task, file, number);
     return number;
 }
 
 void SaveTaskAt(int number, EditableTask& task, const EditableTask& opened, const CString& path) {
+    TaskFileLock lock;
     CheckWritable(path);
     IniFile file(path);
     CheckSectionHolds(file, TaskSectionsToLoad(file), number, opened);
     const CString section = SectionName(number);
     task.TakeServiceValues(file, section);
+    BeforeLastWrite();
     task.Save(file, section);
-    task.MarkStored(number);
+    NoteStored(task, file, number);
 }
 
 void RemoveTaskAt(int number, const EditableTask& chosen, const CString& path) {
+    TaskFileLock lock;
     CheckWritable(path);
-    const IniFile old(path);
-    const std::vector<int> sections = TaskSectionsToLoad(old);
-    CheckSectionHolds(old, sections, number, chosen);
+    TemporaryFile temp(DirUtils::CreateTempFileOrDir(DirUtils::GetParentFolder(path), "tmp"));
+    if (!CopyFileA(path, temp.Path(), FALSE)) {
+        // A task file deleted since the list was loaded holds the chosen task no more.
+        if (GetLastError() == ERROR_FILE_NOT_FOUND) CheckSectionHolds(IniFile(path), std::vector<int>(), number, chosen);
+        ThrowTaskFileWriteFailure(path);
+    }
+    // Everything from here on is read from the copy: the file that replaces the task file is the
+    // copy changed, never the copy mixed with what the live file holds by then.
+    const IniFile out(temp.Path());
+    const std::vector<int> sections = TaskSectionsToLoad(out);
+    CheckSectionHolds(out, sections, number, chosen);
     const int last = sections.back();  // the chosen section is among them
 
-    TemporaryFile temp(DirUtils::CreateTempFileOrDir(DirUtils::GetParentFolder(path), "tmp"));
-    if (!CopyFileA(path, temp.Path(), FALSE)) ThrowTaskFileWriteFailure(path);
-    const IniFile out(temp.Path());
     // Each later section takes the number before its own as it stands, loadable or not; an
     // empty one leaves no section behind, and a number without a section stays without one.
     // Only the sections the file holds are walked: one numbered in the millions costs no more.
-    const std::vector<int> later(std::upper_bound(sections.begin(), sections.end(), number), sections.end());
     auto check = [&out](BOOL written) {
         if (!written) ThrowTaskFileWriteFailure(out.GetPath());
     };
     check(WritePrivateProfileStringA(SectionName(number), nullptr, nullptr, out.GetPath()));
-    for (int n : later) check(WritePrivateProfileStringA(SectionName(n), nullptr, nullptr, out.GetPath()));
-    for (int n : later) {
-        const std::vector<char> lines = old.ReadRawSection(SectionName(n));
-        if (lines[0]) check(WritePrivateProfileSectionA(SectionName(n - 1), lines.data(), out.GetPath()));
+    for (auto n = std::upper_bound(sections.begin(), sections.end(), number); n != sections.end(); ++n) {
+        // The number before is free: the chosen one, or one emptied in the step before, or none.
+        const std::vector<char> lines = out.ReadRawSection(SectionName(*n));
+        check(WritePrivateProfileStringA(SectionName(*n), nullptr, nullptr, out.GetPath()));
+        if (lines[0]) check(WritePrivateProfileSectionA(SectionName(*n - 1), lines.data(), out.GetPath()));
     }
     WriteTaskFileInt(out, kGeneral, kTasksCount, last - 1);
+    BeforeLastWrite();
     if (!MoveFileExA(temp.Path(), path, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
         ThrowTaskFileWriteFailure(path);
     temp.Keep();
+}
+
+std::function<void()> SetBeforeLastTaskFileWriteForTesting(std::function<void()> hook) {
+    std::function<void()> previous = g_beforeLastWrite;
+    g_beforeLastWrite = hook;
+    return previous;
 }

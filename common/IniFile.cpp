@@ -1,5 +1,6 @@
 #include "common/IniFile.h"
 #include "common/Exception.h"
+#include "common/IntegerText.h"
 #include <algorithm>
 #include <climits>
 #include <cstring>
@@ -7,24 +8,6 @@
 
 namespace {
 const char* const kSafeIniMutexName = "Brellix.OrvService.SafeIniReader";
-
-// atoi's reading (leading white space, a sign, digits up to the first other character, none
-// gives 0), but a number too large for an int saturates instead of wrapping: a garbled
-// 4294969320 must not come back as the year 2024.
-int ParseIniField(const CString& text) {
-    const char* p = text;
-    while (*p == ' ' || (*p >= '\t' && *p <= '\r')) ++p;
-    bool negative = false;
-    if (*p == '+' || *p == '-') negative = *p++ == '-';
-    long long value = 0;
-    for (; *p >= '0' && *p <= '9'; ++p) {
-        if (value <= INT_MAX) value = value * 10 + (*p - '0');
-    }
-    if (negative) value = -value;
-    if (value > INT_MAX) return INT_MAX;
-    if (value < INT_MIN) return INT_MIN;
-    return static_cast<int>(value);
-}
 
 // A list of strings, each ended by a NUL and the whole by one more, from a profile function that
 // gives back the buffer's size less two when the list did not fit.
@@ -67,7 +50,7 @@ CString UnescapeIniValue(const CString& value) {
     return out;
 }
 
-CString IniFile::ReadString(const char* section, const char* key, const char* defaultValue) const {
+CString IniFile::ReadRawValue(const char* section, const char* key, const char* defaultValue) const {
     // A value that did not fit comes back cut to the buffer's size less one: read it again into a
     // larger buffer, so that a long document path is never shortened.
     std::vector<char> buffer(1024);
@@ -78,12 +61,21 @@ CString IniFile::ReadString(const char* section, const char* key, const char* de
         if (n + 1 < buffer.size() || buffer.size() > static_cast<size_t>(kIniValueMaxLength)) break;
         buffer.resize(buffer.size() * 2);
     }
-    if (n == 0) return CString();
-    return UnescapeIniValue(CString(buffer.data(), static_cast<int>(n)));
+    return CString(buffer.data(), static_cast<int>(n));
+}
+
+CString IniFile::ReadString(const char* section, const char* key, const char* defaultValue) const {
+    const CString value = ReadRawValue(section, key, defaultValue);
+    if (value.IsEmpty()) return CString();
+    return UnescapeIniValue(value);
 }
 
 int IniFile::ReadInt(const char* section, const char* key, int defaultValue) const {
-    return static_cast<int>(GetPrivateProfileIntA(section, key, defaultValue, path_));
+    // GetPrivateProfileIntA's reading, whose number wraps past 32 bits: a hand-written
+    // Interval=4294967298 would come back as 2 hours, DaysCount=4294967297 as one day.
+    const CString value = ReadRawValue(section, key, "");
+    if (value.IsEmpty()) return defaultValue;
+    return ParseProfileInt(value);
 }
 
 BOOL IniFile::WriteString(const char* value, const char* section, const char* key) const {
@@ -138,11 +130,6 @@ std::vector<int> TaskSectionsToLoad(const IniFile& file) {
     return numbers;
 }
 
-int LastTaskSectionToLoad(const IniFile& file) {
-    const std::vector<int> numbers = TaskSectionsToLoad(file);
-    return numbers.empty() ? 0 : numbers.back();
-}
-
 SafeIniReader::SafeIniReader(const CString& path, const CString& section)
     : mutex_(FALSE, kSafeIniMutexName), file_(path), section_(section) {}
 
@@ -189,10 +176,10 @@ CTime ParseIniTime(const CString& text) {
             field = text.Mid(pos, found - pos);
             pos = found;
         }
-        fields[i] = ParseIniField(field);
+        fields[i] = ParseLeadingInt(field);
         ++pos;  // may pass the end: Mid then gives the empty text
     }
-    fields[4] = ParseIniField(text.Mid(pos));
+    fields[4] = ParseLeadingInt(text.Mid(pos));
     const int year = fields[0], month = fields[1], day = fields[2], hour = fields[3], minute = fields[4];
     if (year < 1970 || year > 2038 || month < 1 || month > 12 || day < 1 || day > 31 || hour < 0 || hour > 23 ||
         minute < 0 || minute > 59)

@@ -23,6 +23,8 @@ public:
     const CString& GetPath() const { return path_; }
     // The whole value, up to kIniValueMaxLength characters as stored.
     CString ReadString(const char* section, const char* key, const char* defaultValue) const;
+    // The platform's reading of an integer (ParseProfileInt), the default for a missing or empty
+    // value; a number beyond an int's range gives the nearest int.
     int ReadInt(const char* section, const char* key, int defaultValue) const;
     // Writes report whether the platform stored the value (FALSE: read-only file, folder
     // refusing writes, ...); the last error then says why.
@@ -37,6 +39,9 @@ public:
     std::vector<char> ReadRawSection(const char* section) const;
 
 private:
+    // The value as the platform gives it (no unescaping), whole.
+    CString ReadRawValue(const char* section, const char* key, const char* defaultValue) const;
+
     CString path_;
 };
 
@@ -79,8 +84,6 @@ std::vector<int> TaskSectionNumbers(const IniFile& file);
 // by the names the file holds, never by counting: one hand-edited [Task2000000] must not cost a
 // pass per number below it.
 std::vector<int> TaskSectionsToLoad(const IniFile& file);
-// The last of TaskSectionsToLoad, 0 for none.
-int LastTaskSectionToLoad(const IniFile& file);
 
 // "%d:%d:%d;%d:%d": local year, month, day, hour and minute.
 CString FormatIniTime(const CTime& time);

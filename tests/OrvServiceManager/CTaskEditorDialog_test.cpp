@@ -80,6 +80,9 @@ TEST(TaskEditorTest, OkRefusesWhatNeitherProgramWouldLoadAndKeepsTheDialogOpen) 
         {Periodical, [](HWND d) { SetText(d, IDC_INTERVAL, "1"); }, badInterval, nullptr},
         {Periodical, [](HWND d) { SetText(d, IDC_INTERVAL, "49"); }, badInterval, nullptr},
         {Periodical, [](HWND d) { SetText(d, IDC_INTERVAL, ""); }, badInterval, nullptr},
+        // Numbers that wrap round past 32 and 64 bits to 2 and 5.
+        {Periodical, [](HWND d) { SetText(d, IDC_INTERVAL, "4294967298"); }, badInterval, nullptr},
+        {Periodical, [](HWND d) { SetText(d, IDC_INTERVAL, "18446744073709551621"); }, badInterval, nullptr},
         {Periodical, [](HWND d) { SetText(d, IDC_DOCUMENT_PATH, "   "); },
          "The 'Document path' field must point to a valid .orv document.", nullptr},
         {DayScheduled, [](HWND d) { Check(d, IDC_MONDAY, false); }, "Select at least one day on which the task runs.",

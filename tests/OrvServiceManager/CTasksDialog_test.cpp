@@ -134,6 +134,7 @@ TEST_F(TasksPageTest, ListsTheTasksAndFollowsTheServiceAndTheSelection) {
 
 TEST_F(TasksPageTest, TheFileIsReadAgainWhenItsTimeOrSizeDiffersFromTheLastLoad) {
     Open(kTasks);
+    Select(0);  // the selected task stays selected while the file holds it
     const FILETIME loaded = WriteTime(data_.TasksIni());
     const struct {
         const char* lastRun;
@@ -152,9 +153,12 @@ TEST_F(TasksPageTest, TheFileIsReadAgainWhenItsTimeOrSizeDiffersFromTheLastLoad)
         SetWriteTime(data_.TasksIni(), FILETIME{time.LowPart, time.HighPart});
         Tick();
         EXPECT_EQ(std::string("1|Periodical|") + c.shown + "|report.orv|Runs every 12 hour(s).", Rows().at(0));
+        EXPECT_EQ(0, page_->GetSelectedIndex());
+        EXPECT_EQ("NER", Buttons());
     }
 
-    // Hidden, the page waits until it is shown again.
+    // Hidden, the page waits until it is shown again. Task1 now loads: the selected task moves
+    // to the second row.
     page_->ShowWindow(SW_HIDE);
     data_.WriteTasks(Mended().c_str());
     Tick();
@@ -162,6 +166,15 @@ TEST_F(TasksPageTest, TheFileIsReadAgainWhenItsTimeOrSizeDiffersFromTheLastLoad)
     page_->ShowWindow(SW_SHOW);
     page_->OnPageShown();
     EXPECT_EQ(3u, Rows().size());
+    EXPECT_EQ(1, page_->GetSelectedIndex());
+    EXPECT_EQ("NER", Buttons());
+
+    // Another program changed the selected task: nothing is selected.
+    std::string changed = Mended();
+    data_.WriteTasks(changed.replace(changed.find("Interval=12"), 11, "Interval=13").c_str());
+    Tick();
+    EXPECT_EQ(-1, page_->GetSelectedIndex());
+    EXPECT_EQ("N--", Buttons());
 
     // A file deleted meanwhile holds no tasks any more.
     ASSERT_TRUE(DeleteFileA(data_.TasksIni()));

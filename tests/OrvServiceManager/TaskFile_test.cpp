@@ -5,6 +5,7 @@
 #include "OrvService/PeriodicalTask.h"
 #include "OrvService/TaskExamination.h"
 #include "OrvServiceManager/TaskFile.h"
+#include "OrvServiceManager/TaskFileLock.h"
 #include "common/AppData.h"
 #include "common/Exception.h"
 #include "support/GuiTestSupport.h"
@@ -12,6 +13,7 @@
 #include <gtest/gtest.h>
 #include <cstring>
 #include <functional>
+#include <thread>
 
 using testing_support::ReadFileBytes;
 
@@ -87,11 +89,14 @@ TEST_F(TaskFileTest, LoadingMendsBadValuesAndSkipsSectionsThatCannotLoad) {
         {"Type=DayScheduled\0Hour=9\0DaysCount=0\0", nullptr, nullptr, CTime(), nullptr},
         {"Type=DayScheduled\0DaysCount=1\0Day1=9\0", nullptr, nullptr, CTime(), nullptr},
         {"Type=periodical\0Interval=5\0", nullptr, nullptr, CTime(), nullptr},
+        // Numbers past 32 bits do not wrap round to small ones (2 hours, one day).
+        {"Type=Periodical\0Interval=4294967298\0", "/s2", "", CTime(), "Runs every 48 hour(s)."},
+        {"Type=DayScheduled\0Hour=9\0DaysCount=4294967297\0Day1=2\0", nullptr, nullptr, CTime(), nullptr},
         {"Type=Watch\0Priority=/s2\0LastEvent=not a time;\0", "/s2", "", CTime(),
          "Runs when content being watched is modified."},
     };
     WriteTasks({cases[0].lines, cases[1].lines, cases[2].lines, cases[3].lines, cases[4].lines, cases[5].lines,
-                cases[6].lines, cases[7].lines, cases[8].lines});
+                cases[6].lines, cases[7].lines, cases[8].lines, cases[9].lines, cases[10].lines});
     EditableTaskList tasks = Load();
     size_t next = 0;
     for (size_t i = 0; i < sizeof(cases) / sizeof(cases[0]); ++i) {
@@ -151,6 +156,7 @@ TEST_F(TaskFileTest, EditNewAndRemoveKeepBadSectionsAndWhatTheServiceStoredSince
     EditableTaskPtr cleared(tasks[0]->Clone());
     cleared->ClearLastRun();
     SaveTaskAt(1, *cleared, *tasks[0], Path());
+    tasks[0] = cleared;
     EXPECT_TRUE(CTime() == CreateTaskFromIni(IniFile(Path()), "Task1")->GetLastRun());
 
     EditableTaskPtr added = Make("Type=Periodical\0OrvPath=d.orv\0");
@@ -180,6 +186,9 @@ TEST_F(TaskFileTest, RemoveAndEditWriteOnlyTheSectionThatStillHoldsTheChosenTask
     const char* const at18 = "Type=DayScheduled\0Hour=18\0Minutes=0\0DaysCount=1\0Day1=2\0OrvPath=d.orv\0";
     const char* const twoDays = "Type=DayScheduled\0Hour=9\0Minutes=0\0DaysCount=2\0Day1=2\0Day2=4\0OrvPath=d.orv\0";
     const char* const every5 = "Type=Periodical\0Interval=5\0OrvPath=a.orv\0";
+    // Two tasks that load alike (48 hours), told apart only by what the file stores.
+    const char* const every100 = "Type=Periodical\0Interval=100\0OrvPath=a.orv\0";
+    const char* const every48 = "Type=Periodical\0Interval=48\0OrvPath=a.orv\0";
     const struct {
         std::initializer_list<const char*> listed;     // the file the list is loaded from
         std::initializer_list<const char*> meanwhile;  // the file the other writer leaves
@@ -198,6 +207,8 @@ TEST_F(TaskFileTest, RemoveAndEditWriteOnlyTheSectionThatStillHoldsTheChosenTask
         {{at9, b}, {twoDays, b}, false, 0, {"d.orv", "b.orv"}},
         {{a, every5}, {every5}, true, 0, {"a.orv"}},
         {{at9, at18}, {at9, at18, c}, false, 0, {"d.orv", "c.orv"}},  // appended
+        {{every100, b}, {every48, b}, false, 0, {"a.orv", "b.orv"}},
+        {{every100, b}, {every48, b}, true, 0, {"a.orv", "b.orv"}},
     };
     for (const auto& k : cases) {
         SCOPED_TRACE(&k - cases);
@@ -254,6 +265,108 @@ TEST_F(TaskFileTest, ACountOrSectionNumberFarBeyondTheOthersCostsNothing) {
         EXPECT_EQ(last - 1, Load().at(0)->GetSectionNumber());
         EXPECT_EQ(last, AppendTask(*Make("Type=Periodical\0OrvPath=c.orv\0"), Path()));
     }
+}
+
+// New writes a section the file does not hold yet, after the highest one it holds, and the count
+// follows: a task added by hand beyond TasksCount, or below a negative one, is never overwritten.
+TEST_F(TaskFileTest, NewWritesASectionTheFileDoesNotHoldYet) {
+    const struct {
+        const char* file;
+        int added;
+    } cases[] = {
+        {"[General]\r\nTasksCount=1\r\n[Task1]\r\nType=Periodical\r\nOrvPath=a.orv\r\n"
+         "[Task2]\r\nType=Watch\r\nOrvPath=hand.orv\r\n",
+         3},
+        {"[General]\r\nTasksCount=-1\r\n[Task1]\r\nType=Periodical\r\nOrvPath=a.orv\r\n", 2},
+    };
+    for (const auto& k : cases) {
+        SCOPED_TRACE(k.file);
+        testing_support::WriteFileBytes(Path(), k.file);
+        std::vector<std::vector<std::string>> held;
+        for (int n = 1; n < k.added; ++n) held.push_back(Lines(Path(), ("Task" + std::to_string(n)).c_str()));
+        EXPECT_EQ(k.added, AppendTask(*Make("Type=Periodical\0OrvPath=c.orv\0"), Path()));
+        EXPECT_EQ(k.added, Count());
+        for (int n = 1; n < k.added; ++n) EXPECT_EQ(held[n - 1], Lines(Path(), ("Task" + std::to_string(n)).c_str()));
+        EXPECT_EQ(CString("c.orv"), Load().back()->GetOrvPath());
+    }
+}
+
+// Two managers write at once: the second waits while the first holds the lock between its check
+// and its last write, so neither loses what the other wrote. A lock kept too long is a clear
+// error, and nothing is written.
+TEST_F(TaskFileTest, ASecondWriterWaitsForTheFirstAndNeitherIsLost) {
+    typedef std::function<void(const EditableTaskList&)> Writer;  // works on the list as loaded
+    const Writer removeTask1 = [this](const EditableTaskList& listed) { RemoveTaskAt(1, *listed[0], Path()); };
+    const Writer editTask2 = [this](const EditableTaskList& listed) {
+        EditableTaskPtr edited(listed[1]->Clone());
+        edited->SetOrvPath("b2.orv");
+        SaveTaskAt(2, *edited, *listed[1], Path());
+    };
+    auto add = [this](const char* path) {
+        return Writer([this, path](const EditableTaskList&) { AppendTask(*Make("Type=Watch\0", path), Path()); });
+    };
+    const struct {
+        Writer first;  // halted before its last write while the second runs
+        Writer second;
+        std::vector<std::string> paths;  // what the file then holds, in order
+    } cases[] = {
+        {removeTask1, add("c.orv"), {"b.orv", "c.orv"}},                  // the copy replaced the new task
+        {add("c.orv"), add("d.orv"), {"a.orv", "b.orv", "c.orv", "d.orv"}},  // one section for both
+        {editTask2, removeTask1, {"b2.orv"}},                             // the edit written after Task2 moved
+    };
+    const DWORD mainThread = GetCurrentThreadId();
+    auto writeTasks = [this] {
+        DeleteFileA(Path());
+        WriteTasks({"Type=Periodical\0Interval=3\0OrvPath=a.orv\0", "Type=Watch\0OrvPath=b.orv\0"});
+        return Load();
+    };
+    for (const auto& k : cases) {
+        SCOPED_TRACE(&k - cases);
+        testing_support::Watchdog deadline(60);
+        const EditableTaskList listed = writeTasks();
+        std::thread second;
+        std::string secondFailure = "<not run>";
+        ScopedHandle secondDone(CreateEventA(nullptr, TRUE, FALSE, nullptr));
+        SetBeforeLastTaskFileWriteForTesting([&] {
+            if (GetCurrentThreadId() != mainThread) return;
+            second = std::thread([&] {
+                secondFailure = Failure([&] { k.second(listed); });
+                SetEvent(secondDone.Get());
+            });
+            // Time enough for the second writer to finish, unless it waits for the lock.
+            WaitForSingleObject(secondDone.Get(), 500);
+        });
+        EXPECT_EQ("<no failure>", Failure([&] { k.first(listed); }));
+        SetBeforeLastTaskFileWriteForTesting(nullptr);
+        ASSERT_TRUE(second.joinable());
+        second.join();
+        EXPECT_EQ("<no failure>", secondFailure);
+        std::vector<std::string> paths;
+        for (const auto& task : Load()) paths.push_back(task->GetOrvPath().str());
+        EXPECT_EQ(k.paths, paths);
+        EXPECT_EQ(static_cast<int>(k.paths.size()), Count());
+    }
+
+    const EditableTaskList listed = writeTasks();
+    const std::string before = ReadFileBytes(Path());
+    ScopedHandle held(CreateEventA(nullptr, TRUE, FALSE, nullptr));
+    ScopedHandle release(CreateEventA(nullptr, TRUE, FALSE, nullptr));
+    std::thread holder([&] {
+        TaskFileLock lock;
+        SetEvent(held.Get());
+        WaitForSingleObject(release.Get(), 30000);
+    });
+    ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(held.Get(), 30000));
+    const DWORD timeout = TaskFileLock::SetTimeoutForTesting(100);
+    for (const Writer& write : {removeTask1, editTask2, add("c.orv")}) {
+        EXPECT_EQ("Another Orvanti Service Manager is writing the task file and did not finish in time, so nothing "
+                  "was written. Try again in a moment.",
+                  Failure([&] { write(listed); }));
+    }
+    TaskFileLock::SetTimeoutForTesting(timeout);
+    SetEvent(release.Get());
+    holder.join();
+    EXPECT_EQ(before, ReadFileBytes(Path()));
 }
 
 TEST_F(TaskFileTest, RefusedWritesAreReportedAndLeaveTheFileAsItWas) {

@@ -3,6 +3,7 @@
 #include "common/Exception.h"
 #include "support/TestSupport.h"
 #include <gtest/gtest.h>
+#include <climits>
 #include <cstdlib>
 #include <map>
 #include <string>
@@ -114,6 +115,22 @@ TEST(IniFileTest, IntegersAndEmptyValues) {
     ini.WriteInt(-42, "General", "TasksCount");
     EXPECT_EQ("-42", RawValue(ini.GetPath(), "General", "TasksCount"));
     EXPECT_EQ(-42, ini.ReadInt("General", "TasksCount", 0));
+
+    // Hand-written values read as the platform reads them, but a number beyond an int's range
+    // gives the nearest int instead of wrapping (4294967298 came back as 2).
+    const struct {
+        const char* stored;
+        int read;
+    } values[] = {
+        {" 12", 12}, {"+7", 7}, {"12abc", 12}, {"0x1f", 31}, {"0o17", 15}, {"0b11", 3}, {"0X10", 0}, {"abc", 0},
+        {"", -9}, {"2147483647", INT_MAX}, {"-2147483648", INT_MIN},
+        {"4294967298", INT_MAX}, {"18446744073709551621", INT_MAX}, {"3000000000", INT_MAX},
+        {"-4294967298", INT_MIN}, {"0x1FFFFFFFF", INT_MAX},
+    };
+    for (const auto& v : values) {
+        ini.WriteString(v.stored, "Task1", "Interval");
+        EXPECT_EQ(v.read, ini.ReadInt("Task1", "Interval", -9)) << v.stored;
+    }
 
     // A null value must not delete the key: it is written as an empty string.
     ini.WriteString("x", "Task1", "LastRun");
