@@ -101,17 +101,19 @@ TEST_F(MainDialogTest, TheAboutBoxShowsTheVersionAndIgnoresEnter) {
 }
 
 namespace {
-// Where the focus is: "nowhere", "Close", or the page's title and its control: a button by its
-// text, an edit by its label and text, the task list with its number of rows.
+// Where the focus is: "nowhere", a control of the dialog by its text ("Close", "Show Help..."),
+// or the page's title and its control: a button by its text, an edit by its label and text, the
+// task list with its number of rows.
 std::string FocusName(COrvServiceManagerDlg& dialog) {
     HWND focus = GetFocus();
-    if (!focus || focus == GetDlgItem(dialog, IDCANCEL)) return focus ? "Close" : "nowhere";
+    if (!focus) return "nowhere";
+    std::string name = ManagerDriver::TextOf(focus);
+    name.erase(std::remove(name.begin(), name.end(), '&'), name.end());
+    if (GetParent(focus) == dialog.m_hWnd) return name;
     for (int i = 0; i < dialog.GetPages().GetPageCount(); ++i) {
         if (GetParent(focus) != dialog.GetPages().GetPage(i)->m_hWnd) continue;
         CString page;
         dialog.GetPages().GetPageTitle(i, page);
-        std::string name = ManagerDriver::TextOf(focus);
-        name.erase(std::remove(name.begin(), name.end(), '&'), name.end());
         const int id = GetDlgCtrlID(focus);
         if (id == IDC_USER_NAME || id == IDC_PASSWORD) name = (id == IDC_USER_NAME ? "User Name " : "Password ") + name;
         if (id == IDC_TASK_LIST) name = "list of " + std::to_string(ListRows(focus).size());
@@ -148,6 +150,8 @@ TEST_F(MainDialogTest, TheKeyboardAloneReachesEveryPageAndControlAndTheFocusNeve
     };
     const char* const localSystem = "Set-up: LocalSystem account";
     const std::vector<UINT> ctrlShiftTab(3, kCtrl | kShift | VK_TAB);
+    const auto shiftTabs = [](size_t count) { return std::vector<UINT>(count, kShift | VK_TAB); };
+    const char* const kNoHelp = "Unable to localize the help file.";
     const struct Case {
         const char* what;
         int page;  // chosen as with a click on its tab
@@ -162,8 +166,9 @@ TEST_F(MainDialogTest, TheKeyboardAloneReachesEveryPageAndControlAndTheFocusNeve
         {"Escape in User Name", 0, typeName, 0, {VK_ESCAPE}, {"Set-up: User Name ", "Set-up: User Name admin"}},
         {"Enter in the task list", 1, nullptr, IDC_TASK_LIST, {VK_RETURN}, {"Tasks: list of 1", "Tasks: list of 1"}},
         {"Escape in the task list", 1, nullptr, IDC_TASK_LIST, {VK_ESCAPE}, {"Tasks: list of 1", "Tasks: list of 1"}},
-        {"Tab runs to Close and back into the page, at the chosen radio", 0, userAccount, IDC_PASSWORD,
-         {VK_TAB, VK_TAB, VK_TAB}, {"Set-up: Password ", "Set-up: Install", "Close", "Set-up: User account"}},
+        {"Tab runs to Close, over both links and back into the page, at the chosen radio", 0, userAccount,
+         IDC_PASSWORD, std::vector<UINT>(5, VK_TAB),
+         {"Set-up: Password ", "Set-up: Install", "Close", "Show Help...", "About...", "Set-up: User account"}},
         {"Escape on Close ends the program", 0, userAccount, IDC_PASSWORD, {VK_TAB, VK_TAB, VK_ESCAPE},
          {"Set-up: Password ", "Set-up: Install", "Close"}},
         {"the program opens at the first control that shows the focus", 0, nullptr, 0, {}, {localSystem}},
@@ -177,9 +182,16 @@ TEST_F(MainDialogTest, TheKeyboardAloneReachesEveryPageAndControlAndTheFocusNeve
          {localSystem, "Logs: Editor", "Tasks: list of 1", localSystem}},
         {"Ctrl+PgDn and Ctrl+PgUp turn them from Close too", 0, nullptr, IDCANCEL, {kCtrl | VK_NEXT, kCtrl | VK_PRIOR},
          {"Close", "Tasks: list of 1", localSystem}},
-        {"Tab reaches the read-only log and leaves it both ways", 2, nullptr, 0,
-         {VK_TAB, VK_TAB, kShift | VK_TAB, kShift | VK_TAB},
-         {"Logs: Editor", "Close", "Logs: Editor", "Close", "Logs: Editor"}},
+        {"Tab reaches the read-only log and leaves it both ways", 2, nullptr, 0, {VK_TAB, kShift | VK_TAB, kShift | VK_TAB},
+         {"Logs: Editor", "Close", "Logs: Editor", "About..."}},
+        {"Shift+Tab from Close walks Logs backwards", 2, nullptr, IDCANCEL, shiftTabs(4),
+         {"Close", "Logs: Editor", "About...", "Show Help...", "Close"}},
+        {"Space and Enter on a link do what a click does", 0, nullptr, IDC_SHOW_HELP, {VK_SPACE, VK_RETURN},
+         {"Show Help...", "Show Help...", "Show Help...", kNoHelp, kNoHelp}},
+        {"F1 asks for the help in a page's control and on Close", 2, nullptr, 0, {VK_F1, VK_TAB, VK_F1},
+         {"Logs: Editor", "Logs: Editor", "Close", "Close", kNoHelp, kNoHelp}},
+        {"F1 in a window in front of the dialog asks for none", 0, nullptr, IDC_ABOUT, {VK_SPACE, VK_F1, VK_ESCAPE},
+         {"About...", "elsewhere", "elsewhere", "About..."}},
         {"a control disabled while its page was hidden gives way to the page's first", 0,
          [](const Open& o) {
              SetFocus(o.Item(0, IDC_INSTALL));
@@ -226,7 +238,7 @@ TEST_F(MainDialogTest, TheKeyboardAloneReachesEveryPageAndControlAndTheFocusNeve
             auto start = [&](HWND) {
                 if (c.page != 0) SendMessageA(dialog.GetPages(), TCM_SETCURFOCUS, c.page, 0);
                 if (c.prepare) c.prepare(open);
-                if (c.focus) SetFocus(c.focus == IDCANCEL ? GetDlgItem(dialog, IDCANCEL) : open.Item(c.page, c.focus));
+                if (c.focus) SetFocus(GetDlgItem(dialog, c.focus) ? GetDlgItem(dialog, c.focus) : open.Item(c.page, c.focus));
                 note(nullptr);
             };
             auto end = [&](HWND) {
