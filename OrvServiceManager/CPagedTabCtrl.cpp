@@ -48,6 +48,10 @@ int CPagedTabCtrl::InsertPage(const char* title, int pageId, CTabPage* page, BOO
     m_pages.Add(TabDelete{page, deleteWithTab});
     m_ids.Add(pageId);
     page->SetParent(this);
+    // Tab and Shift+Tab of the dialog then walk through the page shown, entering it at its first
+    // control forwards and at its last backwards. The tabs themselves, a mere tab stop, would
+    // hand the focus to the control the page remembers and so skip the page's others.
+    ModifyStyleEx(0, WS_EX_CONTROLPARENT);
     CRect client;
     GetClientRect(&client);
     if (client.Width() > 0 && client.Height() > 0) ResizePage(index, client.Width(), client.Height());

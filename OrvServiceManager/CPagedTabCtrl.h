@@ -1,5 +1,6 @@
 // A tab control whose tabs each show a modeless dialog page, sized into the tab control's page
-// area, remembering which window had the focus on each page.
+// area, remembering which window had the focus on each page; its dialog's Tab and Shift+Tab walk
+// through the page shown.
 #pragma once
 #include "OrvServiceManager/CTabPage.h"
 #include "classlib/Collections.h"

@@ -151,6 +151,7 @@ TEST_F(MainDialogTest, TheKeyboardAloneReachesEveryPageAndControlAndTheFocusNeve
     const char* const localSystem = "Set-up: LocalSystem account";
     const std::vector<UINT> ctrlShiftTab(3, kCtrl | kShift | VK_TAB);
     const auto shiftTabs = [](size_t count) { return std::vector<UINT>(count, kShift | VK_TAB); };
+    const auto selectTask = [](const Open& o) { o.SelectTask(); };
     const char* const kNoHelp = "Unable to localize the help file.";
     const struct Case {
         const char* what;
@@ -184,6 +185,17 @@ TEST_F(MainDialogTest, TheKeyboardAloneReachesEveryPageAndControlAndTheFocusNeve
          {"Close", "Tasks: list of 1", localSystem}},
         {"Tab reaches the read-only log and leaves it both ways", 2, nullptr, 0, {VK_TAB, kShift | VK_TAB, kShift | VK_TAB},
          {"Logs: Editor", "Close", "Logs: Editor", "About..."}},
+        {"Shift+Tab from Close walks Set-up backwards, Start included, whatever the page remembers", 0,
+         [](const Open& o) {
+             o.Tick(0, 2);
+             SetFocus(o.Item(0, IDC_UNINSTALL));
+             SendMessageA(o.dialog.GetPages(), TCM_SETCURFOCUS, 1, 0);  // away and back: Uninstall remembered
+             SendMessageA(o.dialog.GetPages(), TCM_SETCURFOCUS, 0, 0);
+         },
+         IDCANCEL, shiftTabs(5),
+         {"Close", "Set-up: Start", "Set-up: Uninstall", "About...", "Show Help...", "Close"}},
+        {"Shift+Tab from Close walks Tasks backwards, every button included", 1, selectTask, IDCANCEL, shiftTabs(7),
+         {"Close", "Tasks: Remove", "Tasks: Edit", "Tasks: New", "Tasks: list of 1", "About...", "Show Help...", "Close"}},
         {"Shift+Tab from Close walks Logs backwards", 2, nullptr, IDCANCEL, shiftTabs(4),
          {"Close", "Logs: Editor", "About...", "Show Help...", "Close"}},
         {"Space and Enter on a link do what a click does", 0, nullptr, IDC_SHOW_HELP, {VK_SPACE, VK_RETURN},
