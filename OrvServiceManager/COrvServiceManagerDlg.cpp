@@ -78,7 +78,10 @@ BOOL COrvServiceManagerDlg::OnInitDialog() {
     m_tabs.AddPage("Logs", 2, &m_logsPage);
 
     CheckProductSettings();
-    return TRUE;
+    // The first page's entry control takes the focus, as when its tab is chosen; the dialog's
+    // first control would be Uninstall while the service is stopped, where one Enter removes it.
+    m_tabs.SetFocus();
+    return FALSE;
 }
 
 void COrvServiceManagerDlg::CheckProductSettings() {

@@ -58,7 +58,7 @@ int CPagedTabCtrl::InsertPage(const char* title, int pageId, CTabPage* page, BOO
     HWND focus = nullptr;
     if (!OnPageInit(index, pageId))
         focus = ::GetFocus();
-    else if (!(focus = FirstFocusable(page->m_hWnd)))
+    else if (!(focus = EntryOf(page)))
         focus = ::GetTopWindow(page->m_hWnd);
     m_focus.Add(focus);
     if (index == 0) page->ShowWindow(SW_SHOW);
@@ -181,8 +181,11 @@ bool CanTakeFocus(HWND control) {
 }
 }  // namespace
 
-HWND CPagedTabCtrl::FirstFocusable(HWND page) {
-    for (HWND child = ::GetTopWindow(page); child; child = ::GetWindow(child, GW_HWNDNEXT))
+HWND CPagedTabCtrl::EntryOf(CTabPage* page) {
+    if (!page || !page->m_hWnd) return nullptr;
+    CWnd* entry = page->GetEntryControl();
+    if (entry && entry->m_hWnd && CanTakeFocus(entry->m_hWnd)) return entry->m_hWnd;
+    for (HWND child = ::GetTopWindow(page->m_hWnd); child; child = ::GetWindow(child, GW_HWNDNEXT))
         if (CanTakeFocus(child)) return child;
     return nullptr;
 }
@@ -190,10 +193,9 @@ HWND CPagedTabCtrl::FirstFocusable(HWND page) {
 void CPagedTabCtrl::FocusRemembered(int index) {
     HWND focus = m_focus[index];
     // A remembered control that went, or that the page disabled or hid since, would leave the
-    // focus nowhere: the page's first control that can take it has it instead.
+    // focus nowhere: the page's entry control has it instead.
     if (!focus || !::IsWindow(focus) || !CanTakeFocus(focus)) {
-        CTabPage* page = m_pages[index].page;
-        if (HWND first = page ? FirstFocusable(page->m_hWnd) : nullptr) focus = first;
+        if (HWND entry = EntryOf(m_pages[index].page)) focus = entry;
     }
     if (focus && ::IsWindow(focus)) ::SetFocus(focus);
 }

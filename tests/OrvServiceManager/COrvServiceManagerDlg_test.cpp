@@ -23,20 +23,25 @@ HWND WINAPI RecordHelp(HWND, LPCSTR file, UINT command, DWORD_PTR) {
 
 class MainDialogTest : public ::testing::Test {
 protected:
-    MainDialogTest() { InstallStandInGenerator(scratch_.File("generator")); }
-    void SetProgramPath(const char* value) {
+    MainDialogTest() {
+        InstallStandInGenerator(scratch_.File("generator"));
+        SetSetting("ServiceRunningTasks", nullptr);  // Stop asks no question
+    }
+    // A value of the product's settings: the text, or none (null).
+    static void SetSetting(const char* name, const char* value) {
         ScopedRegKey key;
         RegCreateKeyExA(HKEY_LOCAL_MACHINE, kProductSettingsKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, key.Receive(),
                         nullptr);
         if (value)
-            RegSetValueExA(key.Get(), "ProgramPath", 0, REG_SZ, reinterpret_cast<const BYTE*>(value),
+            RegSetValueExA(key.Get(), name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value),
                            static_cast<DWORD>(strlen(value) + 1));
         else
-            RegDeleteValueA(key.Get(), "ProgramPath");
+            RegDeleteValueA(key.Get(), name);
     }
 
     ScratchFolder scratch_;
     SavedRegistryValue programPath_{kProductSettingsKey, "ProgramPath"};
+    SavedRegistryValue runningTasks_{kProductSettingsKey, "ServiceRunningTasks"};
     ServiceStateScope state_{0};
     ManagerDataScope data_;
     PageHost host_;  // registers the common controls
@@ -67,7 +72,7 @@ TEST_F(MainDialogTest, TheProductSettingsAreCheckedAtOpeningAndTheHelpLinkUsesTh
     SetHtmlHelpForTesting(&RecordHelp);
     for (const auto& c : cases) {
         SCOPED_TRACE(c.programPath ? c.programPath : "no value");
-        SetProgramPath(c.programPath);
+        SetSetting("ProgramPath", c.programPath);
         MessageBoxRecorder boxes;
         COrvServiceManagerDlg dialog;
         ASSERT_TRUE(dialog.Create(IDD_ORVSERVICEMANAGER_DIALOG));
@@ -152,6 +157,14 @@ TEST_F(MainDialogTest, TheKeyboardAloneReachesEveryPageAndControlAndTheFocusNeve
     const std::vector<UINT> ctrlShiftTab(3, kCtrl | kShift | VK_TAB);
     const auto shiftTabs = [](size_t count) { return std::vector<UINT>(count, kShift | VK_TAB); };
     const auto selectTask = [](const Open& o) { o.SelectTask(); };
+    // The page shows the service in one state; a button pressed then finds the state its command
+    // brings (and so runs none).
+    const auto shownThen = [](int shown, int after) {
+        return [=](const Open& o) {
+            o.Tick(0, shown);
+            o.state.Set(after);
+        };
+    };
     const char* const kNoHelp = "Unable to localize the help file.";
     const struct Case {
         const char* what;
@@ -162,6 +175,7 @@ TEST_F(MainDialogTest, TheKeyboardAloneReachesEveryPageAndControlAndTheFocusNeve
         // The focus at the start and after each key (none after a key that closed the program),
         // then the message boxes shown.
         std::vector<std::string> log;
+        int stateAtOpening = 0;  // of the service, when the dialog opens
     } cases[] = {
         {"Enter in User Name", 0, typeName, 0, {VK_RETURN}, {"Set-up: User Name ", "Set-up: User Name admin"}},
         {"Escape in User Name", 0, typeName, 0, {VK_ESCAPE}, {"Set-up: User Name ", "Set-up: User Name admin"}},
@@ -204,23 +218,31 @@ TEST_F(MainDialogTest, TheKeyboardAloneReachesEveryPageAndControlAndTheFocusNeve
          {"Logs: Editor", "Logs: Editor", "Close", "Close", kNoHelp, kNoHelp}},
         {"F1 in a window in front of the dialog asks for none", 0, nullptr, IDC_ABOUT, {VK_SPACE, VK_F1, VK_ESCAPE},
          {"About...", "elsewhere", "elsewhere", "About..."}},
-        {"a control disabled while its page was hidden gives way to the page's first", 0,
+        {"a control disabled while its page was hidden gives way to the page's next step", 0,
          [](const Open& o) {
              SetFocus(o.Item(0, IDC_INSTALL));
              SendMessageA(o.dialog.GetPages(), TCM_SETCURFOCUS, 1, 0);
              o.Tick(0, 2);
          },
-         0, {kCtrl | kShift | VK_TAB}, {"Tasks: list of 1", "Set-up: Uninstall"}},
-        {"Start, disabled by the layout it brings, hands the focus to Stop", 0,
+         0, {kCtrl | kShift | VK_TAB}, {"Tasks: list of 1", "Set-up: Start"}},
+        {"a service stopped from outside moves the focus from Stop to Start", 0,
          [](const Open& o) {
+             o.Tick(0, 1);
+             SetFocus(o.Item(0, IDC_STOP));
              o.Tick(0, 2);
-             o.state.Set(1);
          },
-         IDC_START, {VK_SPACE, VK_TAB}, {"Set-up: Start", "Set-up: Stop", "Close"}},
-        {"Install, disabled by the layout it brings, hands the focus to Uninstall", 0,
+         0, {VK_TAB}, {"Set-up: Start", "Close"}},
+        {"the program opens at Start while the service is stopped", 0, nullptr, 0, {}, {"Set-up: Start"}, 2},
+        {"Start, disabled by the layout it brings, hands the focus to Stop", 0, shownThen(2, 1), IDC_START,
+         {VK_SPACE, VK_TAB}, {"Set-up: Start", "Set-up: Stop", "Close"}},
+        {"Install, disabled by the layout it brings, hands the focus to Start", 0,
          [](const Open& o) { o.state.Set(2); }, IDC_INSTALL, {VK_SPACE, VK_TAB},
-         {"Set-up: Install", "Set-up: Uninstall", "Set-up: Start",
+         {"Set-up: Install", "Set-up: Start", "Close",
           "You have to be logged in as Administrator to be able to install the service."}},
+        {"Stop hands the focus to Start", 0, shownThen(1, 2), IDC_STOP, {VK_SPACE, VK_TAB},
+         {"Set-up: Stop", "Set-up: Start", "Close"}},
+        {"Uninstall hands the focus to Install", 0, shownThen(2, 0), IDC_UNINSTALL, {VK_SPACE, VK_TAB},
+         {"Set-up: Uninstall", "Set-up: Install", "Close"}},
         {"Remove leaves no button enabled without a row, and the focus in the page", 1,
          [&](const Open& o) {
              o.SelectTask();
@@ -241,7 +263,7 @@ TEST_F(MainDialogTest, TheKeyboardAloneReachesEveryPageAndControlAndTheFocusNeve
         std::vector<std::string> log;
         RepeatWhileDisturbed([&](bool& disturbed) {
             data_.WriteTasks(kOneTask);
-            state_.Set(0);
+            state_.Set(c.stateAtOpening);
             COrvServiceManagerDlg dialog;
             const Open open{dialog, state_};
             log.clear();
