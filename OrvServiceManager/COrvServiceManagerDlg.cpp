@@ -34,6 +34,7 @@ BEGIN_MESSAGE_MAP(COrvServiceManagerDlg, CDialog)
     ON_WM_QUERYDRAGICON()
     ON_STN_CLICKED(IDC_SHOW_HELP, OnShowHelp)
     ON_STN_CLICKED(IDC_ABOUT, OnAbout)
+    ON_MESSAGE(WM_HELP, OnHelpRequest)
 END_MESSAGE_MAP()
 
 COrvServiceManagerDlg::COrvServiceManagerDlg(CWnd* parent)
@@ -77,7 +78,10 @@ BOOL COrvServiceManagerDlg::OnInitDialog() {
     m_tabs.AddPage("Logs", 2, &m_logsPage);
 
     CheckProductSettings();
-    return TRUE;
+    // The first page's entry control takes the focus, as when its tab is chosen; the dialog's
+    // first control would be Uninstall while the service is stopped, where one Enter removes it.
+    m_tabs.SetFocus();
+    return FALSE;
 }
 
 void COrvServiceManagerDlg::CheckProductSettings() {
@@ -130,6 +134,13 @@ void COrvServiceManagerDlg::OnShowHelp() {
     const std::string topic = JoinPaths(folder.GetString(), "Help\\Help.chm::/IDD_SERVICE_INTRODUCTION.htm");
     HtmlHelpFunction htmlHelp = g_testHtmlHelp ? g_testHtmlHelp : PlatformHtmlHelp();
     if (htmlHelp) htmlHelp(nullptr, topic.c_str(), kHelpDisplayTopic, 0);
+}
+
+LRESULT COrvServiceManagerDlg::OnHelpRequest(WPARAM, LPARAM) {
+    // A window in front of the dialog (Task Properties, a message box) passes its requests on to
+    // its owner too: F1 in the box that says the help file is missing would open another one.
+    if (IsWindowEnabled()) OnShowHelp();
+    return TRUE;
 }
 
 void COrvServiceManagerDlg::OnAbout() {

@@ -25,6 +25,9 @@ protected:
     void OnPaint();
     HCURSOR OnQueryDragIcon();
     void OnShowHelp();
+    // F1 anywhere in the dialog: the system asks the control with the focus for help (WM_HELP),
+    // which passes the request on to its parents up to here; as "Show Help...".
+    LRESULT OnHelpRequest(WPARAM, LPARAM);
     void OnAbout();
     DECLARE_MESSAGE_MAP()
 

@@ -48,13 +48,17 @@ int CPagedTabCtrl::InsertPage(const char* title, int pageId, CTabPage* page, BOO
     m_pages.Add(TabDelete{page, deleteWithTab});
     m_ids.Add(pageId);
     page->SetParent(this);
+    // Tab and Shift+Tab of the dialog then walk through the page shown, entering it at its first
+    // control forwards and at its last backwards. The tabs themselves, a mere tab stop, would
+    // hand the focus to the control the page remembers and so skip the page's others.
+    ModifyStyleEx(0, WS_EX_CONTROLPARENT);
     CRect client;
     GetClientRect(&client);
     if (client.Width() > 0 && client.Height() > 0) ResizePage(index, client.Width(), client.Height());
     HWND focus = nullptr;
     if (!OnPageInit(index, pageId))
         focus = ::GetFocus();
-    else if (!(focus = FirstFocusable(page->m_hWnd)))
+    else if (!(focus = EntryOf(page)))
         focus = ::GetTopWindow(page->m_hWnd);
     m_focus.Add(focus);
     if (index == 0) page->ShowWindow(SW_SHOW);
@@ -177,8 +181,11 @@ bool CanTakeFocus(HWND control) {
 }
 }  // namespace
 
-HWND CPagedTabCtrl::FirstFocusable(HWND page) {
-    for (HWND child = ::GetTopWindow(page); child; child = ::GetWindow(child, GW_HWNDNEXT))
+HWND CPagedTabCtrl::EntryOf(CTabPage* page) {
+    if (!page || !page->m_hWnd) return nullptr;
+    CWnd* entry = page->GetEntryControl();
+    if (entry && entry->m_hWnd && CanTakeFocus(entry->m_hWnd)) return entry->m_hWnd;
+    for (HWND child = ::GetTopWindow(page->m_hWnd); child; child = ::GetWindow(child, GW_HWNDNEXT))
         if (CanTakeFocus(child)) return child;
     return nullptr;
 }
@@ -186,10 +193,9 @@ HWND CPagedTabCtrl::FirstFocusable(HWND page) {
 void CPagedTabCtrl::FocusRemembered(int index) {
     HWND focus = m_focus[index];
     // A remembered control that went, or that the page disabled or hid since, would leave the
-    // focus nowhere: the page's first control that can take it has it instead.
+    // focus nowhere: the page's entry control has it instead.
     if (!focus || !::IsWindow(focus) || !CanTakeFocus(focus)) {
-        CTabPage* page = m_pages[index].page;
-        if (HWND first = page ? FirstFocusable(page->m_hWnd) : nullptr) focus = first;
+        if (HWND entry = EntryOf(m_pages[index].page)) focus = entry;
     }
     if (focus && ::IsWindow(focus)) ::SetFocus(focus);
 }

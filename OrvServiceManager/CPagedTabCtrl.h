@@ -1,5 +1,6 @@
 // A tab control whose tabs each show a modeless dialog page, sized into the tab control's page
-// area, remembering which window had the focus on each page.
+// area, remembering which window had the focus on each page; its dialog's Tab and Shift+Tab walk
+// through the page shown.
 #pragma once
 #include "OrvServiceManager/CTabPage.h"
 #include "classlib/Collections.h"
@@ -35,8 +36,8 @@ public:
     // Places the page in the page area of a tab control of the given client size.
     void ResizePage(int index, int width, int height);
 
-    // TRUE: the page's first child that can take the focus (a visible, enabled tab stop; else
-    // its first child) gets it when the page is first shown.
+    // TRUE: the page's entry control (CTabPage::GetEntryControl; else its first visible, enabled
+    // tab stop; else its first child) gets the focus when the page is first shown.
     virtual BOOL OnPageInit(int index, int pageId);
     virtual void OnPageActivated(int index, int pageId);
     virtual void OnPageDeactivated(int index, int pageId);
@@ -57,8 +58,9 @@ protected:
 private:
     // Within the tabs and the arrays alike (they disagree only after a foreign TCM_ call).
     bool InRange(int index) const { return index >= 0 && index < m_pages.GetSize() && index < GetItemCount(); }
-    // The page's first visible, enabled tab stop; null when it has none.
-    static HWND FirstFocusable(HWND page);
+    // The page's entry control when it can take the focus, else its first visible, enabled tab
+    // stop; null when it has none.
+    static HWND EntryOf(CTabPage* page);
     void FocusRemembered(int index);
     void RememberFocus(int index);
     void DestroyPage(int index);

@@ -20,7 +20,7 @@ BEGIN_MESSAGE_MAP(CServiceSetupDialog, CTabPage)
 END_MESSAGE_MAP()
 
 CServiceSetupDialog::CServiceSetupDialog(CWnd* parent)
-    : CTabPage(IDD_SERVICE_SETUP, parent), m_nAccount(0), m_timer(kTimerId, kTimerMs) {}
+    : CTabPage(IDD_SERVICE_SETUP, parent), m_nAccount(0), m_timer(kTimerId, kTimerMs), m_entry(nullptr) {}
 
 void CServiceSetupDialog::DoDataExchange(CDataExchange* dx) {
     CTabPage::DoDataExchange(dx);
@@ -88,9 +88,20 @@ void CServiceSetupDialog::ShowLayout(BOOL radios, BOOL install, BOOL uninstall, 
         {&m_start, start},
         {&m_stop, stop},
     };
-    // What the new layout enables comes first: a pressed button that it disables (Install,
-    // Start) then hands the focus to the button that takes over (Uninstall, Stop).
+    CButton& step = install ? m_install : start ? m_start : m_stop;
+    m_entry = install ? nullptr : &step;
+    const HWND focus = ::GetFocus();
+    bool focusLeaves = false;
+    for (const auto& item : layout) {
+        const CWnd* control = item.control ? item.control : GetDlgItem(IDC_USER_ACCOUNT);
+        if (!item.on && focus && control && control->m_hWnd == focus) focusLeaves = true;
+    }
+    // What the layout enables comes first. A control that it disables while it has the focus (a
+    // pressed Install or Stop, or any control when the service changed from outside) then hands
+    // the focus to the next step, not where the system would hand it on (the next control that
+    // can take it: after Install or Stop that is Uninstall, and one Enter would remove the service).
     for (BOOL pass : {TRUE, FALSE}) {
+        if (!pass && focusLeaves) GotoDlgCtrl(&step);
         for (const auto& item : layout) {
             if (item.on != pass) continue;
             if (item.control)

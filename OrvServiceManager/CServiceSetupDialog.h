@@ -21,6 +21,9 @@ public:
     void ShowRunningState();
     void EnableUserAccountRadio(BOOL enable);
     void OnPageShown() override { Refresh(); }
+    // While the service is installed, its next step (Start, Stop); while it is not, none: the
+    // page begins with the account choice.
+    CWnd* GetEntryControl() override { return m_entry; }
 
 protected:
     void DoDataExchange(CDataExchange* dx) override;
@@ -34,7 +37,8 @@ protected:
 
 private:
     // The buttons and the account controls on or off; the name and password fields go with the
-    // account radios and are on only for a user account.
+    // account radios and are on only for a user account. Exactly one of Install, Start and Stop
+    // is on: the service's next step.
     void ShowLayout(BOOL radios, BOOL install, BOOL uninstall, BOOL start, BOOL stop);
     // Runs the service program with the arguments when the service is in the state; a failing
     // exit code is shown at once with the exit format; a failure with the problem format and
@@ -56,4 +60,5 @@ private:
     CButton m_accountGroup;
     CStatic m_accountHint;
     PageTimer m_timer;
+    CWnd* m_entry;  // GetEntryControl
 };

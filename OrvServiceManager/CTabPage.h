@@ -10,6 +10,10 @@ public:
     explicit CTabPage(UINT templateId, CWnd* parent = nullptr);
     // Called after a tab change has shown the page.
     virtual void OnPageShown() {}
+    // The control that takes the focus when the page gets it with no control of its own to go
+    // back to: when it is first shown, or when the control it had was disabled or hidden since.
+    // Null: the page's first visible, enabled tab stop.
+    virtual CWnd* GetEntryControl() { return nullptr; }
     void OnOK() override {}
     void OnCancel() override {}
 

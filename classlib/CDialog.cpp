@@ -268,9 +268,9 @@ BOOL CDialog::PreTranslateMessage(MSG* msg) {
     // nested dialog does: a tab page's default button, OnOK or OnCancel, not the holding dialog's,
     // which would close it. (The system gives them on to the dialog when a DS_CONTROL page sits
     // right in it, as the task editor's parameter pages do: those are parts of their dialog.) The
-    // arrows move within a group of the page's controls, which only the page can walk: the
+    // arrows move within a group of the page's controls, which the page walks itself: the
     // holder's dialog manager, walking its own controls to find the one before, never comes back
-    // into a page that a control which is no control parent holds (the tab control). A page that
+    // into a page that a control which is no control parent holds. A page that
     // is a control of its holder (DS_CONTROL) leaves every other key (Tab, mnemonics) to the
     // holder, so that Tab moves through the page's controls and the holder's alike; a child
     // dialog that is not one keeps all its keys, as the holder's Tab never enters it.

@@ -23,20 +23,25 @@ HWND WINAPI RecordHelp(HWND, LPCSTR file, UINT command, DWORD_PTR) {
 
 class MainDialogTest : public ::testing::Test {
 protected:
-    MainDialogTest() { InstallStandInGenerator(scratch_.File("generator")); }
-    void SetProgramPath(const char* value) {
+    MainDialogTest() {
+        InstallStandInGenerator(scratch_.File("generator"));
+        SetSetting("ServiceRunningTasks", nullptr);  // Stop asks no question
+    }
+    // A value of the product's settings: the text, or none (null).
+    static void SetSetting(const char* name, const char* value) {
         ScopedRegKey key;
         RegCreateKeyExA(HKEY_LOCAL_MACHINE, kProductSettingsKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, key.Receive(),
                         nullptr);
         if (value)
-            RegSetValueExA(key.Get(), "ProgramPath", 0, REG_SZ, reinterpret_cast<const BYTE*>(value),
+            RegSetValueExA(key.Get(), name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value),
                            static_cast<DWORD>(strlen(value) + 1));
         else
-            RegDeleteValueA(key.Get(), "ProgramPath");
+            RegDeleteValueA(key.Get(), name);
     }
 
     ScratchFolder scratch_;
     SavedRegistryValue programPath_{kProductSettingsKey, "ProgramPath"};
+    SavedRegistryValue runningTasks_{kProductSettingsKey, "ServiceRunningTasks"};
     ServiceStateScope state_{0};
     ManagerDataScope data_;
     PageHost host_;  // registers the common controls
@@ -67,7 +72,7 @@ TEST_F(MainDialogTest, TheProductSettingsAreCheckedAtOpeningAndTheHelpLinkUsesTh
     SetHtmlHelpForTesting(&RecordHelp);
     for (const auto& c : cases) {
         SCOPED_TRACE(c.programPath ? c.programPath : "no value");
-        SetProgramPath(c.programPath);
+        SetSetting("ProgramPath", c.programPath);
         MessageBoxRecorder boxes;
         COrvServiceManagerDlg dialog;
         ASSERT_TRUE(dialog.Create(IDD_ORVSERVICEMANAGER_DIALOG));
@@ -101,17 +106,19 @@ TEST_F(MainDialogTest, TheAboutBoxShowsTheVersionAndIgnoresEnter) {
 }
 
 namespace {
-// Where the focus is: "nowhere", "Close", or the page's title and its control: a button by its
-// text, an edit by its label and text, the task list with its number of rows.
+// Where the focus is: "nowhere", a control of the dialog by its text ("Close", "Show Help..."),
+// or the page's title and its control: a button by its text, an edit by its label and text, the
+// task list with its number of rows.
 std::string FocusName(COrvServiceManagerDlg& dialog) {
     HWND focus = GetFocus();
-    if (!focus || focus == GetDlgItem(dialog, IDCANCEL)) return focus ? "Close" : "nowhere";
+    if (!focus) return "nowhere";
+    std::string name = ManagerDriver::TextOf(focus);
+    name.erase(std::remove(name.begin(), name.end(), '&'), name.end());
+    if (GetParent(focus) == dialog.m_hWnd) return name;
     for (int i = 0; i < dialog.GetPages().GetPageCount(); ++i) {
         if (GetParent(focus) != dialog.GetPages().GetPage(i)->m_hWnd) continue;
         CString page;
         dialog.GetPages().GetPageTitle(i, page);
-        std::string name = ManagerDriver::TextOf(focus);
-        name.erase(std::remove(name.begin(), name.end(), '&'), name.end());
         const int id = GetDlgCtrlID(focus);
         if (id == IDC_USER_NAME || id == IDC_PASSWORD) name = (id == IDC_USER_NAME ? "User Name " : "Password ") + name;
         if (id == IDC_TASK_LIST) name = "list of " + std::to_string(ListRows(focus).size());
@@ -148,6 +155,17 @@ TEST_F(MainDialogTest, TheKeyboardAloneReachesEveryPageAndControlAndTheFocusNeve
     };
     const char* const localSystem = "Set-up: LocalSystem account";
     const std::vector<UINT> ctrlShiftTab(3, kCtrl | kShift | VK_TAB);
+    const auto shiftTabs = [](size_t count) { return std::vector<UINT>(count, kShift | VK_TAB); };
+    const auto selectTask = [](const Open& o) { o.SelectTask(); };
+    // The page shows the service in one state; a button pressed then finds the state its command
+    // brings (and so runs none).
+    const auto shownThen = [](int shown, int after) {
+        return [=](const Open& o) {
+            o.Tick(0, shown);
+            o.state.Set(after);
+        };
+    };
+    const char* const kNoHelp = "Unable to localize the help file.";
     const struct Case {
         const char* what;
         int page;  // chosen as with a click on its tab
@@ -157,13 +175,15 @@ TEST_F(MainDialogTest, TheKeyboardAloneReachesEveryPageAndControlAndTheFocusNeve
         // The focus at the start and after each key (none after a key that closed the program),
         // then the message boxes shown.
         std::vector<std::string> log;
+        int stateAtOpening = 0;  // of the service, when the dialog opens
     } cases[] = {
         {"Enter in User Name", 0, typeName, 0, {VK_RETURN}, {"Set-up: User Name ", "Set-up: User Name admin"}},
         {"Escape in User Name", 0, typeName, 0, {VK_ESCAPE}, {"Set-up: User Name ", "Set-up: User Name admin"}},
         {"Enter in the task list", 1, nullptr, IDC_TASK_LIST, {VK_RETURN}, {"Tasks: list of 1", "Tasks: list of 1"}},
         {"Escape in the task list", 1, nullptr, IDC_TASK_LIST, {VK_ESCAPE}, {"Tasks: list of 1", "Tasks: list of 1"}},
-        {"Tab runs to Close and back into the page, at the chosen radio", 0, userAccount, IDC_PASSWORD,
-         {VK_TAB, VK_TAB, VK_TAB}, {"Set-up: Password ", "Set-up: Install", "Close", "Set-up: User account"}},
+        {"Tab runs to Close, over both links and back into the page, at the chosen radio", 0, userAccount,
+         IDC_PASSWORD, std::vector<UINT>(5, VK_TAB),
+         {"Set-up: Password ", "Set-up: Install", "Close", "Show Help...", "About...", "Set-up: User account"}},
         {"Escape on Close ends the program", 0, userAccount, IDC_PASSWORD, {VK_TAB, VK_TAB, VK_ESCAPE},
          {"Set-up: Password ", "Set-up: Install", "Close"}},
         {"the program opens at the first control that shows the focus", 0, nullptr, 0, {}, {localSystem}},
@@ -177,26 +197,52 @@ TEST_F(MainDialogTest, TheKeyboardAloneReachesEveryPageAndControlAndTheFocusNeve
          {localSystem, "Logs: Editor", "Tasks: list of 1", localSystem}},
         {"Ctrl+PgDn and Ctrl+PgUp turn them from Close too", 0, nullptr, IDCANCEL, {kCtrl | VK_NEXT, kCtrl | VK_PRIOR},
          {"Close", "Tasks: list of 1", localSystem}},
-        {"Tab reaches the read-only log and leaves it both ways", 2, nullptr, 0,
-         {VK_TAB, VK_TAB, kShift | VK_TAB, kShift | VK_TAB},
-         {"Logs: Editor", "Close", "Logs: Editor", "Close", "Logs: Editor"}},
-        {"a control disabled while its page was hidden gives way to the page's first", 0,
+        {"Tab reaches the read-only log and leaves it both ways", 2, nullptr, 0, {VK_TAB, kShift | VK_TAB, kShift | VK_TAB},
+         {"Logs: Editor", "Close", "Logs: Editor", "About..."}},
+        {"Shift+Tab from Close walks Set-up backwards, Start included, whatever the page remembers", 0,
+         [](const Open& o) {
+             o.Tick(0, 2);
+             SetFocus(o.Item(0, IDC_UNINSTALL));
+             SendMessageA(o.dialog.GetPages(), TCM_SETCURFOCUS, 1, 0);  // away and back: Uninstall remembered
+             SendMessageA(o.dialog.GetPages(), TCM_SETCURFOCUS, 0, 0);
+         },
+         IDCANCEL, shiftTabs(5),
+         {"Close", "Set-up: Start", "Set-up: Uninstall", "About...", "Show Help...", "Close"}},
+        {"Shift+Tab from Close walks Tasks backwards, every button included", 1, selectTask, IDCANCEL, shiftTabs(7),
+         {"Close", "Tasks: Remove", "Tasks: Edit", "Tasks: New", "Tasks: list of 1", "About...", "Show Help...", "Close"}},
+        {"Shift+Tab from Close walks Logs backwards", 2, nullptr, IDCANCEL, shiftTabs(4),
+         {"Close", "Logs: Editor", "About...", "Show Help...", "Close"}},
+        {"Space and Enter on a link do what a click does", 0, nullptr, IDC_SHOW_HELP, {VK_SPACE, VK_RETURN},
+         {"Show Help...", "Show Help...", "Show Help...", kNoHelp, kNoHelp}},
+        {"F1 asks for the help in a page's control and on Close", 2, nullptr, 0, {VK_F1, VK_TAB, VK_F1},
+         {"Logs: Editor", "Logs: Editor", "Close", "Close", kNoHelp, kNoHelp}},
+        {"F1 in a window in front of the dialog asks for none", 0, nullptr, IDC_ABOUT, {VK_SPACE, VK_F1, VK_ESCAPE},
+         {"About...", "elsewhere", "elsewhere", "About..."}},
+        {"a control disabled while its page was hidden gives way to the page's next step", 0,
          [](const Open& o) {
              SetFocus(o.Item(0, IDC_INSTALL));
              SendMessageA(o.dialog.GetPages(), TCM_SETCURFOCUS, 1, 0);
              o.Tick(0, 2);
          },
-         0, {kCtrl | kShift | VK_TAB}, {"Tasks: list of 1", "Set-up: Uninstall"}},
-        {"Start, disabled by the layout it brings, hands the focus to Stop", 0,
+         0, {kCtrl | kShift | VK_TAB}, {"Tasks: list of 1", "Set-up: Start"}},
+        {"a service stopped from outside moves the focus from Stop to Start", 0,
          [](const Open& o) {
+             o.Tick(0, 1);
+             SetFocus(o.Item(0, IDC_STOP));
              o.Tick(0, 2);
-             o.state.Set(1);
          },
-         IDC_START, {VK_SPACE, VK_TAB}, {"Set-up: Start", "Set-up: Stop", "Close"}},
-        {"Install, disabled by the layout it brings, hands the focus to Uninstall", 0,
+         0, {VK_TAB}, {"Set-up: Start", "Close"}},
+        {"the program opens at Start while the service is stopped", 0, nullptr, 0, {}, {"Set-up: Start"}, 2},
+        {"Start, disabled by the layout it brings, hands the focus to Stop", 0, shownThen(2, 1), IDC_START,
+         {VK_SPACE, VK_TAB}, {"Set-up: Start", "Set-up: Stop", "Close"}},
+        {"Install, disabled by the layout it brings, hands the focus to Start", 0,
          [](const Open& o) { o.state.Set(2); }, IDC_INSTALL, {VK_SPACE, VK_TAB},
-         {"Set-up: Install", "Set-up: Uninstall", "Set-up: Start",
+         {"Set-up: Install", "Set-up: Start", "Close",
           "You have to be logged in as Administrator to be able to install the service."}},
+        {"Stop hands the focus to Start", 0, shownThen(1, 2), IDC_STOP, {VK_SPACE, VK_TAB},
+         {"Set-up: Stop", "Set-up: Start", "Close"}},
+        {"Uninstall hands the focus to Install", 0, shownThen(2, 0), IDC_UNINSTALL, {VK_SPACE, VK_TAB},
+         {"Set-up: Uninstall", "Set-up: Install", "Close"}},
         {"Remove leaves no button enabled without a row, and the focus in the page", 1,
          [&](const Open& o) {
              o.SelectTask();
@@ -217,7 +263,7 @@ TEST_F(MainDialogTest, TheKeyboardAloneReachesEveryPageAndControlAndTheFocusNeve
         std::vector<std::string> log;
         RepeatWhileDisturbed([&](bool& disturbed) {
             data_.WriteTasks(kOneTask);
-            state_.Set(0);
+            state_.Set(c.stateAtOpening);
             COrvServiceManagerDlg dialog;
             const Open open{dialog, state_};
             log.clear();
@@ -226,7 +272,7 @@ TEST_F(MainDialogTest, TheKeyboardAloneReachesEveryPageAndControlAndTheFocusNeve
             auto start = [&](HWND) {
                 if (c.page != 0) SendMessageA(dialog.GetPages(), TCM_SETCURFOCUS, c.page, 0);
                 if (c.prepare) c.prepare(open);
-                if (c.focus) SetFocus(c.focus == IDCANCEL ? GetDlgItem(dialog, IDCANCEL) : open.Item(c.page, c.focus));
+                if (c.focus) SetFocus(GetDlgItem(dialog, c.focus) ? GetDlgItem(dialog, c.focus) : open.Item(c.page, c.focus));
                 note(nullptr);
             };
             auto end = [&](HWND) {

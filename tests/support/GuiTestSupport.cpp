@@ -277,6 +277,10 @@ void PressKey(UINT key) {
     // One stroke of the key's scan code; going up also says it was down and is released.
     const DWORD down = (MapVirtualKeyA(virtualKey, MAPVK_VK_TO_VSC) << 16) | 1;
     PostMessageA(focus, WM_KEYDOWN, virtualKey, static_cast<LPARAM>(down));
+    // The system asks for help as it takes F1 from the keyboard: WM_KEYF1, which the window's
+    // default processing turns into WM_HELP.
+    const UINT keyF1 = 0x004D;
+    if (virtualKey == VK_F1) PostMessageA(focus, keyF1, 0, 0);
     PostMessageA(focus, WM_KEYUP, virtualKey, static_cast<LPARAM>(down | 0xC0000000u));
 }
 }  // namespace
