@@ -48,6 +48,9 @@ FolderChangeNotification::~FolderChangeNotification() {
 DelayedFolderChangeHandler::DelayedFolderChangeHandler(FolderChangeHandler* client, bool gui, const char* include,
                                                        const char* exclude, DWORD filterFlags)
     : client_(client),
+      deliveries_(0),
+      deliveringThread_(0),
+      idle_(CreateEventA(nullptr, TRUE, TRUE, nullptr)),
       filterFlags_(filterFlags),
       nameOffset_(0),
       stoppedEvent_(CreateEventA(nullptr, FALSE, FALSE, nullptr)) {
@@ -71,21 +74,29 @@ void DelayedFolderChangeHandler::SetFolderPath(const CString& folder) {
     }
 }
 
-void DelayedFolderChangeHandler::DetachClient() {
-    CSingleLock lock(&clientLock_, TRUE);
-    client_ = nullptr;
+bool DelayedFolderChangeHandler::DetachClient(DWORD deadline) {
+    {
+        CSingleLock lock(&clientLock_, TRUE);
+        client_ = nullptr;
+        // A callback on this very thread (one that unwatches) is up the stack: it returns after us.
+        if (deliveries_ == 0 || deliveringThread_ == GetCurrentThreadId()) return true;
+    }
+    return WaitForSingleObject(idle_.Get(), TimeLeft(deadline)) == WAIT_OBJECT_0;
 }
 
-void DelayedFolderChangeHandler::Silence() {
-    DetachClient();
+bool DelayedFolderChangeHandler::Silence(DWORD deadline) {
+    const bool idle = DetachClient(deadline);
     std::unique_ptr<DelayedNotifier> notifier;
     {
         CSingleLock lock(&notifierLock_, TRUE);
         notifier = std::move(notifier_);
     }
-    // Outside the lock: the last notifier waits for the notification thread to end.
+    // Outside the lock: the last notifier waits for the notification thread to end, until the
+    // deadline at most.
+    if (notifier) notifier->Close(deadline);
     notifier.reset();
     SetEvent(stoppedEvent_.Get());
+    return idle;
 }
 
 FolderChangeHandler* DelayedFolderChangeHandler::GetClient() {
@@ -131,13 +142,37 @@ void DelayedFolderChangeHandler::OnWatchStopped(const CString& folder) {
     }
 }
 
+FolderChangeHandler* DelayedFolderChangeHandler::BeginDelivery() {
+    CSingleLock lock(&clientLock_, TRUE);
+    if (!client_) return nullptr;
+    // The watch's reference is still held here, since it is released only after the detach.
+    client_->AddRef();
+    if (deliveries_++ == 0) ResetEvent(idle_.Get());
+    deliveringThread_ = GetCurrentThreadId();
+    return client_;
+}
+
+void DelayedFolderChangeHandler::EndDelivery(FolderChangeHandler* client) {
+    // Released before a detach that waits is let go: a client that is not owned through its
+    // count may go as soon as the detach returns. Left behind, this is the last reference.
+    client->Release();
+    CSingleLock lock(&clientLock_, TRUE);
+    if (--deliveries_ == 0) SetEvent(idle_.Get());
+}
+
 void DelayedFolderChangeHandler::Dispatch(FolderChangeNotification* record) {
     if (!record) return;
     std::unique_ptr<FolderChangeNotification> owned(record);
-    // The lock keeps a detaching client thread from returning (and the client from going away)
-    // while its callback runs here.
-    CSingleLock lock(&clientLock_, TRUE);
-    FolderChangeHandler* client = client_;
+    // A detaching thread waits for the delivery only until its deadline; the client stays
+    // alive through the delivery's own reference, however long its callback runs.
+    struct Delivery {
+        DelayedFolderChangeHandler* handler;
+        FolderChangeHandler* client;
+        ~Delivery() {
+            if (client) handler->EndDelivery(client);
+        }
+    } delivery = {this, BeginDelivery()};
+    FolderChangeHandler* client = delivery.client;
     if (!client || !PassesFilter(*record, client)) return;
     switch (record->kind) {
     case kFileAdded: client->OnFileAdded(record->first); break;

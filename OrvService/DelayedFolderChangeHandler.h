@@ -27,12 +27,16 @@ public:
 
     // The watched folder, for names relative to it (flag 0x04).
     void SetFolderPath(const CString& folder);
-    // After this the client is never called again; records still queued are freed unseen.
-    void DetachClient();
-    // For a watch left with a worker thread that does not answer: the client is detached,
-    // nothing is posted any more (so the notification thread is no longer kept for this
-    // handler), and a watch-stopped hand-over that waits for the receiving side is let go.
-    void Silence();
+    // After this the client is never called again; records still queued are freed unseen. A
+    // callback already running on the receiving side is waited for until the deadline (a
+    // GetTickCount value); false when it still runs then: it holds a reference to the client of
+    // its own and finishes on its own.
+    bool DetachClient(DWORD deadline);
+    // For a watch left with a worker thread that does not answer: the client is detached as
+    // above, nothing is posted any more (so the notification thread is no longer kept for this
+    // handler, nor waited for beyond the deadline), and a watch-stopped hand-over that waits for
+    // the receiving side is let go.
+    bool Silence(DWORD deadline);
     FolderChangeHandler* GetClient();
 
     void OnFileAdded(const CString& path) override;
@@ -54,14 +58,24 @@ public:
 
 private:
     bool Post(DWORD kind, const CString& first, const CString& second, DWORD code);
+    // A delivery to the client: null when there is none; the client is held by a reference until
+    // the delivery ends.
+    FolderChangeHandler* BeginDelivery();
+    void EndDelivery(FolderChangeHandler* client);
     bool NameAccepted(const CString& name) const;
     CString TestedName(const CString& text, DWORD nameOffset) const;
 
     // Guards the notifier, which Silence takes away while the worker thread may be posting.
     CCriticalSection notifierLock_;
     std::unique_ptr<DelayedNotifier> notifier_;
+    // Guards the client and the deliveries, never held while the client's code runs: a callback
+    // that does not return must not hold a stop that detaches the client.
     CCriticalSection clientLock_;
     FolderChangeHandler* client_;
+    int deliveries_;
+    DWORD deliveringThread_;
+    // Set while no delivery runs.
+    ScopedHandle idle_;
     DWORD filterFlags_;
     DWORD nameOffset_;
     ScopedHandle stoppedEvent_;

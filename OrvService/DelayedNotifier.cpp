@@ -38,7 +38,8 @@ const char kWindowClass[] = "Delayed_Message_Sender";
 
 }  // namespace
 
-DelayedThreadNotifier::DelayedThreadNotifier() : startEvent_(CreateEventA(nullptr, FALSE, FALSE, nullptr)) {
+DelayedThreadNotifier::DelayedThreadNotifier()
+    : startEvent_(CreateEventA(nullptr, FALSE, FALSE, nullptr)), closed_(false) {
     CSingleLock lock(&ThreadLock(), TRUE);
     // The first user starts the thread; so does a later one when an earlier start failed.
     if (++g_threadUsers != 1 && g_thread) return;
@@ -49,7 +50,11 @@ DelayedThreadNotifier::DelayedThreadNotifier() : startEvent_(CreateEventA(nullpt
     WaitForSingleObject(startEvent_.Get(), INFINITE);
 }
 
-DelayedThreadNotifier::~DelayedThreadNotifier() {
+DelayedThreadNotifier::~DelayedThreadNotifier() { Close(GetTickCount() + kEndLimitMs); }
+
+void DelayedThreadNotifier::Close(DWORD deadline) {
+    if (closed_) return;
+    closed_ = true;
     ScopedHandle thread;
     DWORD id = 0;
     {
@@ -62,8 +67,10 @@ DelayedThreadNotifier::~DelayedThreadNotifier() {
             if (thread) PostThreadMessageA(id, WM_QUIT, 0, 0);
         }
     }
-    // Waiting for ourselves would never end; the thread leaves its loop once we return.
-    if (thread && id != GetCurrentThreadId()) WaitForSingleObject(thread.Get(), INFINITE);
+    // Waiting for ourselves would never end; the thread leaves its loop once we return. A thread
+    // that a client's callback holds must not hold a stop: it finds its quit once the callback
+    // returns, and a later first notifier starts a thread of its own meanwhile.
+    if (thread && id != GetCurrentThreadId()) WaitForSingleObject(thread.Get(), TimeLeft(deadline));
 }
 
 bool DelayedThreadNotifier::Post(FolderChangeNotification* record) {
@@ -96,7 +103,7 @@ unsigned __stdcall DelayedThreadNotifier::NotificationThreadProc(void* argument)
     }
 }
 
-DelayedWindowNotifier::DelayedWindowNotifier() {
+DelayedWindowNotifier::DelayedWindowNotifier() : closed_(false) {
     CSingleLock lock(&WindowLock(), TRUE);
     ++g_windowUsers;
     if (g_window && IsWindow(g_window)) return;
@@ -114,7 +121,11 @@ DelayedWindowNotifier::DelayedWindowNotifier() {
     g_window = CreateWindowExA(0, kWindowClass, "DelayedWnd", 0, 0, 0, 0, 0, nullptr, nullptr, instance, nullptr);
 }
 
-DelayedWindowNotifier::~DelayedWindowNotifier() {
+DelayedWindowNotifier::~DelayedWindowNotifier() { Close(0); }
+
+void DelayedWindowNotifier::Close(DWORD) {
+    if (closed_) return;
+    closed_ = true;
     CSingleLock lock(&WindowLock(), TRUE);
     if (--g_windowUsers <= 0) {
         g_windowUsers = 0;

@@ -24,6 +24,8 @@ public:
     // True to deliver a change of the given kind (FolderChangeNotification kinds).
     virtual bool Filter(DWORD kind, const CString& firstName, const CString& secondName);
 
+    // A delivery holds a reference while the callback runs: a handler owned through its count
+    // outlives a callback that a stop had to leave running.
     LONG AddRef();
     // Deletes the object when the count reaches 0; gives the new count.
     LONG Release();

@@ -14,13 +14,8 @@ DWORD Result(DWORD error) {
     return error;
 }
 
-// Milliseconds left until a GetTickCount deadline, 0 once it has passed.
-DWORD Remaining(DWORD deadline) {
-    const LONG left = static_cast<LONG>(deadline - GetTickCount());
-    return left > 0 ? static_cast<DWORD>(left) : 0;
-}
-
 CompletionPoster g_post = PostQueuedCompletionStatus;
+DWORD g_answerLimit = FolderWatcher::kAnswerLimitMs;
 PacketHook g_packetHook = nullptr;
 
 // The Win32 error for a failure that came as an exception.
@@ -81,8 +76,7 @@ WatchInfo::WatchInfo(const CString& folder, ScopedHandle&& folderHandle, DWORD n
 }
 
 WatchInfo::~WatchInfo() {
-    handler_->DetachClient();
-    client_->Release();
+    ReleaseClient(GetTickCount() + FolderWatcher::GetAnswerLimit());
     CloseFolderHandle();
     // Records still queued hold their own references; the last one frees the handler.
     handler_->Release();
@@ -95,12 +89,21 @@ LONG WatchInfo::GetState() {
     return state_;
 }
 
-void WatchInfo::LeaveBehind() {
-    handler_->Silence();
+bool WatchInfo::ReleaseClient(DWORD deadline) {
+    if (!client_) return true;
+    const bool idle = handler_->DetachClient(deadline);
     client_->Release();
+    client_ = nullptr;
+    return idle;
+}
+
+bool WatchInfo::LeaveBehind(DWORD deadline) {
+    const bool idle = handler_->Silence(deadline);
+    if (client_) client_->Release();
     client_ = nullptr;
     // Deliberately not freed, nor its handler: the worker thread may still complete a read into
     // it, or be handling one of its packets, whenever it runs again.
+    return idle;
 }
 
 bool WatchInfo::Start(HANDLE port, DWORD deadline, DWORD& error) {
@@ -149,8 +152,8 @@ bool WatchInfo::AwaitAnswer(DWORD deadline, bool pump) {
     HANDLE event = event_.Get();
     bool answered = false;
     for (;;) {
-        const DWORD wait = pump ? MsgWaitForMultipleObjects(1, &event, FALSE, Remaining(deadline), QS_ALLINPUT)
-                                : WaitForSingleObject(event, Remaining(deadline));
+        const DWORD wait = pump ? MsgWaitForMultipleObjects(1, &event, FALSE, TimeLeft(deadline), QS_ALLINPUT)
+                                : WaitForSingleObject(event, TimeLeft(deadline));
         if (wait == WAIT_OBJECT_0) {
             answered = true;
             break;
@@ -168,7 +171,7 @@ bool WatchInfo::AwaitAnswer(DWORD deadline, bool pump) {
             DispatchMessageA(&msg);
         }
         // A steady flow of messages must not carry the wait past its deadline.
-        if (Remaining(deadline) == 0) break;
+        if (TimeLeft(deadline) == 0) break;
     }
     if (!answered) {
         CSingleLock lock(&lock_, TRUE);
@@ -351,19 +354,23 @@ void FolderWatcher::TakeDeadWatches(std::vector<WatchInfo*>& out) {
     }
 }
 
-bool FolderWatcher::RemoveWatches(std::vector<WatchInfo*>& watches, HANDLE port, DWORD deadline) {
+bool FolderWatcher::RemoveWatches(std::vector<WatchInfo*>& watches, HANDLE port, DWORD deadline,
+                                  bool* callbackLeft) {
     bool allStopped = true;
     for (WatchInfo* info : watches) {
         // Once one stop was not answered the thread is not serving: the others only get the
         // time left, none.
         const bool stopped = info->Stop(port, deadline);
         info->GetClient()->ReleaseWatcherUse(this);
+        bool idle;
         if (stopped) {
+            idle = info->ReleaseClient(deadline);
             delete info;
         } else {
-            info->LeaveBehind();
+            idle = info->LeaveBehind(deadline);
             allStopped = false;
         }
+        if (!idle && callbackLeft) *callbackLeft = true;
     }
     watches.clear();
     return allStopped;
@@ -440,8 +447,9 @@ DWORD FolderWatcher::WatchDirectory(const CString& folder, DWORD notifyFilter, F
     }
 
     DWORD error = 0;
-    if (!info->Start(port, GetTickCount() + kAnswerLimitMs, error)) {
-        info->LeaveBehind();
+    const DWORD deadline = GetTickCount() + GetAnswerLimit();
+    if (!info->Start(port, deadline, error)) {
+        info->LeaveBehind(deadline);
         return Result(error);
     }
     if (error) {
@@ -467,8 +475,9 @@ DWORD FolderWatcher::WatchDirectory(const CString& folder, DWORD notifyFilter, F
     return Result(0);
 }
 
-bool FolderWatcher::UnwatchAll(DWORD* leftBehind) {
+bool FolderWatcher::UnwatchAll(DWORD* leftBehind, bool* callbackLeft) {
     if (leftBehind) *leftBehind = 0;
+    if (callbackLeft) *callbackLeft = false;
     std::vector<WatchInfo*> watches;
     ScopedHandle thread;
     std::shared_ptr<WorkerLink> worker;
@@ -485,13 +494,13 @@ bool FolderWatcher::UnwatchAll(DWORD* leftBehind) {
     // The service control manager's stop waits on this: a thread that does not carry the stops
     // out in time, cannot be told to end (and closing the port does not wake it everywhere) or
     // does not end in time is left behind. One deadline for all of it.
-    const DWORD deadline = GetTickCount() + kAnswerLimitMs;
-    const bool allStopped = RemoveWatches(watches, worker->port.Get(), deadline);
+    const DWORD deadline = GetTickCount() + GetAnswerLimit();
+    const bool allStopped = RemoveWatches(watches, worker->port.Get(), deadline, callbackLeft);
     DWORD left = 0;
     if (!g_post(worker->port.Get(), 0, 0, nullptr)) {
         left = GetLastError();
         if (!left) left = ERROR_GEN_FAILURE;
-    } else if (WaitForSingleObject(thread.Get(), Remaining(deadline)) != WAIT_OBJECT_0 || !allStopped) {
+    } else if (WaitForSingleObject(thread.Get(), TimeLeft(deadline)) != WAIT_OBJECT_0 || !allStopped) {
         left = ERROR_TIMEOUT;
     }
     if (left) {
@@ -534,7 +543,7 @@ bool FolderWatcher::RemoveWhere(const std::function<bool(const WatchInfo&)>& mat
         found = watches.size() > dead;
         port = Port();
     }
-    RemoveWatches(watches, port, GetTickCount() + kAnswerLimitMs);
+    RemoveWatches(watches, port, GetTickCount() + GetAnswerLimit());
     return found;
 }
 
@@ -549,7 +558,7 @@ int FolderWatcher::CountWhere(const std::function<bool(const WatchInfo&)>& match
             if (info && match(*info)) ++count;
         port = Port();
     }
-    RemoveWatches(dead, port, GetTickCount() + kAnswerLimitMs);
+    RemoveWatches(dead, port, GetTickCount() + GetAnswerLimit());
     return count;
 }
 
@@ -583,6 +592,14 @@ unsigned __stdcall FolderWatcher::ThreadProc(void* argument) {
         return 1;
     }
     return 0;
+}
+
+DWORD FolderWatcher::GetAnswerLimit() { return g_answerLimit; }
+
+DWORD FolderWatcher::SetAnswerLimitForTesting(DWORD milliseconds) {
+    DWORD previous = g_answerLimit;
+    g_answerLimit = milliseconds ? milliseconds : static_cast<DWORD>(kAnswerLimitMs);
+    return previous;
 }
 
 PacketHook SetPacketHookForTesting(PacketHook hook) {

@@ -36,10 +36,14 @@ public:
     // handle is closed here, and the watch must go to LeaveBehind, never be freed.
     bool Start(HANDLE port, DWORD deadline, DWORD& error);
     bool Stop(HANDLE port, DWORD deadline);
-    // For a watch whose request was not answered: the client is let go (never called again, its
-    // reference released) and nothing more is posted for it. The watch itself and its handler
-    // stay with the worker thread, which may still complete a read into it or be handling it.
-    void LeaveBehind();
+    // The client is let go: never called again, its reference released. A callback of it that
+    // runs on the receiving side is waited for until the deadline; false when it still runs
+    // then, holding a reference of its own.
+    bool ReleaseClient(DWORD deadline);
+    // For a watch whose request was not answered: the client is let go as above and nothing
+    // more is posted for it. The watch itself and its handler stay with the worker thread,
+    // which may still complete a read into it or be handling it.
+    bool LeaveBehind(DWORD deadline);
 
     // Worker side: one dequeued packet for this watch.
     void HandlePacket(DWORD bytes);
@@ -98,15 +102,20 @@ public:
     DWORD WatchDirectory(const CString& folder, DWORD notifyFilter, FolderChangeHandler* handler, bool subtree,
                          const char* include = nullptr, const char* exclude = nullptr);
     // Stops every watch and ends the worker thread; false when there was none. A stop must end:
-    // it waits at most kAnswerLimitMs in all for the thread to carry out the watches' stops and
-    // to end. A thread that cannot be told to end, or does not answer in time, is left waiting on
-    // its port (which stays open for it) with the watches it did not stop, and reaches this
-    // watcher no more; leftBehind then gets the reason, the error of the request or ERROR_TIMEOUT
-    // (else 0).
-    bool UnwatchAll(DWORD* leftBehind = nullptr);
+    // it waits at most the answer limit in all for the thread to carry out the watches' stops,
+    // for the clients' callbacks under way and for the thread to end. A thread that cannot be
+    // told to end, or does not answer in time, is left waiting on its port (which stays open for
+    // it) with the watches it did not stop, and reaches this watcher no more; leftBehind then
+    // gets the reason, the error of the request or ERROR_TIMEOUT (else 0). A callback still
+    // running is left to return on its own, holding a reference to its client (so a client that
+    // may be left so must be owned through its reference count); callbackLeft is then set.
+    bool UnwatchAll(DWORD* leftBehind = nullptr, bool* callbackLeft = nullptr);
     // How long a start, or a stop, waits for the worker thread; the unwatches wait as long for
     // the watches they stop.
     static const DWORD kAnswerLimitMs = 5000;
+    static DWORD GetAnswerLimit();
+    // Tests shorten the limit; 0 restores kAnswerLimitMs. Gives the previous one.
+    static DWORD SetAnswerLimitForTesting(DWORD milliseconds);
     bool UnwatchDirectory(const CString& folder);
     bool UnwatchHandler(FolderChangeHandler* handler);
     bool IsWatching(const CString& folder);
@@ -128,9 +137,9 @@ private:
     // Under the lock: takes out the watches that the worker thread gave up after a read failure.
     void TakeDeadWatches(std::vector<WatchInfo*>& out);
     // Outside the lock: stops (unless dead), unlinks and deletes the watches, waiting for the
-    // worker thread until the deadline; the watches it did not stop are left to it. False when
-    // one was.
-    bool RemoveWatches(std::vector<WatchInfo*>& watches, HANDLE port, DWORD deadline);
+    // worker thread and the clients' callbacks until the deadline; the watches it did not stop
+    // are left to it. False when one was; callbackLeft is set when a callback was still running.
+    bool RemoveWatches(std::vector<WatchInfo*>& watches, HANDLE port, DWORD deadline, bool* callbackLeft = nullptr);
     // Removes the matching watches (and any dead ones); true when one matched.
     bool RemoveWhere(const std::function<bool(const WatchInfo&)>& match);
     // Counts the matching live watches, removing dead ones on the way.

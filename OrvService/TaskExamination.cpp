@@ -49,7 +49,7 @@ boost::shared_ptr<Task> CreateTask(const IniFile& file, const CString& section) 
     CString type = file.ReadString(section, "Type", "");
     if (IsPeriodicalType(type)) return boost::shared_ptr<Task>(new PeriodicalTask(file.GetPath(), section));
     if (IsDayScheduledType(type)) return boost::shared_ptr<Task>(new DayScheduledTask(file.GetPath(), section));
-    if (IsWatchType(type)) return boost::shared_ptr<Task>(new WatchTask(file.GetPath(), section));
+    if (IsWatchType(type)) return WatchTask::Create(file.GetPath(), section);
     throw Exception("Unknown task type.");
 }
 

@@ -57,9 +57,25 @@ CString NextListPath() {
 }  // namespace
 
 WatchTask::WatchTask(const CString& tasksIniPath, const CString& section)
-    : Task(tasksIniPath, section), quietPeriod_(10), watcher_(false, 8) {
+    : Task(tasksIniPath, section), quietPeriod_(10), watcher_(false, 8), callbackLeft_(0) {
     lastEvent_ = ParseIniTime(GetReader()->ReadString("LastEvent", ""));
-    StartWatching();
+}
+
+boost::shared_ptr<WatchTask> WatchTask::Create(const CString& tasksIniPath, const CString& section) {
+    boost::shared_ptr<WatchTask> task(new WatchTask(tasksIniPath, section), &WatchTask::Dispose);
+    // Watching starts on a whole object, owned through its count: a load that fails frees it
+    // only once no callback of a watch started before the failure runs any more.
+    task->StartWatching();
+    return task;
+}
+
+void WatchTask::Dispose(WatchTask* task) {
+    try {
+        task->StopWatching();
+    } catch (...) {
+        // Out of memory for the log line: the watches are stopped all the same.
+    }
+    static_cast<FolderChangeHandler*>(task)->Release();
 }
 
 WatchTask::~WatchTask() {
@@ -82,13 +98,22 @@ void WatchTask::Stop() { StopWatching(); }
 
 void WatchTask::StopWatching() {
     DWORD left = 0;
-    watcher_.UnwatchAll(&left);
-    if (!left) return;
+    bool callbackLeft = false;
+    watcher_.UnwatchAll(&left, &callbackLeft);
+    if (callbackLeft) InterlockedExchange(&callbackLeft_, 1);
     CString line;
-    line.Format("Unable to end the folder watcher of %s (error %lu): its thread is left waiting, and the task "
-                "stops all the same.",
-                static_cast<LPCSTR>(GetName()), static_cast<unsigned long>(left));
-    Log::Write(line);
+    if (left) {
+        line.Format("Unable to end the folder watcher of %s (error %lu): its thread is left waiting, and the "
+                    "task stops all the same.",
+                    static_cast<LPCSTR>(GetName()), static_cast<unsigned long>(left));
+        Log::Write(line);
+    }
+    if (callbackLeft) {
+        line.Format("A change notification of %s is still being handled: it is left to finish on its own, and the "
+                    "task stops all the same.",
+                    static_cast<LPCSTR>(GetName()));
+        Log::Write(line);
+    }
 }
 
 void WatchTask::StartWatching() {
@@ -211,6 +236,9 @@ bool WatchTask::OnChange() {
         if (seconds >= 0 && seconds <= kIgnoredWithinSeconds) return true;
         lastEvent_ = now;
     }
+    // A callback that the stop left running writes nothing: the service has reported itself
+    // stopped, and the task file is the manager's.
+    if (InterlockedCompareExchange(&callbackLeft_, 0, 0)) return false;
     return GetReader()->WriteString(FormatIniTime(now), "LastEvent") != FALSE;
 }
 

@@ -6,14 +6,17 @@
 #include "classlib/CSync.h"
 #include "classlib/CTime.h"
 #include "common/Task.h"
+#include <boost/shared_ptr.hpp>
 #include <utility>
 #include <vector>
 
 class WatchTask : public Task, public FolderChangeHandler {
 public:
     // Reads LastEvent, asks the generator for the document's folders and watches each with its
-    // subfolders; throws Exception, with every watch already started stopped again.
-    WatchTask(const CString& tasksIniPath, const CString& section);
+    // subfolders; throws Exception, with every watch already started stopped again. The last
+    // owner's release stops the watches, and the task goes with its handler's reference count:
+    // a change callback that a stop left running keeps it until the callback returns.
+    static boost::shared_ptr<WatchTask> Create(const CString& tasksIniPath, const CString& section);
     ~WatchTask() override;
 
     // Due once more than the quiet period has passed since a change the generator has not
@@ -39,8 +42,12 @@ public:
     static void QueryFolders(const CString& orvPath, CStringArray& folders);
 
 private:
+    WatchTask(const CString& tasksIniPath, const CString& section);
+    // The owners' deleter: stops the watches and releases the owners' reference.
+    static void Dispose(WatchTask* task);
     void StartWatching();
-    // Stops every watch; a watcher thread that had to be left behind is logged.
+    // Stops every watch; a watcher thread, or a change callback, that had to be left behind is
+    // logged.
     void StopWatching();
     // On the worker thread: one log line for each watch that ended since the last call.
     void LogEndedWatches();
@@ -50,6 +57,8 @@ private:
     // Written on the notification thread, read on the worker thread.
     CCriticalSection lastEventLock_;
     CTime lastEvent_;
+    // Set once a stop left a change callback running: the task file is the manager's then.
+    volatile LONG callbackLeft_;
     CCriticalSection endedLock_;
     std::vector<std::pair<CString, DWORD>> endedWatches_;
 };

@@ -130,31 +130,57 @@ std::vector<int> TaskSectionsToLoad(const IniFile& file) {
     return numbers;
 }
 
+namespace {
+CCriticalSection& SafeIniProcessLock() {
+    static CCriticalSection lock;
+    return lock;
+}
+// Set while another process keeps the mutex beyond the limit.
+volatile LONG g_mutexKeptElsewhere = 0;
+}  // namespace
+
+// Holds the process's lock and, unless another process keeps it, the named mutex, for one call.
+class SafeIniReader::Guard {
+public:
+    explicit Guard(CMutex& mutex) : process_(&SafeIniProcessLock(), TRUE), mutex_(&mutex) {
+        // Only one thread of the process waits for the mutex at a time, so a wait that ends
+        // without it means another process keeps it; once that is known, a try is enough.
+        const bool locked = mutex_.Lock(IsMutexKeptElsewhere() ? 0 : kMutexWaitLimitMs) != FALSE;
+        InterlockedExchange(&g_mutexKeptElsewhere, locked ? 0 : 1);
+    }
+
+private:
+    CSingleLock process_;
+    CSingleLock mutex_;
+};
+
+bool SafeIniReader::IsMutexKeptElsewhere() { return InterlockedCompareExchange(&g_mutexKeptElsewhere, 0, 0) != 0; }
+
 SafeIniReader::SafeIniReader(const CString& path, const CString& section)
     : mutex_(FALSE, kSafeIniMutexName), file_(path), section_(section) {}
 
 CString SafeIniReader::ReadString(const char* key, const char* defaultValue) {
-    CSingleLock lock(&mutex_, TRUE);
+    Guard guard(mutex_);
     return file_.ReadString(section_, key, defaultValue);
 }
 
 int SafeIniReader::ReadInt(const char* key, int defaultValue) {
-    CSingleLock lock(&mutex_, TRUE);
+    Guard guard(mutex_);
     return file_.ReadInt(section_, key, defaultValue);
 }
 
 BOOL SafeIniReader::WriteString(const char* value, const char* key) {
-    CSingleLock lock(&mutex_, TRUE);
+    Guard guard(mutex_);
     return file_.WriteString(value, section_, key);
 }
 
 BOOL SafeIniReader::WriteInt(int value, const char* key) {
-    CSingleLock lock(&mutex_, TRUE);
+    Guard guard(mutex_);
     return file_.WriteInt(value, section_, key);
 }
 
 BOOL SafeIniReader::DeleteKey(const char* key) {
-    CSingleLock lock(&mutex_, TRUE);
+    Guard guard(mutex_);
     return file_.DeleteKey(section_, key);
 }
 

@@ -61,7 +61,10 @@ public:
 typedef boost::shared_ptr<IniReader> IniReaderPtr;
 
 // The reader the service uses: every call holds the process-wide named mutex
-// "Brellix.OrvService.SafeIniReader"; each reader owns its own handle to it.
+// "Brellix.OrvService.SafeIniReader"; each reader owns its own handle to it. The calls of one
+// process are serialised by a lock of its own as well, so a mutex that another process keeps
+// beyond kMutexWaitLimitMs is given up on: the call goes on under that lock alone, as when the
+// mutex cannot be opened at all, and later calls only try the mutex until they get it again.
 class SafeIniReader : public IniReader {
 public:
     SafeIniReader(const CString& path, const CString& section);
@@ -72,7 +75,15 @@ public:
     BOOL DeleteKey(const char* key) override;
     CString GetSection() override { return section_; }
 
+    // Its holders keep the mutex for one profile call; any process of the session may open the
+    // name, and one that keeps it (hung or hostile) must not hold the service's threads, and
+    // with them its stop.
+    static const DWORD kMutexWaitLimitMs = 2000;
+    // Whether the process's last try of the mutex went without it: later calls only try it.
+    static bool IsMutexKeptElsewhere();
+
 private:
+    class Guard;
     CMutex mutex_;
     IniFile file_;
     CString section_;

@@ -6,7 +6,8 @@
 # control loading and following a log, the HTML label's measuring and drawing passes (also over
 # hostile markup), then the installed service's CPU time over one idle minute with 100 such
 # tasks, then the manager: its start-up with 100 tasks and a two-month log, a refresh of its Tasks
-# and Logs pages, and its CPU time over one idle minute.
+# and Logs pages, and its CPU time over one idle minute, and last the stop of a folder watcher
+# while a change callback does not return for 30 s.
 #   scripts/benchmark.sh [SECONDS]
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
@@ -20,7 +21,8 @@ work="$bench"
 "$here/scripts/configure.sh" x86_64 "$build"
 cmake --build "$build" -j"$(nproc)" \
       --target OrvService OrvServiceMessages ExaminationBenchmark TextBufferBenchmark TextViewBenchmark TextEditorBenchmark \
-               HtmlLabelBenchmark ServiceCpuTime KeepAlive OrvServiceManager ManagerBenchmark StandInOrvanti \
+               HtmlLabelBenchmark StuckCallbackStopBenchmark ServiceCpuTime KeepAlive OrvServiceManager \
+               ManagerBenchmark StandInOrvanti \
       >/dev/null
 
 service_session_begin "$bench/Orvanti Service" $((seconds + 120))
@@ -104,3 +106,9 @@ run "$(win "$build/bin/ManagerBenchmark.exe")" "$(win "$bench/Orvanti Service/Or
       [ -n "${manager_pid:-}" ] && echo "host view of the same process: $(( ($(ticks "$manager_pid") - before) * 1000 / $(getconf CLK_TCK) )) ms of CPU time" ;;
   esac
 done
+
+echo
+echo "== A folder watcher's stop (what a Watch task's stop runs) while a change callback does not"
+echo "   return for 30 s: one that sleeps, one whose LastEvent write meets the task file's mutex kept"
+echo "   by another holder"
+run "$(win "$build/bin/StuckCallbackStopBenchmark.exe")" 30000

@@ -138,7 +138,7 @@ TEST(DelayedFolderChangeHandlerTest, RecordsKeepTheirOwnerAliveAfterItsWatchLets
     Client client;
     DelayedFolderChangeHandler* handler = new DelayedFolderChangeHandler(&client, false, nullptr, nullptr, 8);
     FolderChangeNotification* pending = new FolderChangeNotification(handler, kFileAdded, "C:\\w\\a", "", 0, 0);
-    handler->DetachClient();
+    handler->DetachClient(GetTickCount());
     EXPECT_EQ(1, handler->Release());  // the record's reference remains
     DispatchFolderChangeRecord(pending);  // freed unseen, and the handler with it
     EXPECT_TRUE(client.calls.empty());
@@ -149,7 +149,7 @@ TEST(DelayedFolderChangeHandlerTest, AStoppedRecordWithoutAClientStillEndsTheHan
     DelayedFolderChangeHandler* handler = new DelayedFolderChangeHandler(&client, false, nullptr, nullptr, 8);
     HANDLE stopped = handler->GetStoppedEvent();
     ResetEvent(stopped);
-    handler->DetachClient();
+    handler->DetachClient(GetTickCount());
     DispatchFolderChangeRecord(new FolderChangeNotification(handler, kWatchStopped, "C:\\w", "", 0, 0));
     EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(stopped, 0));
     EXPECT_TRUE(client.calls.empty());
@@ -212,7 +212,7 @@ TEST(DelayedFolderChangeHandlerTest, TheLastNotifierMayGoAwayOnTheNotificationTh
         holding->OnFileAdded("C:\\h\\a");
         for (int i = 0; i < 5; ++i) handler->OnFileAdded("C:\\w\\a");
         ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(holder.entered.Get(), 5000));
-        handler->DetachClient();
+        handler->DetachClient(GetTickCount());
         EXPECT_LT(0, handler->Release());  // the queued records hold it
         EXPECT_LT(0, holding->Release());  // the record in delivery holds it
         SetEvent(holder.gate.Get());

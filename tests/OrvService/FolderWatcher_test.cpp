@@ -114,6 +114,29 @@ void HoldInFirstChangePacket(const CString& folder, LONG state) {
     }
 }
 
+// A client owned through its reference count, as the Watch task is: its first added file holds
+// the callback until let go (never for ever). It counts whether it went before that callback
+// returned.
+class HeldClient : public Recorder {
+public:
+    ~HeldClient() override { ++(returned_ ? g_gone : g_goneEarly); }
+    void OnFileAdded(const CString& p) override {
+        Recorder::OnFileAdded(p);
+        if (InterlockedExchange(&held_, 1)) return;
+        SetEvent(entered.Get());
+        WaitForSingleObject(letGo.Get(), 30000);
+        returned_ = true;
+    }
+    ScopedHandle entered{CreateEventA(nullptr, TRUE, FALSE, nullptr)};
+    ScopedHandle letGo{CreateEventA(nullptr, TRUE, FALSE, nullptr)};
+    static std::atomic<int> g_gone, g_goneEarly;
+
+private:
+    volatile LONG held_ = 0;
+    std::atomic<bool> returned_{false};
+};
+std::atomic<int> HeldClient::g_gone(0), HeldClient::g_goneEarly(0);
+
 }  // namespace
 
 TEST(FolderWatcherTest, RefusedWatchesReportTheirCodes) {
@@ -199,33 +222,41 @@ TEST(FolderWatcherTest, RewatchingUnderAnotherLetterCaseRestartsTheWatch) {
 }
 
 // Each round ends the watcher's thread another way: answered; never told (its quit packet
-// refused); held in a change packet, answering nothing. The stop always ends (it once waited for
-// ever), within one limit for all the watches, and lets the client go; the held thread's watches
-// are not freed under it; the watcher works again.
+// refused); held in a change packet, answering nothing; held in the stop's hand-over by a client
+// callback that does not return. The stop always ends (it once waited for ever), within one
+// limit for all the watches, and lets the client go; the held thread's watches are not freed
+// under it, nor the held callback's client, which its owner let go meanwhile; the watcher works
+// again.
 TEST(FolderWatcherTest, UnwatchAllEndsWhenItsThreadCannotBeToldToAndTheWatcherWorksAfterwards) {
     struct Round {
         const char* what;
         CompletionPoster poster;
         bool held;
+        bool callbackHeld;
         DWORD left;
     };
     const Round rounds[] = {
-        {"answered", nullptr, false, 0},
-        {"quit refused", testing_support::RefuseQuitPacket, false, ERROR_NO_SYSTEM_RESOURCES},
-        {"held in a packet", nullptr, true, ERROR_TIMEOUT},
-        {"answered after a thread was left", nullptr, false, 0},
+        {"answered", nullptr, false, false, 0},
+        {"quit refused", testing_support::RefuseQuitPacket, false, false, ERROR_NO_SYSTEM_RESOURCES},
+        {"held in a packet", nullptr, true, false, ERROR_TIMEOUT},
+        {"callback held", nullptr, false, true, ERROR_TIMEOUT},
+        {"answered after a thread was left", nullptr, false, false, 0},
     };
-    const DWORD withinLimit = FolderWatcher::kAnswerLimitMs + 2500;  // not one limit per watch
+    const DWORD limit = 2000, previousLimit = FolderWatcher::SetAnswerLimitForTesting(limit);
+    const DWORD withinLimit = limit + 2500;  // not one limit per watch
     ScratchFolder dir;
     const CString a = dir.File("a"), b = dir.File("b");
     CreateDirectoryA(a, nullptr);
     CreateDirectoryA(b, nullptr);
-    Recorder handler;
+    Recorder recorder;
     FolderWatcher watcher;
     EXPECT_FALSE(watcher.UnwatchAll());
     testing_support::Watchdog deadline(60);
     for (const Round& round : rounds) {
         SCOPED_TRACE(round.what);
+        HeldClient::g_gone = HeldClient::g_goneEarly = 0;
+        HeldClient* held = round.callbackHeld ? new HeldClient : nullptr;
+        Recorder& handler = held ? *held : recorder;
         ASSERT_EQ(0u, watcher.WatchDirectory(a, kFilter, &handler, false));
         ASSERT_EQ(0u, watcher.WatchDirectory(b, kFilter, &handler, false));
         g_hooked = a.str();
@@ -239,17 +270,21 @@ TEST(FolderWatcherTest, UnwatchAllEndsWhenItsThreadCannotBeToldToAndTheWatcherWo
             EXPECT_EQ(static_cast<DWORD>(ERROR_TIMEOUT), watcher.WatchDirectory(dir.Path(), kFilter, &handler, false));
             EXPECT_LT(GetTickCount() - start, withinLimit);
             EXPECT_EQ(2, watcher.GetWatchCount());
+        } else if (held) {
+            ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(held->entered.Get(), 10000));
         } else {
             EXPECT_TRUE(WaitFor([&] { return handler.Has("added " + changed.str()); }));
         }
         const size_t callsBefore = handler.Calls().size();
         SetCompletionPosterForTesting(round.poster);
         DWORD left = 1;
+        bool callbackLeft = !held;
         start = GetTickCount();
-        EXPECT_TRUE(watcher.UnwatchAll(&left));
+        EXPECT_TRUE(watcher.UnwatchAll(&left, &callbackLeft));
         EXPECT_LT(GetTickCount() - start, withinLimit);
         SetCompletionPosterForTesting(nullptr);
         EXPECT_EQ(round.left, left);
+        EXPECT_EQ(held != nullptr, callbackLeft);
         EXPECT_EQ(nullptr, handler.GetWatcher());
         // The notification thread goes with the last watch, also when watches were left behind.
         EXPECT_EQ(0u, DelayedThreadNotifier::GetThreadId());
@@ -258,12 +293,21 @@ TEST(FolderWatcherTest, UnwatchAllEndsWhenItsThreadCannotBeToldToAndTheWatcherWo
             // The thread reads its watch after it was left behind; the client hears nothing more.
             EXPECT_TRUE(WaitFor([] { return g_packetsAfterHold > 0; }));
             EXPECT_FALSE(WaitFor([&] { return handler.Calls().size() != callsBefore; }, 500));
+        } else if (held) {
+            // Its owner lets go at once; the callback still uses it, and it goes only once that
+            // returns.
+            held->Release();
+            SetEvent(held->letGo.Get());
+            EXPECT_TRUE(WaitFor([] { return HeldClient::g_gone + HeldClient::g_goneEarly > 0; }));
+            EXPECT_EQ(1, HeldClient::g_gone.load());
+            EXPECT_EQ(0, HeldClient::g_goneEarly.load());
         } else {
             const std::vector<std::string> calls = handler.Calls(), last(calls.end() - 2, calls.end());
             EXPECT_EQ(std::vector<std::string>({"stopped " + a.str(), "stopped " + b.str()}), last);
         }
         EXPECT_FALSE(watcher.UnwatchAll());
     }
+    FolderWatcher::SetAnswerLimitForTesting(previousLimit);
 }
 
 TEST(FolderWatcherTest, AHundredQuickChangesAreAllDelivered) {

@@ -7,6 +7,7 @@
 #include "common/DirUtils.h"
 #include "common/Exception.h"
 #include "common/Log.h"
+#include "support/GuiTestSupport.h"
 #include "support/TestSupport.h"
 #include <gtest/gtest.h>
 #include <atomic>
@@ -22,6 +23,19 @@ namespace {
 
 CTime g_now;
 CTime FakeNow() { return g_now; }
+
+// The notification thread's clock holds the first change it is asked for until let go (never
+// for ever): a change callback that does not return.
+ScopedHandle g_noting(CreateEventA(nullptr, TRUE, FALSE, nullptr));
+ScopedHandle g_letGo(CreateEventA(nullptr, TRUE, FALSE, nullptr));
+CTime HeldOnTheNotificationThread() {
+    if (GetCurrentThreadId() == DelayedThreadNotifier::GetThreadId() &&
+        WaitForSingleObject(g_noting.Get(), 0) == WAIT_TIMEOUT) {
+        SetEvent(g_noting.Get());
+        WaitForSingleObject(g_letGo.Get(), 30000);
+    }
+    return CTime::GetCurrentTime();
+}
 
 // A task file, a data folder, the stand-in generator installed as Orvanti.exe and registered
 // as the product's program folder, all in one scratch folder.
@@ -46,8 +60,8 @@ protected:
     void WriteDoc(const std::string& text) { WriteFileBytes(Doc(), text); }
     std::string Runs() const { return ReadFileBytes(Doc() + ".runs"); }
     std::string LogText() const { return ReadFileBytes(Log::GetCurrentLogFilePath()); }
-    std::unique_ptr<WatchTask> Load(const char* section = "Task1") {
-        return std::unique_ptr<WatchTask>(new WatchTask(ini_->GetPath(), section));
+    boost::shared_ptr<WatchTask> Load(const char* section = "Task1") {
+        return WatchTask::Create(ini_->GetPath(), section);
     }
     std::string LoadFailure(const char* section = "Task1") {
         try {
@@ -70,7 +84,7 @@ protected:
 TEST_F(WatchTaskTest, QueriesTheGeneratorWithTheExactCommandLineAndWatchesEachFolder) {
     WriteDoc("folder=" + scratch_.File("site").str() + "\r\n\r\n  folder=" + "\r\nfolder=  " +
              scratch_.File("site2").str() + "  \r\n");
-    std::unique_ptr<WatchTask> task = Load();
+    boost::shared_ptr<WatchTask> task = Load();
     std::string expected = "query \"" + scratch_.File("gen\\Orvanti.exe").str() + "\" \"" + Doc().str() + "\" \"/f" +
                            ListFile().str() + "\"\r\n";
     EXPECT_EQ(expected, Runs());
@@ -159,7 +173,7 @@ TEST_F(WatchTaskTest, AMissingFolderStopsTheWatchesStartedBeforeIt) {
 
 TEST_F(WatchTaskTest, ChangesWithinTwoSecondsOfTheLastNotedOneAreIgnored) {
     WriteDoc("folder=" + scratch_.File("site").str() + "\r\n");
-    std::unique_ptr<WatchTask> task = Load();
+    boost::shared_ptr<WatchTask> task = Load();
     Clock::SetSource(&FakeNow);
     EXPECT_EQ(CTime(), task->GetLastEvent());
 
@@ -191,7 +205,7 @@ TEST_F(WatchTaskTest, ChangesWithinTwoSecondsOfTheLastNotedOneAreIgnored) {
 
 TEST_F(WatchTaskTest, AChangeTheTaskFileRefusesIsStillNotedAndSaysSo) {
     WriteDoc("folder=" + scratch_.File("site").str() + "\r\n");
-    std::unique_ptr<WatchTask> task = Load();
+    boost::shared_ptr<WatchTask> task = Load();
     ScopedHandle holder = testing_support::HoldExclusively(ini_->GetPath());
     ASSERT_TRUE(holder.IsValid());
     EXPECT_FALSE(task->OnChange());
@@ -200,7 +214,7 @@ TEST_F(WatchTaskTest, AChangeTheTaskFileRefusesIsStillNotedAndSaysSo) {
 
 TEST_F(WatchTaskTest, AWatchTheWatcherGaveUpIsLoggedOnceWithItsFolderAndTask) {
     WriteDoc("folder=" + scratch_.File("site").str() + "\r\nfolder=" + scratch_.File("site2").str() + "\r\n");
-    std::unique_ptr<WatchTask> task = Load();
+    boost::shared_ptr<WatchTask> task = Load();
     // What the watcher tells the task when a read cannot be issued again; Wine never fails one.
     static_cast<FolderChangeHandler&>(*task).OnReadDirectoryChangesError(ERROR_ACCESS_DENIED, scratch_.File("site2"));
     task->IsDue();
@@ -220,9 +234,47 @@ TEST_F(WatchTaskTest, AWatchTheWatcherGaveUpIsLoggedOnceWithItsFolderAndTask) {
                                                 "is left waiting, and the task stops all the same.\r\n"));
 }
 
+TEST_F(WatchTaskTest, AStopEndsInTimeWhileAChangeIsStillBeingNotedAndTheLateNoteWritesNothing) {
+    testing_support::Watchdog watchdog(60);
+    WriteDoc("folder=" + scratch_.File("site").str() + "\r\n");
+    const DWORD limit = 2000, previousLimit = FolderWatcher::SetAnswerLimitForTesting(limit);
+    boost::shared_ptr<Task> task = Load();
+    // The task closes its process handle when it goes: a handle of this process tells whether it
+    // still exists.
+    HANDLE mark = nullptr;
+    ASSERT_TRUE(DuplicateHandle(GetCurrentProcess(), GetCurrentProcess(), GetCurrentProcess(), &mark, 0, FALSE,
+                                DUPLICATE_SAME_ACCESS));
+    task->SetProcessHandle(mark);
+    auto taskExists = [mark] { return GetProcessId(mark) == GetCurrentProcessId(); };
+    ResetEvent(g_noting.Get());
+    ResetEvent(g_letGo.Get());
+    Clock::SetSource(&HeldOnTheNotificationThread);
+    WriteFileBytes(scratch_.File("site\\new.txt"), "x");
+    ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(g_noting.Get(), 10000));
+    ScopedHandle notificationThread(OpenThread(SYNCHRONIZE, FALSE, DelayedThreadNotifier::GetThreadId()));
+    DWORD start = GetTickCount();
+    task->Stop();
+    EXPECT_LT(GetTickCount() - start, limit + 2500);
+    FolderWatcher::SetAnswerLimitForTesting(previousLimit);
+    const std::string log = LogText();
+    EXPECT_NE(std::string::npos, log.find("  Unable to end the folder watcher of Task1 (error 1460): its thread is "
+                                          "left waiting, and the task stops all the same.\r\n"));
+    EXPECT_NE(std::string::npos, log.find("  A change notification of Task1 is still being handled: it is left to "
+                                          "finish on its own, and the task stops all the same.\r\n"));
+    // The service lets go of its tasks once stopped: the callback returns into a task that is
+    // still there, writes nothing into the task file, which is the manager's by then, and the
+    // task goes only then.
+    task.reset();
+    EXPECT_TRUE(taskExists());
+    SetEvent(g_letGo.Get());
+    EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(notificationThread.Get(), 10000));
+    EXPECT_FALSE(taskExists());
+    EXPECT_EQ(CString(), ini_->ReadString("Task1", "LastEvent", ""));
+}
+
 TEST_F(WatchTaskTest, DueAfterElevenQuietMinutesWithoutARunSince) {
     WriteDoc("folder=" + scratch_.File("site").str() + "\r\n");
-    std::unique_ptr<WatchTask> task = Load();
+    boost::shared_ptr<WatchTask> task = Load();
     Clock::SetSource(&FakeNow);
 
     g_now = At(23, 0, 0);
@@ -251,13 +303,13 @@ TEST_F(WatchTaskTest, DueAfterElevenQuietMinutesWithoutARunSince) {
 TEST_F(WatchTaskTest, TheLastEventComesFromTheFileAtLoad) {
     ini_->WriteString(FormatIniTime(At(8, 30, 0)), "Task1", "LastEvent");
     WriteDoc("folder=" + scratch_.File("site").str() + "\r\n");
-    std::unique_ptr<WatchTask> task = Load();
+    boost::shared_ptr<WatchTask> task = Load();
     EXPECT_EQ(At(8, 30, 0), task->GetLastEvent());
 }
 
 TEST_F(WatchTaskTest, AChangeInAWatchedSubfolderIsNotedInTheTaskFile) {
     WriteDoc("folder=" + scratch_.File("site").str() + "\r\n");
-    std::unique_ptr<WatchTask> task = Load();
+    boost::shared_ptr<WatchTask> task = Load();
     CreateDirectoryA(scratch_.File("site\\pages"), nullptr);
     DWORD start = GetTickCount();
     while (ini_->ReadString("Task1", "LastEvent", "").IsEmpty() && GetTickCount() - start < 10000) Sleep(20);
@@ -269,7 +321,7 @@ TEST_F(WatchTaskTest, ATaskGoesAwayCleanlyWhileChangesStreamIn) {
     WriteDoc("folder=" + scratch_.File("site").str() + "\r\nfolder=" + scratch_.File("site2").str() + "\r\n");
     for (int round = 0; round < 5; ++round) {
         ini_->WriteString("", "Task1", "LastEvent");
-        std::unique_ptr<WatchTask> task = Load();
+        boost::shared_ptr<WatchTask> task = Load();
         std::atomic<bool> stop(false);
         std::thread writer([&] {
             for (int i = 0; !stop; ++i) {

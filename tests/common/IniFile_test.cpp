@@ -6,6 +6,7 @@
 #include <climits>
 #include <cstdlib>
 #include <map>
+#include <memory>
 #include <string>
 #include <thread>
 
@@ -252,6 +253,57 @@ TEST(SafeIniReaderTest, ReadsAndWritesItsSectionAndReleasesTheMutexAfterEachCall
     EXPECT_EQ(12, reader.ReadInt("Interval", 0));
     EXPECT_TRUE(OtherThreadCanLock());
     EXPECT_EQ("C:\\\\new\\\\a.orv", RawValue(dir.File("tasks.ini"), "Task3", "OrvPath"));
+}
+
+// A mutex kept elsewhere holds a call no longer than the limit, and the call is carried out all
+// the same; while it stays kept, later calls do not wait again; once it was had again, it is
+// waited for again.
+TEST(SafeIniReaderTest, AMutexKeptElsewhereHoldsACallUpToTheLimitOnce) {
+    struct Step {
+        const char* what;
+        bool kept;
+        bool waits;
+    };
+    const Step steps[] = {
+        {"kept elsewhere", true, true},
+        {"still kept", true, false},
+        {"let go", false, false},
+        {"kept again", true, true},
+    };
+    const DWORD limit = SafeIniReader::kMutexWaitLimitMs;
+    ScratchFolder dir;
+    SafeIniReader reader(dir.File("tasks.ini"), "Task1");
+    // Another process keeping the mutex, stood in for by a thread.
+    std::unique_ptr<testing_support::NamedMutexKeeper> keeper;
+    int n = 0;
+    for (const Step& step : steps) {
+        SCOPED_TRACE(step.what);
+        if (!step.kept) {
+            keeper.reset();
+            // Test programs beside this one may pass the mutex among themselves for a while: the
+            // calls go on without waiting until one of them has it again.
+            const DWORD start = GetTickCount();
+            while (SafeIniReader::IsMutexKeptElsewhere() && GetTickCount() - start < 10000) {
+                reader.ReadString("LastEvent", "");
+                Sleep(10);
+            }
+            EXPECT_FALSE(SafeIniReader::IsMutexKeptElsewhere());
+        } else if (!keeper) {
+            keeper.reset(new testing_support::NamedMutexKeeper("Brellix.OrvService.SafeIniReader", 20000));
+        }
+        CString value;
+        value.Format("2024:3:7;9:%d", ++n);
+        const DWORD start = GetTickCount();
+        EXPECT_TRUE(reader.WriteString(value, "LastEvent"));
+        const DWORD took = GetTickCount() - start;
+        EXPECT_EQ(value, reader.ReadString("LastEvent", ""));
+        if (step.waits) {
+            EXPECT_GE(took + 50, limit);
+            EXPECT_LT(took, limit + 1500);
+        } else {
+            EXPECT_LT(took, limit / 2);
+        }
+    }
 }
 
 TEST(SafeIniReaderTest, TwoThreadsWritingOneSectionLoseNoWrite) {

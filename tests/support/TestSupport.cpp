@@ -210,6 +210,31 @@ BOOL WINAPI RefuseQuitPacket(HANDLE port, DWORD bytes, ULONG_PTR key, LPOVERLAPP
     return FALSE;
 }
 
+NamedMutexKeeper::NamedMutexKeeper(const char* name, DWORD limitMs)
+    : name_(name),
+      limitMs_(limitMs),
+      kept_(CreateEventA(nullptr, TRUE, FALSE, nullptr)),
+      letGo_(CreateEventA(nullptr, TRUE, FALSE, nullptr)),
+      thread_(CreateThread(nullptr, 0, Keep, this, 0, nullptr)) {
+    WaitForSingleObject(kept_.Get(), 15000);
+}
+
+NamedMutexKeeper::~NamedMutexKeeper() {
+    SetEvent(letGo_.Get());
+    WaitForSingleObject(thread_.Get(), limitMs_ + 15000);
+}
+
+DWORD WINAPI NamedMutexKeeper::Keep(void* argument) {
+    NamedMutexKeeper* keeper = static_cast<NamedMutexKeeper*>(argument);
+    HANDLE mutex = CreateMutexA(nullptr, FALSE, keeper->name_.c_str());
+    const DWORD got = WaitForSingleObject(mutex, 10000);
+    SetEvent(keeper->kept_.Get());
+    WaitForSingleObject(keeper->letGo_.Get(), keeper->limitMs_);
+    if (got == WAIT_OBJECT_0 || got == WAIT_ABANDONED) ReleaseMutex(mutex);
+    CloseHandle(mutex);
+    return 0;
+}
+
 DWORD RunSelf(const char* arguments, const std::vector<std::pair<std::string, std::string>>& environment) {
     char self[MAX_PATH * 2] = "";
     GetModuleFileNameA(nullptr, self, sizeof(self));

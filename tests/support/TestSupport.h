@@ -89,6 +89,24 @@ RunResult RunProgram(const std::string& program, const std::string& arguments, c
 // resources would (ERROR_NO_SYSTEM_RESOURCES), and posts every other.
 BOOL WINAPI RefuseQuitPacket(HANDLE port, DWORD bytes, ULONG_PTR key, LPOVERLAPPED overlapped);
 
+// Keeps a named mutex on a thread of its own, as another process would, from construction until
+// the object goes or the time limit has passed (never for ever).
+class NamedMutexKeeper {
+public:
+    NamedMutexKeeper(const char* name, DWORD limitMs);
+    ~NamedMutexKeeper();
+    NamedMutexKeeper(const NamedMutexKeeper&) = delete;
+    NamedMutexKeeper& operator=(const NamedMutexKeeper&) = delete;
+
+private:
+    static DWORD WINAPI Keep(void* argument);
+    std::string name_;
+    DWORD limitMs_;
+    ScopedHandle kept_;
+    ScopedHandle letGo_;
+    ScopedHandle thread_;
+};
+
 // Runs this test program again with the given arguments and the environment variables set
 // (name, value pairs), waits for it and gives its exit code (or a Win32 error code when it cannot
 // start).
