@@ -2,6 +2,7 @@
 #include "OrvService/DelayedFolderChangeHandler.h"
 #include "OrvService/DelayedNotifier.h"
 #include "OrvService/NotifyBufferWalker.h"
+#include "common/ProcessPrivileges.h"
 #include <exception>
 #include <new>
 #include <utility>
@@ -29,25 +30,12 @@ DWORD ErrorOf(std::exception_ptr error) {
     }
 }
 
-void EnablePrivilege(const char* name) {
-    ScopedHandle token;
-    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES, token.Receive())) return;
-    TOKEN_PRIVILEGES privileges = {};
-    if (LookupPrivilegeValueA(nullptr, name, &privileges.Privileges[0].Luid)) {
-        privileges.PrivilegeCount = 1;
-        privileges.Privileges[0].Attributes = SE_PRIVILEGE_ENABLED;
-        AdjustTokenPrivileges(token.Get(), FALSE, &privileges, 0, nullptr, nullptr);
-    }
-}
-
 }  // namespace
 
 void EnableWatchPrivileges() {
     static volatile LONG done = 0;
     if (InterlockedExchange(&done, 1) != 0) return;
-    EnablePrivilege("SeBackupPrivilege");
-    EnablePrivilege("SeRestorePrivilege");
-    EnablePrivilege("SeChangeNotifyPrivilege");
+    EnableProcessPrivileges({"SeBackupPrivilege", "SeRestorePrivilege", "SeChangeNotifyPrivilege"});
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -5,6 +5,7 @@
 #include "common/DirUtils.h"
 #include "common/Exception.h"
 #include "common/Generator.h"
+#include "common/ProcessPrivileges.h"
 #include <aclapi.h>
 #include <cstring>
 #include <vector>
@@ -105,20 +106,6 @@ DWORD RemoveLink(const CString& path, DWORD attributes) {
     return removed ? 0 : GetLastError();
 }
 
-// Taking over what another account owns, and whose list may shut Administrators out, needs the
-// rights to take ownership and to restore; they are enabled for the rest of the install.
-void EnableOwnershipPrivileges() {
-    ScopedHandle token;
-    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES, token.Receive())) return;
-    for (const char* name : {"SeTakeOwnershipPrivilege", "SeRestorePrivilege"}) {
-        TOKEN_PRIVILEGES privileges = {};
-        privileges.PrivilegeCount = 1;
-        privileges.Privileges[0].Attributes = SE_PRIVILEGE_ENABLED;
-        if (LookupPrivilegeValueA(nullptr, name, &privileges.Privileges[0].Luid))
-            AdjustTokenPrivileges(token.Get(), FALSE, &privileges, 0, nullptr, nullptr);
-    }
-}
-
 // Every entry of the folder, and of its folders, owned by the owner with no entry of its own, so
 // that it has only what the data folder's list gives everything inside. Links go: the service
 // never makes one, and it would write where a link points. A folder is set before it is listed,
@@ -173,7 +160,9 @@ DWORD SecureDataFolder(PSID account) {
                                                         security.GetParentAttributes());
         if (error) return error;
     }
-    EnableOwnershipPrivileges();
+    // Taking over what another account owns, and whose list may shut Administrators out, needs
+    // the rights to take ownership and to restore; they stay on for the rest of the install.
+    EnableProcessPrivileges({"SeTakeOwnershipPrivilege", "SeRestorePrivilege"});
     error = SetSecurity(folder, SE_FILE_OBJECT,
                         OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION | PROTECTED_DACL_SECURITY_INFORMATION,
                         security.GetOwner(), list);
