@@ -1,5 +1,6 @@
 #include "OrvServiceManager/TaskFileLock.h"
 #include "common/Exception.h"
+#include "common/SecurityAttributes.h"
 
 namespace {
 // Not the service's "Brellix.OrvService.SafeIniReader". The service holds that one while it notes
@@ -19,45 +20,9 @@ const DWORD kTakeAndRelease = SYNCHRONIZE | MUTEX_MODIFY_STATE;
 // the global namespace), a manager of another account can still take it; with its maker's
 // default list it could not even open it. Beyond those two only its maker, as owner, may change
 // the list. A program that holds the lock for ever costs the managers a message, not a hang.
-class LockSecurity {
-public:
-    LockSecurity() {
-        SID_IDENTIFIER_AUTHORITY nt = SECURITY_NT_AUTHORITY;
-        const bool made =
-            MakeSid(system_, nt, {SECURITY_LOCAL_SYSTEM_RID}) &&
-            MakeSid(administrators_, nt, {SECURITY_BUILTIN_DOMAIN_RID, DOMAIN_ALIAS_RID_ADMINS}) &&
-            MakeSid(users_, nt, {SECURITY_AUTHENTICATED_USER_RID}) &&
-            InitializeAcl(reinterpret_cast<PACL>(acl_), sizeof(acl_), ACL_REVISION) &&
-            AddAccessAllowedAce(reinterpret_cast<PACL>(acl_), ACL_REVISION, MUTEX_ALL_ACCESS, system_) &&
-            AddAccessAllowedAce(reinterpret_cast<PACL>(acl_), ACL_REVISION, MUTEX_ALL_ACCESS, administrators_) &&
-            AddAccessAllowedAce(reinterpret_cast<PACL>(acl_), ACL_REVISION, kTakeAndRelease, users_) &&
-            InitializeSecurityDescriptor(&descriptor_, SECURITY_DESCRIPTOR_REVISION) &&
-            SetSecurityDescriptorDacl(&descriptor_, TRUE, reinterpret_cast<PACL>(acl_), FALSE);
-        attributes_ = {sizeof(attributes_), &descriptor_, FALSE};
-        made_ = made;
-    }
-    LockSecurity(const LockSecurity&) = delete;
-    LockSecurity& operator=(const LockSecurity&) = delete;
-    // Null (the maker's default list) in the unlikely case the list could not be built.
-    SECURITY_ATTRIBUTES* Get() { return made_ ? &attributes_ : nullptr; }
-
-private:
-    typedef DWORD SidBuffer[SECURITY_MAX_SID_SIZE / sizeof(DWORD)];
-    static bool MakeSid(SidBuffer& sid, SID_IDENTIFIER_AUTHORITY& authority, std::initializer_list<DWORD> rids) {
-        if (!InitializeSid(sid, &authority, static_cast<BYTE>(rids.size()))) return false;
-        DWORD n = 0;
-        for (DWORD rid : rids) *GetSidSubAuthority(sid, n++) = rid;
-        return true;
-    }
-
-    SidBuffer system_;
-    SidBuffer administrators_;
-    SidBuffer users_;
-    DWORD acl_[64];  // room for three allowed entries, aligned as an access list must be
-    SECURITY_DESCRIPTOR descriptor_;
-    SECURITY_ATTRIBUTES attributes_;
-    bool made_ = false;
-};
+const char* const kLockDescriptor = "D:(A;;0x1f0001;;;SY)(A;;0x1f0001;;;BA)(A;;0x100001;;;AU)";
+static_assert(MUTEX_ALL_ACCESS == 0x1f0001 && kTakeAndRelease == 0x100001,
+              "the descriptor text spells out the lock's rights");
 
 [[noreturn]] void ThrowLockFailure(const char* what) {
     const DWORD error = GetLastError();
@@ -68,7 +33,8 @@ private:
 }  // namespace
 
 TaskFileLock::TaskFileLock() {
-    LockSecurity security;
+    // The maker's default list in the unlikely case the lock's own could not be built.
+    SecurityAttributes security(kLockDescriptor);
     mutex_.Reset(CreateMutexA(security.Get(), FALSE, kLockName));
     // Opening an existing mutex asks for every right; another account's manager has only these.
     if (!mutex_.IsValid() && GetLastError() == ERROR_ACCESS_DENIED)

@@ -2,7 +2,7 @@
 // have full control and Users read and execute, inherited by everything inside; nothing comes
 // from the folders above it, in which every user of the machine may create files and folders.
 #pragma once
-#include "classlib/HandleOwner.h"
+#include "common/SecurityAttributes.h"
 
 class DataFolderSecurity {
 public:
@@ -14,20 +14,17 @@ public:
     DataFolderSecurity();
     // 0, or the Win32 error that kept the descriptors from being built; nothing below may be
     // used then.
-    DWORD GetError() const { return m_error; }
+    DWORD GetError() const { return m_folder.GetError() ? m_folder.GetError() : m_parent.GetError(); }
 
     // For making the data folder: its owner and its protected list at once.
-    LPSECURITY_ATTRIBUTES GetFolderAttributes() { return &m_folderAttributes; }
+    LPSECURITY_ATTRIBUTES GetFolderAttributes() { return m_folder.Get(); }
     // For making a missing folder above it: Administrators as owner and the list it inherits, so
     // that no ordinary user owns a folder in which the data folder could be swapped.
-    LPSECURITY_ATTRIBUTES GetParentAttributes() { return &m_parentAttributes; }
+    LPSECURITY_ATTRIBUTES GetParentAttributes() { return m_parent.Get(); }
     PSID GetOwner() const;
     PACL GetList() const;
 
 private:
-    DWORD m_error;
-    ScopedLocalMemory m_folder;
-    ScopedLocalMemory m_parent;
-    SECURITY_ATTRIBUTES m_folderAttributes;
-    SECURITY_ATTRIBUTES m_parentAttributes;
+    SecurityAttributes m_folder;
+    SecurityAttributes m_parent;
 };
