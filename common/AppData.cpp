@@ -35,8 +35,7 @@ CString LocateDataFolder() {
 void MakeDataFolder(const CString& folder) {
     DataFolderSecurity security;
     if (security.GetError() != 0) throw Exception(kNotCreated);
-    const DWORD error =
-        DirUtils::CreateFolderWith(folder, security.GetFolderAttributes(), security.GetParentAttributes());
+    const DWORD error = security.MakeFolder(folder);
     if (error != 0 && error != ERROR_INVALID_OWNER) throw Exception(kNotCreated);
 }
 }  // namespace

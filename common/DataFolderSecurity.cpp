@@ -1,4 +1,5 @@
 #include "common/DataFolderSecurity.h"
+#include "common/DirUtils.h"
 
 namespace {
 // Owner Administrators; a protected list of entries that folders and files inside inherit:
@@ -11,6 +12,10 @@ static_assert(DataFolderSecurity::kUsersRights == 0x1200a9, "the descriptor text
 }  // namespace
 
 DataFolderSecurity::DataFolderSecurity() : m_folder(kFolderDescriptor), m_parent(kParentDescriptor) {}
+
+DWORD DataFolderSecurity::MakeFolder(const CString& folder) {
+    return DirUtils::CreateFolderWith(folder, m_folder.Get(), m_parent.Get());
+}
 
 PSID DataFolderSecurity::GetOwner() const {
     PSID owner = nullptr;

@@ -2,6 +2,7 @@
 // have full control and Users read and execute, inherited by everything inside; nothing comes
 // from the folders above it, in which every user of the machine may create files and folders.
 #pragma once
+#include "classlib/CString.h"
 #include "common/SecurityAttributes.h"
 
 class DataFolderSecurity {
@@ -16,11 +17,12 @@ public:
     // used then.
     DWORD GetError() const { return m_folder.GetError() ? m_folder.GetError() : m_parent.GetError(); }
 
-    // For making the data folder: its owner and its protected list at once.
-    LPSECURITY_ATTRIBUTES GetFolderAttributes() { return m_folder.Get(); }
-    // For making a missing folder above it: Administrators as owner and the list it inherits, so
-    // that no ordinary user owns a folder in which the data folder could be swapped.
-    LPSECURITY_ATTRIBUTES GetParentAttributes() { return m_parent.Get(); }
+    // Makes the data folder with its owner and its protected list at once, and each missing
+    // folder above it with Administrators as owner and the list it inherits, so that no ordinary
+    // user owns a folder in which the data folder could be swapped (DirUtils::CreateFolderWith).
+    // Gives 0, also for a folder already there, or the Win32 error.
+    DWORD MakeFolder(const CString& folder);
+    // The folder's owner and list, for making sure of a folder that is there already.
     PSID GetOwner() const;
     PACL GetList() const;
 

@@ -156,8 +156,7 @@ DWORD SecureDataFolder(PSID account) {
     const DWORD attributes = GetFileAttributesA(folder);
     if (IsLink(attributes)) {
         error = RemoveLink(folder, attributes);
-        if (!error) error = DirUtils::CreateFolderWith(folder, security.GetFolderAttributes(),
-                                                        security.GetParentAttributes());
+        if (!error) error = security.MakeFolder(folder);
         if (error) return error;
     }
     // Taking over what another account owns, and whose list may shut Administrators out, needs
