@@ -14,11 +14,6 @@ DirUtils::CreateDirectoryFunction g_createDirectory = &CreateDirectoryA;
 
 bool IsSeparator(char c) { return c == '\\' || c == '/'; }
 
-bool IsLink(const char* path) {
-    DWORD attributes = GetFileAttributesA(path);
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
-}
-
 bool IsFolder(const char* path) {
     DWORD attributes = GetFileAttributesA(path);
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
@@ -136,7 +131,7 @@ CString DirUtils::CreateTempFolder(const CString& folder) { return CreateTempEnt
 bool DirUtils::DeleteFolderTree(const CString& path) {
     if (path.IsEmpty()) return false;
     // A junction or directory link is removed itself: what it points to lies outside the tree.
-    if (IsLink(path)) return RemoveDirectoryA(path) != FALSE || DeleteFileA(path) != FALSE;
+    if (IsLink(path)) return RemoveLink(path) == 0;
     try {
         CFileFind find;
         if (!find.FindFile(JoinPath(path, "*.*"))) return RemoveDirectoryA(path) != FALSE;
@@ -157,6 +152,18 @@ bool DirUtils::DeleteFolderTree(const CString& path) {
         return false;
     }
     return RemoveDirectoryA(path) != FALSE;
+}
+
+bool DirUtils::IsLink(const CString& path) {
+    const DWORD attributes = GetFileAttributesA(path);
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+}
+
+DWORD DirUtils::RemoveLink(const CString& path) {
+    const DWORD attributes = GetFileAttributesA(path);
+    if (attributes == INVALID_FILE_ATTRIBUTES) return GetLastError();
+    const BOOL removed = (attributes & FILE_ATTRIBUTE_DIRECTORY) ? RemoveDirectoryA(path) : DeleteFileA(path);
+    return removed ? 0 : GetLastError();
 }
 
 CString DirUtils::ReadFileText(const CString& path) {

@@ -22,6 +22,10 @@ public:
     static CString CreateTempFolder(const CString& folder);
     // Removes the folder with everything in it; false on the first failure.
     static bool DeleteFolderTree(const CString& path);
+    // Whether the path is a link (a symbolic link or a junction: a reparse point).
+    static bool IsLink(const CString& path);
+    // Removes the link itself, never what it points to; 0 or the Win32 error.
+    static DWORD RemoveLink(const CString& path);
     static CString ReadFileText(const CString& path);
     static CString GetExtension(const CString& path);
     static CString RemoveExtension(const CString& path);

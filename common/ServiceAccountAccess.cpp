@@ -96,16 +96,6 @@ DWORD DataFolder(CString& folder) {
     return ErrorOf([&folder] { folder = AppData::GetDataFolder(); });
 }
 
-bool IsLink(DWORD attributes) {
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
-}
-
-// A link is removed itself, never what it points to; 0 or the error.
-DWORD RemoveLink(const CString& path, DWORD attributes) {
-    const BOOL removed = (attributes & FILE_ATTRIBUTE_DIRECTORY) ? RemoveDirectoryA(path) : DeleteFileA(path);
-    return removed ? 0 : GetLastError();
-}
-
 // Every entry of the folder, and of its folders, owned by the owner with no entry of its own, so
 // that it has only what the data folder's list gives everything inside. Links go: the service
 // never makes one, and it would write where a link points. A folder is set before it is listed,
@@ -121,8 +111,8 @@ DWORD SecureContents(const CString& folder, PSID owner, PACL noEntries) {
         if (strcmp(found.cFileName, ".") == 0 || strcmp(found.cFileName, "..") == 0) continue;
         const CString path = DirUtils::JoinPath(folder, found.cFileName);
         DWORD error = 0;
-        if (IsLink(found.dwFileAttributes)) {
-            error = RemoveLink(path, found.dwFileAttributes);
+        if (found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) {
+            error = DirUtils::RemoveLink(path);
         } else {
             error = SetSecurity(path, SE_FILE_OBJECT,
                                 OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION |
@@ -153,9 +143,8 @@ DWORD SecureDataFolder(PSID account) {
     CString folder;
     DWORD error = DataFolder(folder);
     if (error) return error;
-    const DWORD attributes = GetFileAttributesA(folder);
-    if (IsLink(attributes)) {
-        error = RemoveLink(folder, attributes);
+    if (DirUtils::IsLink(folder)) {
+        error = DirUtils::RemoveLink(folder);
         if (!error) error = security.MakeFolder(folder);
         if (error) return error;
     }
