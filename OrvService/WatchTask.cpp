@@ -78,15 +78,6 @@ void WatchTask::Dispose(WatchTask* task) {
     static_cast<FolderChangeHandler*>(task)->Release();
 }
 
-WatchTask::~WatchTask() {
-    // No callback may reach this object once it starts going away.
-    try {
-        StopWatching();
-    } catch (...) {
-        // Out of memory for the log line: the watches are stopped all the same.
-    }
-}
-
 CString WatchTask::GetDescription() {
     CString text;
     text.Format("%s, %s", static_cast<LPCSTR>(GetWatchTypeId()),

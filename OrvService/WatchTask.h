@@ -17,7 +17,6 @@ public:
     // owner's release stops the watches, and the task goes with its handler's reference count:
     // a change callback that a stop left running keeps it until the callback returns.
     static boost::shared_ptr<WatchTask> Create(const CString& tasksIniPath, const CString& section);
-    ~WatchTask() override;
 
     // Due once more than the quiet period has passed since a change the generator has not
     // run after.
@@ -43,7 +42,8 @@ public:
 
 private:
     WatchTask(const CString& tasksIniPath, const CString& section);
-    // The owners' deleter: stops the watches and releases the owners' reference.
+    // The owners' deleter: stops the watches and releases the owners' reference. Each watch holds
+    // a reference of its own, so the task never goes while it is watching.
     static void Dispose(WatchTask* task);
     void StartWatching();
     // Stops every watch; a watcher thread, or a change callback, that had to be left behind is
