@@ -78,7 +78,7 @@ void CServiceSetupDialog::ShowLayout(BOOL radios, BOOL install, BOOL uninstall, 
         BOOL on;
     } layout[] = {
         {&m_localSystem, radios},
-        {nullptr, radios},  // "User account", through its dialog item
+        {GetDlgItem(IDC_USER_ACCOUNT), radios},
         {&m_userName, account},
         {&m_password, account},
         {&m_userNameLabel, account},
@@ -92,33 +92,22 @@ void CServiceSetupDialog::ShowLayout(BOOL radios, BOOL install, BOOL uninstall, 
     m_entry = install ? nullptr : &step;
     const HWND focus = ::GetFocus();
     bool focusLeaves = false;
-    for (const auto& item : layout) {
-        const CWnd* control = item.control ? item.control : GetDlgItem(IDC_USER_ACCOUNT);
-        if (!item.on && focus && control && control->m_hWnd == focus) focusLeaves = true;
-    }
+    for (const auto& item : layout)
+        if (!item.on && focus && item.control && item.control->m_hWnd == focus) focusLeaves = true;
     // What the layout enables comes first. A control that it disables while it has the focus (a
     // pressed Install or Stop, or any control when the service changed from outside) then hands
     // the focus to the next step, not where the system would hand it on (the next control that
     // can take it: after Install or Stop that is Uninstall, and one Enter would remove the service).
     for (BOOL pass : {TRUE, FALSE}) {
         if (!pass && focusLeaves) GotoDlgCtrl(&step);
-        for (const auto& item : layout) {
-            if (item.on != pass) continue;
-            if (item.control)
-                item.control->EnableWindow(item.on);
-            else
-                EnableUserAccountRadio(item.on);
-        }
+        for (const auto& item : layout)
+            if (item.on == pass && item.control) item.control->EnableWindow(item.on);
     }
 }
 
 void CServiceSetupDialog::ShowNotInstalledState() { ShowLayout(TRUE, TRUE, FALSE, FALSE, FALSE); }
 void CServiceSetupDialog::ShowStoppedState() { ShowLayout(FALSE, FALSE, TRUE, TRUE, FALSE); }
 void CServiceSetupDialog::ShowRunningState() { ShowLayout(FALSE, FALSE, FALSE, FALSE, TRUE); }
-
-void CServiceSetupDialog::EnableUserAccountRadio(BOOL enable) {
-    if (CWnd* radio = GetDlgItem(IDC_USER_ACCOUNT)) radio->EnableWindow(enable);
-}
 
 void CServiceSetupDialog::OnTimer(UINT_PTR id) {
     m_timer.Tick(*this, id, [this] { Refresh(); });

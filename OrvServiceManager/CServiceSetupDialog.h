@@ -19,7 +19,6 @@ public:
     void ShowNotInstalledState();
     void ShowStoppedState();
     void ShowRunningState();
-    void EnableUserAccountRadio(BOOL enable);
     void OnPageShown() override { Refresh(); }
     // While the service is installed, its next step (Start, Stop); while it is not, none: the
     // page begins with the account choice.
