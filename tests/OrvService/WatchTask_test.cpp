@@ -130,8 +130,11 @@ TEST_F(WatchTaskTest, AQueryThatDoesNotFinishInTimeFailsTheLoadAndTheGeneratorIs
 
 TEST_F(WatchTaskTest, TheLateListOfAGivenUpQueryNeverReachesALaterOne) {
     // Task1's generator writes its list after its query was given up, while Task2's query runs:
-    // Task2's generator waits for that list to appear and writes none of its own.
-    WriteDoc("folder=" + scratch_.File("site").str() + "\r\nquery_ms=600\r\n");
+    // Task2's generator waits for that list to appear and writes none of its own. The list comes
+    // seconds after the give-up, so that even on a busy machine it is not there yet when the list
+    // file is deleted before Task2's query begins: written earlier, it went with that delete, and
+    // Task2's generator waited for it in vain.
+    WriteDoc("folder=" + scratch_.File("site").str() + "\r\nquery_ms=3000\r\n");
     DWORD previous = SetFolderQueryTimeLimitForTesting(200);
     EXPECT_EQ("The folder query did not finish in time.", LoadFailure());
     SetFolderQueryTimeLimitForTesting(previous);
