@@ -1,10 +1,12 @@
 #include "OrvService/OrvService.h"
 #include "OrvService/StopSignal.h"
+#include "common/AppData.h"
 #include "common/Clock.h"
 #include "common/Exception.h"
 #include "common/Log.h"
 #include "common/ServiceAccountAccess.h"
 #include "common/ServiceName.h"
+#include "common/TrustedOwners.h"
 #include <cstdio>
 
 namespace {
@@ -67,6 +69,8 @@ bool COrvService::IsCheckDue() const { return IsCheckDue(m_LastCheck, Clock::Now
 void COrvService::ServiceMain(DWORD, LPSTR*) {
     const DWORD keep = static_cast<DWORD>(-1);
     ReportStatus(SERVICE_START_PENDING, 1, 200, keep);
+    HeldObject dataFolder;
+    HoldDataFolder(dataFolder);
     ReportStatus(SERVICE_RUNNING, keep, keep, keep);
     WriteEvent(EVENTLOG_INFORMATION_TYPE, EventStarted, m_sDisplayName);
     Log::Write("Service started successfully.");
@@ -108,6 +112,38 @@ void COrvService::ServiceMain(DWORD, LPSTR*) {
     Log::Write("Service stopped successfully.");
 }
 
+// Before anything is read or written there. Held for the whole run, the folder cannot be renamed
+// away and another put in its place. One that cannot be made or opened is left to the start
+// steps, which report it and go on as before.
+void COrvService::HoldDataFolder(HeldObject& held) {
+    CString folder;
+    try {
+        folder = AppData::GetDataFolder();
+    } catch (const Exception&) {
+        return;
+    }
+    if (held.Open(folder) != 0) return;
+    std::vector<BYTE> owner;
+    bool listWasProtected = false;
+    const DWORD error = held.ReadOwner(owner, listWasProtected);
+    if (!held.IsLink() && !error && TrustedOwners().Trusts(owner)) return;
+    held.Release();
+    // A folder an ordinary user made where the data folder was removed may hold tasks they
+    // planted; one behind a link lies wherever the link points. Nothing in it is touched.
+    CString whose;
+    if (held.IsLink())
+        whose = "is a link to another folder";
+    else
+        whose.Format("belongs to %s, whom the service does not trust", TrustedOwners::NameOf(owner).GetString());
+    CString text;
+    text.Format("The data folder %s %s: the service reads, writes and deletes nothing in it, loads no task and "
+                "stops. Uninstall the service and install it again (OrvService -uninstall, then -install, or the "
+                "manager's Set-up page): the install sets that folder aside and makes a new data folder.",
+                folder.GetString(), whose.GetString());
+    WriteEvent(EVENTLOG_ERROR_TYPE, EventTaskFailure, text);
+    TerminateService(ERROR_INVALID_OWNER);
+}
+
 // A data folder that cannot be made, or a file where the logs folder belongs, must not end the
 // service right after "running": it goes on with what it could load.
 void COrvService::RunStartStep(void (COrvService::*step)(), const char* failureFormat) {
@@ -129,7 +165,18 @@ void COrvService::RunStartStep(void (COrvService::*step)(), const char* failureF
 }
 
 DWORD COrvService::GrantAccountAccess(const char* account) {
-    return ServiceAccountAccess::GrantServiceData(account);
+    std::vector<CString> notes;
+    const DWORD error = ServiceAccountAccess::GrantServiceData(account, notes);
+    // Where tasks went that the install set aside: at the command line, and in the event log,
+    // where the manager's hidden run of the install leaves the only trace.
+    for (const CString& note : notes) {
+        if (m_bConsole) {
+            std::printf("%s\n", note.GetString());
+            std::fflush(stdout);
+        }
+        WriteEvent(EVENTLOG_WARNING_TYPE, EventTaskWarning, note);
+    }
+    return error;
 }
 
 DWORD COrvService::RevokeAccountAccess(const char* account) {

@@ -2,6 +2,7 @@
 // minutes, and the stop, pause and continue reactions that only set flags the loop reads.
 #pragma once
 #include "classlib/CTime.h"
+#include "common/HeldObject.h"
 #include "common/NTService.h"
 #include "common/Task.h"
 #include <boost/shared_ptr.hpp>
@@ -60,6 +61,9 @@ public:
 
 private:
     void RequestStop();
+    // Opens the data folder and holds it for the run; one that is not the service's own (a
+    // link, or one an ordinary user made) is reported and ends the start.
+    void HoldDataFolder(HeldObject& held);
     // Runs one step of the start; a failure is reported as an error event and a log line.
     void RunStartStep(void (COrvService::*step)(), const char* failureFormat);
 

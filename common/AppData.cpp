@@ -13,8 +13,9 @@ CString g_testFolder;
 
 const char* const kNoCommonAppData = "Unable to retrieve Common Application Data folder.";
 const char* const kNotCreated = "Error creating directory.";
+}  // namespace
 
-CString LocateDataFolder() {
+CString AppData::LocateDataFolder() {
     if (!g_testFolder.IsEmpty()) return g_testFolder;
     char buffer[MAX_PATH] = "";
     HRESULT hr = SHGetFolderPathA(nullptr, CSIDL_COMMON_APPDATA | CSIDL_FLAG_CREATE, nullptr, SHGFP_TYPE_CURRENT,
@@ -28,6 +29,7 @@ CString LocateDataFolder() {
     return DirUtils::JoinPath(buffer, "Brellix\\OrvService");
 }
 
+namespace {
 // Made with its owner and list at once, so that no user can create anything in it before it has
 // them. A program that may not make Administrators the owner (the manager opened by an ordinary
 // user) makes nothing and goes on with the folder as it finds it: its paths lead nowhere until

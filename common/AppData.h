@@ -8,6 +8,8 @@ public:
     // with its own owner and access list (DataFolderSecurity). A program that may not give it
     // that owner makes nothing and gets the path all the same.
     static CString GetDataFolder();
+    // Where the data folder is, made or not; nothing is made and nothing is kept.
+    static CString LocateDataFolder();
     // "Logs" in the data folder, made when missing inside a data folder that is there.
     static CString GetLogsFolder();
     static CString GetTasksIniPath();

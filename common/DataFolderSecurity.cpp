@@ -5,16 +5,14 @@ namespace {
 // Owner Administrators; a protected list of entries that folders and files inside inherit:
 // SYSTEM and Administrators full control, Users read and execute (0x1200a9).
 const char* const kFolderDescriptor = "O:BAD:PAI(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;0x1200a9;;;BU)";
-// Owner Administrators, no list: the folder inherits the one of the folder it is made in.
-const char* const kParentDescriptor = "O:BA";
 
 static_assert(DataFolderSecurity::kUsersRights == 0x1200a9, "the descriptor text spells out Users' rights");
 }  // namespace
 
-DataFolderSecurity::DataFolderSecurity() : m_folder(kFolderDescriptor), m_parent(kParentDescriptor) {}
+DataFolderSecurity::DataFolderSecurity() : m_folder(kFolderDescriptor) {}
 
 DWORD DataFolderSecurity::MakeFolder(const CString& folder) {
-    return DirUtils::CreateFolderWith(folder, m_folder.Get(), m_parent.Get());
+    return DirUtils::CreateFolderWith(folder, m_folder.Get(), m_folder.Get());
 }
 
 PSID DataFolderSecurity::GetOwner() const {

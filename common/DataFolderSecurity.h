@@ -1,6 +1,7 @@
-// The owner and access list of the data folder: Administrators own it; SYSTEM and Administrators
-// have full control and Users read and execute, inherited by everything inside; nothing comes
-// from the folders above it, in which every user of the machine may create files and folders.
+// The owner and access list of the data folder and of the vendor folder above it: Administrators
+// own them; SYSTEM and Administrators have full control and Users read and execute, inherited by
+// everything inside; nothing comes from the folders above, in which every user of the machine
+// may create files and folders.
 #pragma once
 #include "classlib/CString.h"
 #include "common/SecurityAttributes.h"
@@ -13,20 +14,20 @@ public:
     static constexpr DWORD kUsersRights = FILE_GENERIC_READ | FILE_GENERIC_EXECUTE;
 
     DataFolderSecurity();
-    // 0, or the Win32 error that kept the descriptors from being built; nothing below may be
+    // 0, or the Win32 error that kept the descriptor from being built; nothing below may be
     // used then.
-    DWORD GetError() const { return m_folder.GetError() ? m_folder.GetError() : m_parent.GetError(); }
+    DWORD GetError() const { return m_folder.GetError(); }
 
-    // Makes the data folder with its owner and its protected list at once, and each missing
-    // folder above it with Administrators as owner and the list it inherits, so that no ordinary
-    // user owns a folder in which the data folder could be swapped (DirUtils::CreateFolderWith).
-    // Gives 0, also for a folder already there, or the Win32 error.
+    // Makes the folder, and each missing folder above it, with this owner and protected list at
+    // once (DirUtils::CreateFolderWith), so that no ordinary user owns a folder in which the data
+    // folder could be swapped, nor may create anything in one before it has its list. Gives 0,
+    // also for a folder already there, or the Win32 error.
     DWORD MakeFolder(const CString& folder);
-    // The folder's owner and list, for making sure of a folder that is there already.
+    // The owner and list, for making sure of a folder that is there already.
     PSID GetOwner() const;
     PACL GetList() const;
+    PSECURITY_DESCRIPTOR GetDescriptor() const { return m_folder.GetDescriptor(); }
 
 private:
     SecurityAttributes m_folder;
-    SecurityAttributes m_parent;
 };

@@ -2,21 +2,22 @@
 #include "classlib/HandleOwner.h"
 #include "common/AppData.h"
 #include "common/DataFolderSecurity.h"
+#include "common/DataFolderTakeOver.h"
 #include "common/DirUtils.h"
 #include "common/Exception.h"
 #include "common/Generator.h"
+#include "common/HeldObject.h"
+#include "common/ObjectSecurity.h"
 #include "common/ProcessPrivileges.h"
+#include "common/TrustedOwners.h"
 #include <aclapi.h>
 #include <cstring>
 #include <vector>
 
 namespace {
-ServiceAccountAccess::GetSecurityFunction g_getSecurity = nullptr;
-ServiceAccountAccess::SetSecurityFunction g_setSecurity = nullptr;
-
 // The account's SID, looked up on this machine; empty with the error set when it is unknown.
 std::vector<BYTE> LookUpSid(const char* fullName, DWORD& error) {
-    // The service control manager's ".\name" for a local account is the name alone here.
+    // The service control manager's ".\\name" for a local account is the name alone here.
     const char* account = strncmp(fullName, ".\\", 2) == 0 ? fullName + 2 : fullName;
     DWORD sidSize = 0, domainSize = 0;
     SID_NAME_USE use;
@@ -33,13 +34,6 @@ std::vector<BYTE> LookUpSid(const char* fullName, DWORD& error) {
 }
 
 bool IsLocalSystem(const char* account) { return !*account || lstrcmpiA(account, "LocalSystem") == 0; }
-
-DWORD SetSecurity(const CString& objectName, SE_OBJECT_TYPE type, SECURITY_INFORMATION what, PSID owner,
-                  PACL list) {
-    CString name(objectName);
-    return (g_setSecurity ? g_setSecurity : &SetNamedSecurityInfoA)(name.GetBuffer(), type, what, owner, nullptr,
-                                                                    list, nullptr);
-}
 
 // The list with an entry for the SID changed (GRANT_ACCESS: an entry allowing the rights added;
 // REVOKE_ACCESS: the SID's own allowing entries removed), every other entry kept; 0 or the error.
@@ -62,28 +56,25 @@ DWORD ChangeList(PACL list, PSID sid, ACCESS_MODE mode, DWORD rights, DWORD inhe
 // inherits from above: set without saying so, a list would inherit again.
 DWORD RevokeAccess(const CString& objectName, SE_OBJECT_TYPE type, PSID sid) {
     PACL oldList = nullptr;
-    PSECURITY_DESCRIPTOR descriptor = nullptr;
-    DWORD error = (g_getSecurity ? g_getSecurity : &GetNamedSecurityInfoA)(
-        objectName, type, DACL_SECURITY_INFORMATION, nullptr, nullptr, &oldList, nullptr, &descriptor);
-    ScopedLocalMemory heldDescriptor(descriptor);
+    ScopedLocalMemory descriptor;
+    DWORD error = ObjectSecurity::GetNamed(objectName, type, DACL_SECURITY_INFORMATION, nullptr, &oldList, descriptor);
     if (error != ERROR_SUCCESS) return error;
     SECURITY_DESCRIPTOR_CONTROL control = 0;
     DWORD revision = 0;
-    if (!GetSecurityDescriptorControl(descriptor, &control, &revision)) return GetLastError();
+    if (!GetSecurityDescriptorControl(descriptor.Get(), &control, &revision)) return GetLastError();
     ScopedLocalMemory newList;
     error = ChangeList(oldList, sid, REVOKE_ACCESS, 0, NO_INHERITANCE, newList);
     if (error != ERROR_SUCCESS) return error;
     const SECURITY_INFORMATION protection =
         (control & SE_DACL_PROTECTED) ? PROTECTED_DACL_SECURITY_INFORMATION : UNPROTECTED_DACL_SECURITY_INFORMATION;
-    return SetSecurity(objectName, type, DACL_SECURITY_INFORMATION | protection, nullptr,
-                       static_cast<PACL>(newList.Get()));
+    return ObjectSecurity::SetNamed(objectName, type, DACL_SECURITY_INFORMATION | protection, nullptr,
+                                    static_cast<PACL>(newList.Get()));
 }
 
-// 0 when the data folder's operation went through, or the error behind its Exception.
-template <class Operation>
-DWORD ErrorOf(Operation operation) {
+// Where the data folder is; 0 or the error behind the Exception.
+DWORD LocateDataFolder(CString& folder) {
     try {
-        operation();
+        folder = AppData::LocateDataFolder();
         return 0;
     } catch (const Exception&) {
         const DWORD error = GetLastError();
@@ -91,90 +82,46 @@ DWORD ErrorOf(Operation operation) {
     }
 }
 
-// The data folder, made when missing; 0 or the error.
-DWORD DataFolder(CString& folder) {
-    return ErrorOf([&folder] { folder = AppData::GetDataFolder(); });
-}
-
-// Every entry of the folder, and of its folders, owned by the owner with no entry of its own, so
-// that it has only what the data folder's list gives everything inside. Links go: the service
-// never makes one, and it would write where a link points. A folder is set before it is listed,
-// as its list may not let Administrators see inside until then.
-DWORD SecureContents(const CString& folder, PSID owner, PACL noEntries) {
-    WIN32_FIND_DATAA found;
-    ScopedFindHandle find(FindFirstFileA(DirUtils::JoinPath(folder, "*"), &found));
-    if (!find) {
-        const DWORD error = GetLastError();
-        return error == ERROR_FILE_NOT_FOUND ? 0 : error;
-    }
-    do {
-        if (strcmp(found.cFileName, ".") == 0 || strcmp(found.cFileName, "..") == 0) continue;
-        const CString path = DirUtils::JoinPath(folder, found.cFileName);
-        DWORD error = 0;
-        if (found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) {
-            error = DirUtils::RemoveLink(path);
-        } else {
-            error = SetSecurity(path, SE_FILE_OBJECT,
-                                OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION |
-                                    UNPROTECTED_DACL_SECURITY_INFORMATION,
-                                owner, noEntries);
-            if (!error && (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
-                error = SecureContents(path, owner, noEntries);
-        }
-        if (error) return error;
-    } while (FindNextFileA(find.Get(), &found));
-    const DWORD error = GetLastError();
-    return error == ERROR_NO_MORE_FILES ? 0 : error;
-}
-
-// The data folder and everything in it as GrantServiceData describes, the account's entry (none
-// without a SID) in the folder's list from the start; 0 or the error.
-DWORD SecureDataFolder(PSID account) {
+// The account's modify entry in the data folder's protected list, spread to everything inside.
+DWORD GrantFolderToAccount(const CString& folder, PSID account) {
     DataFolderSecurity security;
     if (security.GetError()) return security.GetError();
     ScopedLocalMemory withAccount;
-    PACL list = security.GetList();
-    if (account) {
-        const DWORD error = ChangeList(list, account, GRANT_ACCESS, ServiceAccountAccess::kFolderRights,
-                                       SUB_CONTAINERS_AND_OBJECTS_INHERIT, withAccount);
-        if (error) return error;
-        list = static_cast<PACL>(withAccount.Get());
-    }
-    CString folder;
-    DWORD error = DataFolder(folder);
+    const DWORD error = ChangeList(security.GetList(), account, GRANT_ACCESS, ServiceAccountAccess::kFolderRights,
+                                   SUB_CONTAINERS_AND_OBJECTS_INHERIT, withAccount);
     if (error) return error;
-    if (DirUtils::IsLink(folder)) {
-        error = DirUtils::RemoveLink(folder);
-        if (!error) error = security.MakeFolder(folder);
-        if (error) return error;
-    }
-    // Taking over what another account owns, and whose list may shut Administrators out, needs
-    // the rights to take ownership and to restore; they stay on for the rest of the install.
-    EnableProcessPrivileges({"SeTakeOwnershipPrivilege", "SeRestorePrivilege"});
-    error = SetSecurity(folder, SE_FILE_OBJECT,
-                        OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION | PROTECTED_DACL_SECURITY_INFORMATION,
-                        security.GetOwner(), list);
-    if (error) return error;
-    ACL noEntries;
-    if (!InitializeAcl(&noEntries, sizeof(noEntries), ACL_REVISION)) return GetLastError();
-    error = SecureContents(folder, security.GetOwner(), &noEntries);
-    return error ? error : ErrorOf([] { AppData::GetLogsFolder(); });
+    return ObjectSecurity::SetNamed(folder, SE_FILE_OBJECT, DACL_SECURITY_INFORMATION | PROTECTED_DACL_SECURITY_INFORMATION,
+                                    nullptr, static_cast<PACL>(withAccount.Get()));
 }
 }  // namespace
 
-void ServiceAccountAccess::SetSecurityFunctionsForTesting(GetSecurityFunction get, SetSecurityFunction set) {
-    g_getSecurity = get;
-    g_setSecurity = set;
-}
-
-DWORD ServiceAccountAccess::GrantServiceData(const char* account) {
+DWORD ServiceAccountAccess::GrantServiceData(const char* account, std::vector<CString>& notes) {
+    notes.clear();
     DWORD error = 0;
     std::vector<BYTE> sid;
     if (!IsLocalSystem(account)) {
         sid = LookUpSid(account, error);
         if (error) return error;
     }
-    return SecureDataFolder(sid.empty() ? nullptr : sid.data());
+    PSID accountSid = sid.empty() ? nullptr : sid.data();
+    CString folder;
+    error = LocateDataFolder(folder);
+    if (error) return error;
+    // Opening what another account owns, whose list may shut Administrators out, and taking it
+    // over need these rights; they stay on for the rest of the install.
+    EnableProcessPrivileges({"SeBackupPrivilege", "SeTakeOwnershipPrivilege", "SeRestorePrivilege"});
+    const TrustedOwners trusted(accountSid);
+    DataFolderTakeOver takeOver(trusted);
+    error = takeOver.Run(folder);
+    notes = takeOver.GetNotes();
+    if (error) return error;
+    // A file where the logs folder belongs keeps no install from succeeding: the service runs its
+    // tasks without a log, as it always did.
+    error = DirUtils::CreateFolderWith(DirUtils::JoinPath(folder, "Logs"), nullptr, nullptr);
+    if (error && error != ERROR_ALREADY_EXISTS) return error;
+    // Last, while the folder is still held: an install that fails at any step before leaves the
+    // account nothing.
+    return accountSid ? GrantFolderToAccount(folder, accountSid) : 0;
 }
 
 DWORD ServiceAccountAccess::RevokeServiceData(const char* account) {
@@ -185,10 +132,22 @@ DWORD ServiceAccountAccess::RevokeServiceData(const char* account) {
     if (error == ERROR_NONE_MAPPED) return 0;
     if (error) return error;
     CString folder;
-    error = DataFolder(folder);
+    error = LocateDataFolder(folder);
     if (error) return error;
-    error = RevokeAccess(folder, SE_FILE_OBJECT, sid.data());
-    if (error) return error;
+    // Only a data folder the install made sure of holds the account's entry; a link in its place,
+    // or a folder an ordinary user made since, is nobody's to change: the next install sets it
+    // aside.
+    HeldObject held;
+    error = held.Open(folder);
+    std::vector<BYTE> owner;
+    bool listWasProtected = false;
+    if (!error) error = held.ReadOwner(owner, listWasProtected);
+    if (!error && !held.IsLink() && TrustedOwners(sid.data()).Trusts(owner)) {
+        error = RevokeAccess(folder, SE_FILE_OBJECT, sid.data());
+        if (error) return error;
+    } else if (error && error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND) {
+        return error;
+    }
     // Installs of the previous version gave the account the settings key too.
     error = RevokeAccess(CString("MACHINE\\") + Generator::GetSettingsKey(), SE_REGISTRY_KEY, sid.data());
     return error == ERROR_FILE_NOT_FOUND ? 0 : error;

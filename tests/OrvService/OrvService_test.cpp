@@ -2,6 +2,8 @@
 #include "OrvService/OrvService.h"
 #include "OrvService/TaskExamination.h"
 #include "OrvService/ExaminationTestSupport.h"
+#include "common/DirUtils.h"
+#include "support/HeldFileTracker.h"
 #include <functional>
 
 using namespace examination_test;
@@ -133,6 +135,27 @@ protected:
             if (e.type == EVENTLOG_ERROR_TYPE) reported.push_back(e.strings.at(0));
         EXPECT_EQ(errors, reported);
     }
+    // Starts the service on a data folder that is not its own: it must end by itself, touching
+    // nothing there, and say why in an error event.
+    void ExpectStopsLeavingTheDataFolderAlone(const std::string& whose) {
+        const CString data = AppData::GetDataFolder();
+        const CString oldLog = data + "\\Logs\\2020-01.log";
+        const std::string tasks = testing_support::ReadFileBytes(TasksIni());
+        DirUtils::CreateFolder(data + "\\Logs");
+        testing_support::WriteFileBytes(oldLog, "old");
+        Start();
+        ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(thread_, 20000));
+        EXPECT_EQ((std::vector<DWORD>{SERVICE_START_PENDING, SERVICE_STOPPED}), States());
+        EXPECT_EQ(static_cast<DWORD>(ERROR_INVALID_OWNER), port_.Statuses().back().exitCode);
+        ASSERT_EQ((std::vector<DWORD>{0xC0000012}), EventIds());
+        const std::string text = sink_.Events()[0].strings.at(0);
+        for (const std::string& part : {data.str(), whose, std::string("-install")})
+            EXPECT_NE(std::string::npos, text.find(part)) << text;
+        EXPECT_EQ(0, Examinations());
+        EXPECT_EQ(tasks, testing_support::ReadFileBytes(TasksIni()));
+        EXPECT_EQ("old", testing_support::ReadFileBytes(oldLog)) << "no old log deleted";
+        EXPECT_FALSE(DirUtils::Exists(Log::GetCurrentLogFilePath())) << "no log line written";
+    }
     std::vector<DWORD> EventIds() {
         std::vector<DWORD> ids;
         for (const RecordedEvent& e : sink_.Events()) ids.push_back(e.id);
@@ -192,6 +215,35 @@ TEST_F(WorkerLoopTest, ADataFolderThatCannotBeMadeIsReportedAndTheServiceRunsOn)
     ExpectRunsOnAndReports({"Unable to load tasks: Error creating directory.",
                             "Unable to delete old log files: Error creating directory."},
                            false);
+}
+
+// A data folder that is not the service's own: one an ordinary user made where the data folder
+// was removed (here a Unix stranger's, which Wine shows as ANONYMOUS LOGON's), or a link in its
+// place. The service reads, writes and deletes nothing in it, loads no task, says so in the
+// event log and stops with a state the service control manager understands.
+TEST_F(WorkerLoopTest, ADataFolderAnOrdinaryUserMadeIsNeitherReadNorWritten) {
+    ASSERT_TRUE(testing_support::GiveToAnotherUnixUser(AppData::GetDataFolder())) << "no way to play an ordinary user";
+    ExpectStopsLeavingTheDataFolderAlone("belongs to NT AUTHORITY\\ANONYMOUS LOGON, whom the service does not trust");
+}
+
+TEST_F(WorkerLoopTest, ALinkInTheDataFoldersPlaceIsNeitherFollowedNorRemoved) {
+    const CString data = AppData::GetDataFolder(), elsewhere = scratch_.File("elsewhere");
+    ASSERT_TRUE(MoveFileA(data, elsewhere));
+    ASSERT_TRUE(testing_support::MakeHostFolderLink(elsewhere, data));
+    ExpectStopsLeavingTheDataFolderAlone("is a link to another folder");
+    EXPECT_TRUE(testing_support::IsFolderLink(data));
+    testing_support::RemoveHostLink(data);
+}
+
+// Held for the whole run, the data folder cannot be renamed away and another put in its place.
+TEST_F(WorkerLoopTest, HoldsItsDataFolderWhileItRuns) {
+    testing_support::HeldFileTracker tracker;
+    ASSERT_TRUE(tracker.IsActive());
+    Start();
+    ASSERT_TRUE(WaitFor([] { return Examinations() > 0; }));
+    EXPECT_TRUE(tracker.IsHeld(AppData::GetDataFolder()));
+    Stop();
+    EXPECT_FALSE(tracker.IsHeld(AppData::GetDataFolder()));
 }
 
 TEST_F(WorkerLoopTest, AStopWhileAFolderQueryHangsIsHonouredWithinASecond) {

@@ -4,7 +4,9 @@
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <aclapi.h>
 #include <atomic>
+#include <cstdio>
 #include <cstdlib>
 #include <vector>
 
@@ -135,6 +137,43 @@ bool IsFolderLink(const CString& path) {
     const DWORD attributes = GetFileAttributesA(path);
     const DWORD wanted = FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT;
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & wanted) == wanted;
+}
+
+bool GiveToAnotherUnixUser(const CString& path) {
+    const std::string host = HostPath(path);
+    HANDLE process = INVALID_HANDLE_VALUE;
+    if (host.empty() || !ProcessRunner::Start(("Z:\\bin\\chown 65534 \"" + host + "\"").c_str(), process)) return false;
+    CloseHandle(process);
+    BYTE anonymous[SECURITY_MAX_SID_SIZE];
+    DWORD size = sizeof(anonymous);
+    if (!CreateWellKnownSid(WinAnonymousSid, nullptr, anonymous, &size)) return false;
+    for (int i = 0; i < 100; ++i) {
+        PSID owner = nullptr;
+        PSECURITY_DESCRIPTOR descriptor = nullptr;
+        if (GetNamedSecurityInfoA(path, SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION, &owner, nullptr, nullptr, nullptr,
+                                  &descriptor) == ERROR_SUCCESS) {
+            const bool given = owner && EqualSid(owner, anonymous);
+            LocalFree(descriptor);
+            if (given) return true;
+        }
+        Sleep(50);
+    }
+    return false;
+}
+
+std::string FileIdentity(HANDLE file) {
+    BY_HANDLE_FILE_INFORMATION information = {};
+    if (!GetFileInformationByHandle(file, &information)) return std::string();
+    char text[64];
+    std::snprintf(text, sizeof(text), "%lx:%lx:%lx", information.dwVolumeSerialNumber, information.nFileIndexHigh,
+                  information.nFileIndexLow);
+    return text;
+}
+
+std::string FileIdentity(const CString& path) {
+    ScopedHandle file(CreateFileA(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                  OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    return file ? FileIdentity(file.Get()) : std::string();
 }
 
 void WriteFileBytes(const char* path, const std::string& bytes) {

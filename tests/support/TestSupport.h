@@ -50,6 +50,14 @@ bool InstallStandInGenerator(const CString& folder);
 bool MakeHostFolderLink(const CString& folder, const CString& link);
 void RemoveHostLink(const CString& link);
 bool IsFolderLink(const CString& path);
+// Gives the file or folder (not what is inside) to another Unix user, whose files Wine shows as
+// owned by ANONYMOUS LOGON: one that "an ordinary user made". True once its owner reads so.
+bool GiveToAnotherUnixUser(const CString& path);
+// The identity of the file or folder at the path (what a link there points to, as the system's
+// functions by name follow links) or of the open one: its volume and file index, the same for
+// every name of a file; "" when it cannot be opened.
+std::string FileIdentity(const CString& path);
+std::string FileIdentity(HANDLE file);
 // Writes bytes to a file, replacing it.
 void WriteFileBytes(const char* path, const std::string& bytes);
 std::string ReadFileBytes(const char* path);
