@@ -8,6 +8,7 @@
 #include "common/Exception.h"
 #include "common/Log.h"
 #include "support/GuiTestSupport.h"
+#include "support/NotificationThreadHold.h"
 #include "support/TestSupport.h"
 #include <gtest/gtest.h>
 #include <atomic>
@@ -23,19 +24,6 @@ namespace {
 
 CTime g_now;
 CTime FakeNow() { return g_now; }
-
-// The notification thread's clock holds the first change it is asked for until let go (never
-// for ever): a change callback that does not return.
-ScopedHandle g_noting(CreateEventA(nullptr, TRUE, FALSE, nullptr));
-ScopedHandle g_letGo(CreateEventA(nullptr, TRUE, FALSE, nullptr));
-CTime HeldOnTheNotificationThread() {
-    if (GetCurrentThreadId() == DelayedThreadNotifier::GetThreadId() &&
-        WaitForSingleObject(g_noting.Get(), 0) == WAIT_TIMEOUT) {
-        SetEvent(g_noting.Get());
-        WaitForSingleObject(g_letGo.Get(), 30000);
-    }
-    return CTime::GetCurrentTime();
-}
 
 // A task file, a data folder, the stand-in generator installed as Orvanti.exe and registered
 // as the product's program folder, all in one scratch folder.
@@ -249,11 +237,9 @@ TEST_F(WatchTaskTest, AStopEndsInTimeWhileAChangeIsStillBeingNotedAndTheLateNote
                                 DUPLICATE_SAME_ACCESS));
     task->SetProcessHandle(mark);
     auto taskExists = [mark] { return GetProcessId(mark) == GetCurrentProcessId(); };
-    ResetEvent(g_noting.Get());
-    ResetEvent(g_letGo.Get());
-    Clock::SetSource(&HeldOnTheNotificationThread);
+    testing_support::NotificationThreadHold hold(30000);
     WriteFileBytes(scratch_.File("site\\new.txt"), "x");
-    ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(g_noting.Get(), 10000));
+    ASSERT_TRUE(hold.WaitUntilHeld(10000));
     ScopedHandle notificationThread(OpenThread(SYNCHRONIZE, FALSE, DelayedThreadNotifier::GetThreadId()));
     DWORD start = GetTickCount();
     task->Stop();
@@ -269,7 +255,7 @@ TEST_F(WatchTaskTest, AStopEndsInTimeWhileAChangeIsStillBeingNotedAndTheLateNote
     // task goes only then.
     task.reset();
     EXPECT_TRUE(taskExists());
-    SetEvent(g_letGo.Get());
+    hold.LetGo();
     EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(notificationThread.Get(), 10000));
     EXPECT_FALSE(taskExists());
     EXPECT_EQ(CString(), ini_->ReadString("Task1", "LastEvent", ""));
