@@ -3,6 +3,7 @@
 #include "OrvService/DelayedNotifier.h"
 #include "OrvService/NotifyBufferWalker.h"
 #include "common/ProcessPrivileges.h"
+#include <algorithm>
 #include <exception>
 #include <new>
 #include <utility>
@@ -342,26 +343,37 @@ void FolderWatcher::TakeDeadWatches(std::vector<WatchInfo*>& out) {
     }
 }
 
-bool FolderWatcher::RemoveWatches(std::vector<WatchInfo*>& watches, HANDLE port, DWORD deadline,
-                                  bool* callbackLeft) {
-    bool allStopped = true;
-    for (WatchInfo* info : watches) {
-        // Once one stop was not answered the thread is not serving: the others only get the
-        // time left, none.
-        const bool stopped = info->Stop(port, deadline);
+std::vector<bool> FolderWatcher::StopWatches(const std::vector<WatchInfo*>& watches, HANDLE port, DWORD deadline) {
+    std::vector<bool> stopped;
+    stopped.reserve(watches.size());
+    // Once one stop was not answered the thread is not serving: the others only get the time
+    // left, none.
+    for (WatchInfo* info : watches) stopped.push_back(info->Stop(port, deadline));
+    return stopped;
+}
+
+void FolderWatcher::ReleaseWatches(std::vector<WatchInfo*>& watches, const std::vector<bool>& stopped, DWORD deadline,
+                                   bool* callbackLeft) {
+    for (size_t i = 0; i < watches.size(); ++i) {
+        WatchInfo* info = watches[i];
         info->GetClient()->ReleaseWatcherUse(this);
         bool idle;
-        if (stopped) {
+        if (stopped[i]) {
             idle = info->ReleaseClient(deadline);
             delete info;
         } else {
             idle = info->LeaveBehind(deadline);
-            allStopped = false;
         }
         if (!idle && callbackLeft) *callbackLeft = true;
     }
     watches.clear();
-    return allStopped;
+}
+
+bool FolderWatcher::RemoveWatches(std::vector<WatchInfo*>& watches, HANDLE port, DWORD deadline,
+                                  bool* callbackLeft) {
+    const std::vector<bool> stopped = StopWatches(watches, port, deadline);
+    ReleaseWatches(watches, stopped, deadline, callbackLeft);
+    return std::find(stopped.begin(), stopped.end(), false) == stopped.end();
 }
 
 DWORD FolderWatcher::WatchDirectory(const CString& folder, DWORD notifyFilter, FolderChangeHandler* handler,
@@ -483,7 +495,11 @@ bool FolderWatcher::UnwatchAll(DWORD* leftBehind, bool* callbackLeft) {
     // out in time, cannot be told to end (and closing the port does not wake it everywhere) or
     // does not end in time is left behind. One deadline for all of it.
     const DWORD deadline = GetTickCount() + GetAnswerLimit();
-    const bool allStopped = RemoveWatches(watches, worker->port.Get(), deadline, callbackLeft);
+    const std::vector<bool> stopped = StopWatches(watches, worker->port.Get(), deadline);
+    const bool allStopped = std::find(stopped.begin(), stopped.end(), false) == stopped.end();
+    // The thread ends before the clients are let go: a client's callback that does not return
+    // must not use up the time the thread has to end, or a thread that answered every stop would
+    // be reported left behind.
     DWORD left = 0;
     if (!g_post(worker->port.Get(), 0, 0, nullptr)) {
         left = GetLastError();
@@ -491,10 +507,9 @@ bool FolderWatcher::UnwatchAll(DWORD* leftBehind, bool* callbackLeft) {
     } else if (WaitForSingleObject(thread.Get(), TimeLeft(deadline)) != WAIT_OBJECT_0 || !allStopped) {
         left = ERROR_TIMEOUT;
     }
-    if (left) {
-        worker->Leave();
-        if (leftBehind) *leftBehind = left;
-    }
+    if (left) worker->Leave();
+    ReleaseWatches(watches, stopped, deadline, callbackLeft);
+    if (leftBehind) *leftBehind = left;
     return true;
 }
 

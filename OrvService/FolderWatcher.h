@@ -140,6 +140,11 @@ private:
     // worker thread and the clients' callbacks until the deadline; the watches it did not stop
     // are left to it. False when one was; callbackLeft is set when a callback was still running.
     bool RemoveWatches(std::vector<WatchInfo*>& watches, HANDLE port, DWORD deadline, bool* callbackLeft = nullptr);
+    // RemoveWatches in its two halves: the worker thread's stops, which give whether each watch
+    // was stopped, then the clients' release.
+    std::vector<bool> StopWatches(const std::vector<WatchInfo*>& watches, HANDLE port, DWORD deadline);
+    void ReleaseWatches(std::vector<WatchInfo*>& watches, const std::vector<bool>& stopped, DWORD deadline,
+                        bool* callbackLeft);
     // Removes the matching watches (and any dead ones); true when one matched.
     bool RemoveWhere(const std::function<bool(const WatchInfo&)>& match);
     // Counts the matching live watches, removing dead ones on the way.

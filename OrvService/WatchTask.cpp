@@ -1,4 +1,5 @@
 #include "OrvService/WatchTask.h"
+#include "OrvService/DelayedFolderChangeHandler.h"
 #include "OrvService/StopSignal.h"
 #include "classlib/CFile.h"
 #include "common/AppData.h"
@@ -14,6 +15,12 @@ namespace {
 const DWORD kWatchNotifyFilter = FILE_NOTIFY_CHANGE_FILE_NAME | FILE_NOTIFY_CHANGE_DIR_NAME |
                                  FILE_NOTIFY_CHANGE_LAST_WRITE | FILE_NOTIFY_CHANGE_CREATION;
 const LONGLONG kIgnoredWithinSeconds = 2;
+// The task ignores the watch-started and watch-stopped notices, so none is posted to it. Above
+// all its stop hands over no watch-stopped notice: a hand-over waits for the one notification
+// thread that all Watch tasks share, and a change callback that does not return there would cost
+// every Watch task's stop a limit of its own. Nor does a started notice still queued keep that
+// thread after the last watch has stopped.
+const DWORD kWatchFilterFlags = kFilterFileNameOnly | kFilterNoStarted | kFilterNoStopped;
 // How long the service waits for the generator's folder query; the process is never ended.
 const DWORD kQueryTimeLimit = 5 * 60 * 1000;
 DWORD g_queryTimeLimit = kQueryTimeLimit;
@@ -57,7 +64,7 @@ CString NextListPath() {
 }  // namespace
 
 WatchTask::WatchTask(const CString& tasksIniPath, const CString& section)
-    : Task(tasksIniPath, section), quietPeriod_(10), watcher_(false, 8), callbackLeft_(0) {
+    : Task(tasksIniPath, section), quietPeriod_(10), watcher_(false, kWatchFilterFlags), callbackLeft_(0) {
     lastEvent_ = ParseIniTime(GetReader()->ReadString("LastEvent", ""));
 }
 

@@ -7,6 +7,17 @@ namespace {
 bool IsKnownPriority(const CString& priority) {
     return priority == "/s1" || priority == "/s2" || priority == "/s3";
 }
+
+CString WriteFailureText(const CString& path, DWORD error) {
+    CString message;
+    message.Format("Unable to write to the task file %s (error %lu).", path.GetString(),
+                   static_cast<unsigned long>(error));
+    return message;
+}
+
+TaskFileWriteCheck g_writeCheck;
+
+bool WriteAllowed(const char* key) { return !g_writeCheck || g_writeCheck(key); }
 }  // namespace
 
 void CheckWeekDaysStorable(const std::vector<int>& days) {
@@ -22,12 +33,15 @@ void CheckWeekDaysStorable(const std::vector<int>& days) {
     }
 }
 
-void ThrowTaskFileWriteFailure(const CString& path) {
-    DWORD error = GetLastError();
-    CString message;
-    message.Format("Unable to write to the task file %s (error %lu).", path.GetString(),
-                   static_cast<unsigned long>(error));
-    throw Exception(message);
+TaskFileWriteFailure::TaskFileWriteFailure(const CString& path, DWORD error)
+    : Exception(WriteFailureText(path, error)), error_(error) {}
+
+void ThrowTaskFileWriteFailure(const CString& path) { throw TaskFileWriteFailure(path, GetLastError()); }
+
+TaskFileWriteCheck SetTaskFileWriteCheckForTesting(TaskFileWriteCheck check) {
+    TaskFileWriteCheck previous = g_writeCheck;
+    g_writeCheck = check;
+    return previous;
 }
 
 int ClampInterval(int hours) {
@@ -42,11 +56,11 @@ CString FormatLastRunText(const CTime& time) {
 }
 
 void WriteTaskFileString(const IniFile& file, const char* section, const char* key, const char* value) {
-    if (!file.WriteString(value, section, key)) ThrowTaskFileWriteFailure(file.GetPath());
+    if (!WriteAllowed(key) || !file.WriteString(value, section, key)) ThrowTaskFileWriteFailure(file.GetPath());
 }
 
 void WriteTaskFileInt(const IniFile& file, const char* section, const char* key, int value) {
-    if (!file.WriteInt(value, section, key)) ThrowTaskFileWriteFailure(file.GetPath());
+    if (!WriteAllowed(key) || !file.WriteInt(value, section, key)) ThrowTaskFileWriteFailure(file.GetPath());
 }
 
 void EmptyTaskFileSection(const IniFile& file, const char* section) {

@@ -3,8 +3,10 @@
 #pragma once
 #include "classlib/CString.h"
 #include "classlib/CTime.h"
+#include "common/Exception.h"
 #include "common/IniFile.h"
 #include <boost/shared_ptr.hpp>
+#include <functional>
 #include <vector>
 
 // Hours between two runs of a Periodical task: 2 to 48.
@@ -23,8 +25,23 @@ void CheckWeekDaysStorable(const std::vector<int>& days);
 void WriteTaskFileString(const IniFile& file, const char* section, const char* key, const char* value);
 void WriteTaskFileInt(const IniFile& file, const char* section, const char* key, int value);
 void EmptyTaskFileSection(const IniFile& file, const char* section);
-// The Exception of a refused write to the task file at the path, with the last error.
+// A write to the task file at the path that the platform refused, with its error.
+class TaskFileWriteFailure : public Exception {
+public:
+    TaskFileWriteFailure(const CString& path, DWORD error);
+    TaskFileWriteFailure(const TaskFileWriteFailure& other) : Exception(other), error_(other.error_) {}
+    DWORD GetError() const { return error_; }
+
+private:
+    DWORD error_;
+};
+// Throws the TaskFileWriteFailure of the path with the last error.
 [[noreturn]] void ThrowTaskFileWriteFailure(const CString& path);
+// Tests: asked before each key WriteTaskFileString and WriteTaskFileInt write; false refuses the
+// write as the platform would, with the last error the check set. Null for none; gives the
+// previous check.
+typedef std::function<bool(const char* key)> TaskFileWriteCheck;
+TaskFileWriteCheck SetTaskFileWriteCheckForTesting(TaskFileWriteCheck check);
 
 class EditableTask {
 public:

@@ -48,6 +48,27 @@ void BeforeLastWrite() {
     if (g_beforeLastWrite) g_beforeLastWrite();
 }
 
+// Every change goes through a copy of the task file beside it, which then replaces it in one
+// step: a change that fails partway (a full disk, a file another program locks meanwhile) leaves
+// the task file exactly as it was, never half a task the next New would count in. The change
+// reads and writes the copy alone, never the copy mixed with what the live file holds by then; a
+// write the copy is refused is reported as one to the task file, the file the user knows. A task
+// file not there yet gives an empty copy.
+void ChangeThroughCopy(const CString& path, const std::function<void(const IniFile& copy)>& change) {
+    CheckWritable(path);
+    TemporaryFile temp(DirUtils::CreateTempFileOrDir(DirUtils::GetParentFolder(path), "tmp"));
+    if (!CopyFileA(path, temp.Path(), FALSE) && GetLastError() != ERROR_FILE_NOT_FOUND) ThrowTaskFileWriteFailure(path);
+    try {
+        change(IniFile(temp.Path()));
+    } catch (const TaskFileWriteFailure& failure) {
+        throw TaskFileWriteFailure(path, failure.GetError());
+    }
+    BeforeLastWrite();
+    if (!MoveFileExA(temp.Path(), path, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+        ThrowTaskFileWriteFailure(path);
+    temp.Keep();
+}
+
 // What the section stores, as the file holds it, less the keys the service writes.
 EditableTask::StoredLines ReadStoredLines(const IniFile& file, const CString& section) {
     EditableTask::StoredLines lines;
@@ -62,10 +83,6 @@ EditableTask::StoredLines ReadStoredLines(const IniFile& file, const CString& se
         lines.push_back(line);
     }
     return lines;
-}
-
-void NoteStored(EditableTask& task, const IniFile& file, int number) {
-    task.MarkStored(number, ReadStoredLines(file, SectionName(number)));
 }
 
 // Throws TaskFileChanged unless the section still stores what it stored when the expected task
@@ -112,70 +129,66 @@ void LoadTasks(const CString& path, EditableTaskList& tasks) {
 
 int AppendTask(EditableTask& task, const CString& path) {
     TaskFileLock lock;
-    IniFile file(path);
-    // After every task section the file holds, loaded or not: one beyond TasksCount, or below a
-    // count that is negative, is a task too, written by hand or by a program that failed halfway.
-    const std::vector<int> held = TaskSectionNumbers(file);
-    const int last = held.empty() ? 0 : held.back();
-    if (last == INT_MAX) {
-        CString message;
-        message.Format("No task can be added after Task%d, the highest task number the task file can hold.", last);
-        throw Exception(message);
-    }
-    const int number = last + 1;
-    BeforeLastWrite();
-    task.Save(file, SectionName(number));
-    WriteTaskFileInt(file, kGeneral, kTasksCount, number);
-    NoteStored(task, file, number);
+    int number = 0;
+    EditableTask::StoredLines stored;
+    ChangeThroughCopy(path, [&](const IniFile& file) {
+        // After every task section the file holds, loaded or not: one beyond TasksCount, or below
+        // a count that is negative, is a task too, written by hand or by a program that failed
+        // halfway.
+        const std::vector<int> held = TaskSectionNumbers(file);
+        const int last = held.empty() ? 0 : held.back();
+        if (last == INT_MAX) {
+            CString message;
+            message.Format("No task can be added after Task%d, the highest task number the task file can hold.",
+                           last);
+            throw Exception(message);
+        }
+        number = last + 1;
+        task.Save(file, SectionName(number));
+        WriteTaskFileInt(file, kGeneral, kTasksCount, number);
+        stored = ReadStoredLines(file, SectionName(number));
+    });
+    task.MarkStored(number, stored);
     return number;
 }
 
 void SaveTaskAt(int number, EditableTask& task, const EditableTask& opened, const CString& path) {
     TaskFileLock lock;
-    CheckWritable(path);
-    IniFile file(path);
-    CheckSectionHolds(file, TaskSectionsToLoad(file), number, opened);
-    const CString section = SectionName(number);
-    task.TakeServiceValues(file, section);
-    BeforeLastWrite();
-    task.Save(file, section);
-    NoteStored(task, file, number);
+    EditableTask::StoredLines stored;
+    ChangeThroughCopy(path, [&](const IniFile& file) {
+        CheckSectionHolds(file, TaskSectionsToLoad(file), number, opened);
+        const CString section = SectionName(number);
+        task.TakeServiceValues(file, section);
+        task.Save(file, section);
+        stored = ReadStoredLines(file, section);
+    });
+    task.MarkStored(number, stored);
 }
 
 void RemoveTaskAt(int number, const EditableTask& chosen, const CString& path) {
     TaskFileLock lock;
-    CheckWritable(path);
-    TemporaryFile temp(DirUtils::CreateTempFileOrDir(DirUtils::GetParentFolder(path), "tmp"));
-    if (!CopyFileA(path, temp.Path(), FALSE)) {
-        // A task file deleted since the list was loaded holds the chosen task no more.
-        if (GetLastError() == ERROR_FILE_NOT_FOUND) CheckSectionHolds(IniFile(path), std::vector<int>(), number, chosen);
-        ThrowTaskFileWriteFailure(path);
-    }
-    // Everything from here on is read from the copy: the file that replaces the task file is the
-    // copy changed, never the copy mixed with what the live file holds by then.
-    const IniFile out(temp.Path());
-    const std::vector<int> sections = TaskSectionsToLoad(out);
-    CheckSectionHolds(out, sections, number, chosen);
-    const int last = sections.back();  // the chosen section is among them
+    ChangeThroughCopy(path, [&](const IniFile& out) {
+        // A task file deleted since the list was loaded (an empty copy) holds the chosen task no
+        // more.
+        const std::vector<int> sections = TaskSectionsToLoad(out);
+        CheckSectionHolds(out, sections, number, chosen);
+        const int last = sections.back();  // the chosen section is among them
 
-    // Each later section takes the number before its own as it stands, loadable or not; an
-    // empty one leaves no section behind, and a number without a section stays without one.
-    // Only the sections the file holds are walked: one numbered in the millions costs no more.
-    auto check = [&out](BOOL written) {
-        if (!written) ThrowTaskFileWriteFailure(out.GetPath());
-    };
-    check(WritePrivateProfileStringA(SectionName(number), nullptr, nullptr, out.GetPath()));
-    for (auto n = std::upper_bound(sections.begin(), sections.end(), number); n != sections.end(); ++n) {
-        // The number before is free: the chosen one, or one emptied in the step before, or none.
-        const std::vector<char> lines = out.ReadRawSection(SectionName(*n));
-        check(WritePrivateProfileStringA(SectionName(*n), nullptr, nullptr, out.GetPath()));
-        if (lines[0]) check(WritePrivateProfileSectionA(SectionName(*n - 1), lines.data(), out.GetPath()));
-    }
-    WriteTaskFileInt(out, kGeneral, kTasksCount, last - 1);
-    BeforeLastWrite();
-    if (!MoveFileExA(temp.Path(), path, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-        ThrowTaskFileWriteFailure(path);
-    temp.Keep();
+        // Each later section takes the number before its own as it stands, loadable or not; an
+        // empty one leaves no section behind, and a number without a section stays without one.
+        // Only the sections the file holds are walked: one numbered in the millions costs no more.
+        auto check = [&out](BOOL written) {
+            if (!written) ThrowTaskFileWriteFailure(out.GetPath());
+        };
+        check(WritePrivateProfileStringA(SectionName(number), nullptr, nullptr, out.GetPath()));
+        for (auto n = std::upper_bound(sections.begin(), sections.end(), number); n != sections.end(); ++n) {
+            // The number before is free: the chosen one, or one emptied in the step before, or none.
+            const std::vector<char> lines = out.ReadRawSection(SectionName(*n));
+            check(WritePrivateProfileStringA(SectionName(*n), nullptr, nullptr, out.GetPath()));
+            if (lines[0]) check(WritePrivateProfileSectionA(SectionName(*n - 1), lines.data(), out.GetPath()));
+        }
+        WriteTaskFileInt(out, kGeneral, kTasksCount, last - 1);
+    });
 }
 
 std::function<void()> SetBeforeLastTaskFileWriteForTesting(std::function<void()> hook) {

@@ -2,7 +2,9 @@
 // remembers its section and what the section stored; a change is written to that section only
 // while it still stores that, so neither a section that failed to load nor what another program
 // wrote is overwritten or lost. Every write holds the managers' TaskFileLock from its check to its
-// last write, and fails with Exception when the lock cannot be had in time.
+// last write, and fails with Exception when the lock cannot be had in time. Each works on a copy
+// of the task file, changed beside it, that replaces it in one step: a write that fails leaves the
+// task file exactly as it was.
 #pragma once
 #include "OrvServiceManager/EditableTask.h"
 #include "common/Exception.h"
@@ -18,8 +20,7 @@ void LoadTasks(const CString& path, EditableTaskList& tasks);
 // A new task: writes the section after the highest task section the file holds, loaded or not
 // (beyond TasksCount too), so that no stored task is overwritten, then sets TasksCount to it.
 // Gives the section number, which the task also keeps. Throws Exception, also when the file holds
-// Task2147483647; a failure leaves TasksCount as it was, so the service never sees a half-written
-// task.
+// Task2147483647.
 int AppendTask(EditableTask& task, const CString& path);
 
 // Thrown, before anything is written, when a section no longer holds the task the user chose in
@@ -40,11 +41,9 @@ void SaveTaskAt(int number, EditableTask& task, const EditableTask& opened, cons
 // Removes exactly the section "Task<number>", which must still hold the chosen task
 // (EditableTask::StoresSameAs; otherwise TaskFileChanged): the sections after it move down one
 // number key for key, whatever they hold, and TasksCount goes down by one. No empty section is
-// written. The new file is a copy of the old one, changed beside it, that replaces it in one step:
-// on failure the old file stays as it was. Throws Exception.
+// written. Throws Exception.
 void RemoveTaskAt(int number, const EditableTask& chosen, const CString& path);
 
-// Tests: called by each write above while it holds the lock, once its section is chosen or checked
-// and before it writes the task (Remove: before the changed copy replaces the task file); gives
-// the previous hook.
+// Tests: called by each write above while it holds the lock, once its changed copy is ready and
+// before it replaces the task file; gives the previous hook.
 std::function<void()> SetBeforeLastTaskFileWriteForTesting(std::function<void()> hook);

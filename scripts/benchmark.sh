@@ -7,7 +7,8 @@
 # hostile markup), then the installed service's CPU time over one idle minute with 100 such
 # tasks, then the manager: its start-up with 100 tasks and a two-month log, a refresh of its Tasks
 # and Logs pages, and its CPU time over one idle minute, and last the stop of a folder watcher
-# while a change callback does not return for 30 s.
+# while a change callback does not return for 30 s, and the service's stop over 1, 3 and 10 Watch
+# tasks while one task's change callback does not return.
 #   scripts/benchmark.sh [SECONDS]
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
@@ -110,5 +111,6 @@ done
 echo
 echo "== A folder watcher's stop (what a Watch task's stop runs) while a change callback does not"
 echo "   return for 30 s: one that sleeps, one whose LastEvent write meets the task file's mutex kept"
-echo "   by another holder"
+echo "   by another holder; then the service's stop over 1, 3 and 10 Watch tasks while Task1's change"
+echo "   callback does not return"
 run "$(win "$build/bin/StuckCallbackStopBenchmark.exe")" 30000

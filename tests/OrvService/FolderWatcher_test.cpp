@@ -1,3 +1,4 @@
+#include "OrvService/DelayedFolderChangeHandler.h"
 #include "OrvService/DelayedNotifier.h"
 #include "OrvService/FolderWatcher.h"
 #include "support/GuiTestSupport.h"
@@ -223,10 +224,10 @@ TEST(FolderWatcherTest, RewatchingUnderAnotherLetterCaseRestartsTheWatch) {
 
 // Each round ends the watcher's thread another way: answered; never told (its quit packet
 // refused); held in a change packet, answering nothing; held in the stop's hand-over by a client
-// callback that does not return. The stop always ends (it once waited for ever), within one
-// limit for all the watches, and lets the client go; the held thread's watches are not freed
-// under it, nor the held callback's client, which its owner let go meanwhile; the watcher works
-// again.
+// callback that does not return; answering, with no hand-over, while such a callback runs. The
+// stop always ends (it once waited for ever), within one limit for all the watches, and lets the
+// client go; the held thread's watches are not freed under it, nor the held callback's client,
+// which its owner let go meanwhile; the watcher works again.
 TEST(FolderWatcherTest, UnwatchAllEndsWhenItsThreadCannotBeToldToAndTheWatcherWorksAfterwards) {
     struct Round {
         const char* what;
@@ -234,12 +235,14 @@ TEST(FolderWatcherTest, UnwatchAllEndsWhenItsThreadCannotBeToldToAndTheWatcherWo
         bool held;
         bool callbackHeld;
         DWORD left;
+        DWORD filterFlags = 0;  // the watcher's default
     };
     const Round rounds[] = {
         {"answered", nullptr, false, false, 0},
         {"quit refused", testing_support::RefuseQuitPacket, false, false, ERROR_NO_SYSTEM_RESOURCES},
         {"held in a packet", nullptr, true, false, ERROR_TIMEOUT},
         {"callback held", nullptr, false, true, ERROR_TIMEOUT},
+        {"callback held, no hand-over", nullptr, false, true, 0, kFilterFileNameOnly | kFilterNoStopped},
         {"answered after a thread was left", nullptr, false, false, 0},
     };
     const DWORD limit = 2000, previousLimit = FolderWatcher::SetAnswerLimitForTesting(limit);
@@ -257,6 +260,7 @@ TEST(FolderWatcherTest, UnwatchAllEndsWhenItsThreadCannotBeToldToAndTheWatcherWo
         HeldClient::g_gone = HeldClient::g_goneEarly = 0;
         HeldClient* held = round.callbackHeld ? new HeldClient : nullptr;
         Recorder& handler = held ? *held : recorder;
+        watcher.SetFilterFlags(round.filterFlags);
         ASSERT_EQ(0u, watcher.WatchDirectory(a, kFilter, &handler, false));
         ASSERT_EQ(0u, watcher.WatchDirectory(b, kFilter, &handler, false));
         g_hooked = a.str();
@@ -286,8 +290,9 @@ TEST(FolderWatcherTest, UnwatchAllEndsWhenItsThreadCannotBeToldToAndTheWatcherWo
         EXPECT_EQ(round.left, left);
         EXPECT_EQ(held != nullptr, callbackLeft);
         EXPECT_EQ(nullptr, handler.GetWatcher());
-        // The notification thread goes with the last watch, also when watches were left behind.
-        EXPECT_EQ(0u, DelayedThreadNotifier::GetThreadId());
+        // The notification thread goes with the last watch, also when watches were left behind;
+        // a callback that runs on it without a hand-over keeps it until the callback returns.
+        EXPECT_EQ(round.filterFlags == 0, DelayedThreadNotifier::GetThreadId() == 0);
         if (round.held) {
             SetEvent(g_letGo.Get());
             // The thread reads its watch after it was left behind; the client hears nothing more.
@@ -301,6 +306,7 @@ TEST(FolderWatcherTest, UnwatchAllEndsWhenItsThreadCannotBeToldToAndTheWatcherWo
             EXPECT_TRUE(WaitFor([] { return HeldClient::g_gone + HeldClient::g_goneEarly > 0; }));
             EXPECT_EQ(1, HeldClient::g_gone.load());
             EXPECT_EQ(0, HeldClient::g_goneEarly.load());
+            EXPECT_TRUE(WaitFor([] { return DelayedThreadNotifier::GetThreadId() == 0; }));
         } else {
             const std::vector<std::string> calls = handler.Calls(), last(calls.end() - 2, calls.end());
             EXPECT_EQ(std::vector<std::string>({"stopped " + a.str(), "stopped " + b.str()}), last);

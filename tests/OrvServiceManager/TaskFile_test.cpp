@@ -391,6 +391,28 @@ TEST_F(TaskFileTest, RefusedWritesAreReportedAndLeaveTheFileAsItWas) {
         EXPECT_EQ(0u, Failure([&] { SaveTaskAt(1, *tasks[0], *tasks[0], Path()); }).find(refused));
     }
     EXPECT_EQ(before, ReadFileBytes(Path()));
+
+    // A write refused after the task's first key (a full disk): a New or an Edit leaves no
+    // fragment of the task behind, nor loses the edited one, and the next New counts nothing in.
+    for (bool edit : {false, true}) {
+        SCOPED_TRACE(edit ? "Edit" : "New");
+        int keys = 0;
+        SetTaskFileWriteCheckForTesting([&keys](const char*) {
+            SetLastError(ERROR_DISK_FULL);
+            return ++keys == 1;
+        });
+        EditableTaskPtr task(tasks[0]->Clone());
+        task->SetOrvPath("c.orv");
+        const std::string failure = Failure([&] {
+            edit ? SaveTaskAt(1, *task, *tasks[0], Path()) : static_cast<void>(AppendTask(*task, Path()));
+        });
+        SetTaskFileWriteCheckForTesting(nullptr);
+        EXPECT_EQ("Unable to write to the task file " + Path().str() + " (error 112).", failure);
+        EXPECT_EQ(before, ReadFileBytes(Path()));
+        EXPECT_EQ(3, AppendTask(*Make("Type=Periodical\0OrvPath=d.orv\0"), Path()));
+        EXPECT_EQ(3, Count());
+        testing_support::WriteFileBytes(Path(), before);
+    }
     WIN32_FIND_DATAA found;
     EXPECT_FALSE(ScopedFindHandle(FindFirstFileA(scratch_.File("*.tmp"), &found)).IsValid());
 }

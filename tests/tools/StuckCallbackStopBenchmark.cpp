@@ -3,13 +3,21 @@
 // with a callback that writes LastEvent through the task file's guarded reader while another
 // holder keeps the reader's named mutex. StuckCallbackStopBenchmark [MILLISECONDS] holds each
 // callback that long (default 30000) and prints how long the stop took, what it reported left
-// behind, and when the callback returned.
+// behind, and when the callback returned. Then the service's own stop (COrvService::TerminateTasks)
+// over 1, 3 and 10 Watch tasks loaded from a task file, Task1's change callback held until the
+// stop has ended: how long it took and what it logged as left behind.
+#include "OrvService/DelayedNotifier.h"
 #include "OrvService/FolderWatcher.h"
+#include "OrvService/TaskExamination.h"
+#include "common/AppData.h"
 #include "common/IniFile.h"
+#include "common/Log.h"
+#include "support/NotificationThreadHold.h"
 #include "support/TestSupport.h"
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
+#include <string>
 
 namespace {
 
@@ -68,6 +76,64 @@ void Measure(const char* what, DWORD holdMs, bool throughMutex) {
                 what, took, FolderWatcher::kAnswerLimitMs, left, running ? "still running" : "done", returnedAfter);
 }
 
+size_t CountOf(const std::string& text, const std::string& part) {
+    size_t count = 0;
+    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++count;
+    return count;
+}
+
+void MeasureServiceStop(int watchTasks) {
+    testing_support::ScratchFolder folder;
+    testing_support::SavedRegistryValue savedPath(testing_support::kProductSettingsKey, "ProgramPath");
+    if (!testing_support::InstallStandInGenerator(folder.File("gen"))) {
+        std::printf("%2d Watch task(s): the stand-in generator cannot be installed\n", watchTasks);
+        return;
+    }
+    AppData::SetDataFolderForTesting(folder.File("data"));
+    const IniFile ini(AppData::GetTasksIniPath());
+    for (int n = 1; n <= watchTasks; ++n) {
+        CString section, site;
+        section.Format("Task%d", n);
+        site.Format("site%d", n);
+        CreateDirectoryA(folder.File(site), nullptr);
+        testing_support::WriteFileBytes(folder.File(site + ".orv"), "folder=" + folder.File(site).str() + "\r\n");
+        ini.WriteString("Watch", section, "Type");
+        ini.WriteString(folder.File(site + ".orv"), section, "OrvPath");
+    }
+    ini.WriteInt(watchTasks, "General", "TasksCount");
+    DWORD took = 0;
+    std::string log;
+    {
+        COrvService service;
+        int failures = 0;
+        LoadTaskList(AppData::GetTasksIniPath(), service.GetTasks(), failures);
+        // Held for the whole stop however long it takes, yet never for ever.
+        testing_support::NotificationThreadHold hold(watchTasks * FolderWatcher::kAnswerLimitMs + 30000);
+        testing_support::WriteFileBytes(folder.File("site1\\changed.txt"), "x");
+        if (failures != 0 || !hold.WaitUntilHeld(10000)) {
+            std::printf("%2d Watch task(s): %d failed to load, or no change arrived\n", watchTasks, failures);
+            AppData::SetDataFolderForTesting("");
+            return;
+        }
+        ScopedHandle notificationThread(OpenThread(SYNCHRONIZE, FALSE, DelayedThreadNotifier::GetThreadId()));
+        const size_t logged = testing_support::ReadFileBytes(Log::GetCurrentLogFilePath()).size();
+        const DWORD start = GetTickCount();
+        service.TerminateTasks();
+        took = GetTickCount() - start;
+        log = testing_support::ReadFileBytes(Log::GetCurrentLogFilePath()).substr(logged);
+        // The service lets go of its tasks once stopped, then the callback returns.
+        service.GetTasks().clear();
+        hold.LetGo();
+        WaitForSingleObject(notificationThread.Get(), 10000);
+    }
+    AppData::SetDataFolderForTesting("");
+    std::printf("%2d Watch task(s): stop %6lu ms (limit %lu ms), watchers reported left behind: %u, change "
+                "notifications reported still being handled: %u\n",
+                watchTasks, took, FolderWatcher::kAnswerLimitMs,
+                static_cast<unsigned>(CountOf(log, "Unable to end the folder watcher of ")),
+                static_cast<unsigned>(CountOf(log, "is still being handled")));
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -75,5 +141,7 @@ int main(int argc, char** argv) {
     std::printf("Each change callback is held %lu ms.\n", holdMs);
     Measure("A change callback that sleeps:", holdMs, false);
     Measure("A LastEvent write whose mutex is kept elsewhere:", holdMs, true);
+    std::printf("The service's stop over Watch tasks, Task1's change callback held until the stop ends:\n");
+    for (int watchTasks : {1, 3, 10}) MeasureServiceStop(watchTasks);
     return 0;
 }
