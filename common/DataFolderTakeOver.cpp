@@ -6,8 +6,8 @@
 #include <cstring>
 
 namespace {
-// A folder is met at most this often in a link's or a stranger's place before the install gives
-// up: someone keeps putting one back.
+// A folder is met at most this often in a link's place before the install gives up: someone
+// keeps putting one back.
 const int kTries = 3;
 
 DWORD LastError() {
@@ -41,76 +41,63 @@ DWORD DataFolderTakeOver::Run(const CString& folder) {
     return error;
 }
 
-// Another product's installer or an administrator may have made the vendor folder: it stays as
-// it is. One an ordinary user made could have its data folder renamed away at any time: it gets
-// Administrators as owner and the data folder's list, on that folder alone; a set by name would
-// rewrite every folder inside that inherits, another product's and one behind a link included.
-// A link in its place, whoever made it, would put the data folder wherever it points: the link
-// goes, never what it points to, as for the data folder.
-DWORD DataFolderTakeOver::TakeBackVendorFolder(const CString& vendor) {
+// The folder at the path, made with the data folder's list when missing, opened and read. A link
+// in its place, whoever made it, would put the data folder wherever it points: the link goes,
+// never what it points to, and the folder is made anew.
+DWORD DataFolderTakeOver::OpenFolder(const CString& path, DWORD furtherAccess, HeldObject& held,
+                                     std::vector<BYTE>& owner, bool& listWasProtected) {
     for (int tries = 0; tries < kTries; ++tries) {
-        DWORD error = m_security.MakeFolder(vendor);
-        std::unique_ptr<HeldObject> held(new HeldObject);
-        if (!error) error = held->Open(vendor, WRITE_DAC | WRITE_OWNER);
-        std::vector<BYTE> owner;
-        bool listWasProtected = false;
-        if (!error) error = held->ReadOwner(owner, listWasProtected);
+        DWORD error = m_security.MakeFolder(path);
+        if (!error) error = held.Open(path, furtherAccess);
         if (error) return error;
-        if (held->IsLink()) {
-            held->Release();
-            error = DirUtils::RemoveLink(vendor);
-            if (error) return error;
-            continue;
-        }
-        if (!m_trusted.Trusts(owner)) {
-            error = ObjectSecurity::SetOnHandle(held->Get(),
-                                                OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION |
-                                                    PROTECTED_DACL_SECURITY_INFORMATION,
-                                                m_security.GetDescriptor());
-            if (error) return error;
-        }
-        m_held.push_back(std::move(held));
-        return 0;
+        if (!held.IsLink()) return held.ReadOwner(owner, listWasProtected);
+        held.Release();
+        error = DirUtils::RemoveLink(path);
+        if (error) return error;
     }
     return ERROR_INVALID_OWNER;
 }
 
-// A link in the data folder's place would have the service write wherever it points: the link
-// goes, never what it points to. A data folder an ordinary user made may hold tasks they
-// planted, and handles they opened before: it is set aside whole, read by nobody, for an
-// administrator to bring tasks back by hand, and a new one is made.
+// Another product's installer or an administrator may have made the vendor folder: it stays as
+// it is. One an ordinary user made could have its data folder renamed away at any time: it gets
+// Administrators as owner and the data folder's list, on that folder alone; a set by name would
+// rewrite every folder inside that inherits, another product's and one behind a link included.
+DWORD DataFolderTakeOver::TakeBackVendorFolder(const CString& vendor) {
+    std::unique_ptr<HeldObject> held(new HeldObject);
+    std::vector<BYTE> owner;
+    bool listWasProtected = false;
+    DWORD error = OpenFolder(vendor, WRITE_DAC | WRITE_OWNER, *held, owner, listWasProtected);
+    if (!error && !m_trusted.Trusts(owner))
+        error = ObjectSecurity::SetOnHandle(
+            held->Get(), OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION | PROTECTED_DACL_SECURITY_INFORMATION,
+            m_security.GetDescriptor());
+    if (!error) m_held.push_back(std::move(held));
+    return error;
+}
+
+// A data folder an ordinary user made may hold tasks they planted, and handles they opened
+// before: it is set aside whole, read by nobody, for an administrator to bring tasks back by
+// hand, and a new one is made.
 DWORD DataFolderTakeOver::HoldDataFolder(const CString& folder, bool& listWasProtected) {
-    for (int tries = 0; tries < kTries; ++tries) {
-        DWORD error = m_security.MakeFolder(folder);
-        std::unique_ptr<HeldObject> held(new HeldObject);
-        if (!error) error = held->Open(folder);
-        if (error) return error;
-        if (held->IsLink()) {
-            held->Release();
-            error = DirUtils::RemoveLink(folder);
-            if (error) return error;
-            continue;
-        }
-        std::vector<BYTE> owner;
-        error = held->ReadOwner(owner, listWasProtected);
-        if (error) return error;
-        if (!m_trusted.Trusts(owner)) {
-            held->Release();
-            const CString aside = AsideName();
-            if (!MoveFileExA(folder, aside, 0)) return LastError();
-            CString note;
-            note.Format(
-                "The data folder %s belonged to %s, who is not trusted with the service's tasks: it was set aside "
-                "with everything in it as %s, and a new data folder was made. Tasks can be brought back from it "
-                "by hand.",
-                folder.GetString(), TrustedOwners::NameOf(owner).GetString(), aside.GetString());
-            m_notes.push_back(note);
-            continue;
-        }
-        m_held.push_back(std::move(held));
-        return 0;
+    std::unique_ptr<HeldObject> held(new HeldObject);
+    std::vector<BYTE> owner;
+    DWORD error = OpenFolder(folder, 0, *held, owner, listWasProtected);
+    if (!error && !m_trusted.Trusts(owner)) {
+        held->Release();
+        const CString aside = AsideName();
+        if (!MoveFileExA(folder, aside, 0)) return LastError();
+        CString note;
+        note.Format(
+            "The data folder %s belonged to %s, who is not trusted with the service's tasks: it was set aside "
+            "with everything in it as %s, and a new data folder was made. Tasks can be brought back from it by "
+            "hand.",
+            folder.GetString(), TrustedOwners::NameOf(owner).GetString(), aside.GetString());
+        m_notes.push_back(note);
+        error = OpenFolder(folder, 0, *held, owner, listWasProtected);
+        if (!error && !m_trusted.Trusts(owner)) error = ERROR_INVALID_OWNER;
     }
-    return ERROR_INVALID_OWNER;
+    if (!error) m_held.push_back(std::move(held));
+    return error;
 }
 
 DWORD DataFolderTakeOver::TakeOutLinks(const CString& folder, const CString& relative, bool setAsideStrangers) {

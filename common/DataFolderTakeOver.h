@@ -24,6 +24,8 @@ public:
     const std::vector<CString>& GetNotes() const { return m_notes; }
 
 private:
+    DWORD OpenFolder(const CString& path, DWORD furtherAccess, HeldObject& held, std::vector<BYTE>& owner,
+                     bool& listWasProtected);
     DWORD TakeBackVendorFolder(const CString& vendor);
     DWORD HoldDataFolder(const CString& folder, bool& listWasProtected);
     // Every entry of the folder, and of its folders, not held yet: links and second names
