@@ -3,6 +3,7 @@
 #include "common/ProcessRunner.h"
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <sstream>
 #include <aclapi.h>
 #include <atomic>
@@ -105,13 +106,17 @@ std::string HostPath(const CString& path) {
     return result;
 }
 
-// Runs a program of the host system, of which Wine gives no exit code, and waits until the path
-// is there (or gone).
-bool RunHostCommand(const std::string& commandLine, const CString& path, bool there) {
+// Runs a program of the host system, of which Wine gives no exit code, and waits (5 s at most)
+// until what it was run for is done.
+bool RunHostCommand(const std::string& commandLine, const std::function<bool()>& done) {
     HANDLE process = INVALID_HANDLE_VALUE;
     if (ProcessRunner::Start(commandLine.c_str(), process)) CloseHandle(process);
-    for (int i = 0; i < 100 && (GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES) != there; ++i) Sleep(50);
-    return (GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES) == there;
+    for (int i = 0; i < 100 && !done(); ++i) Sleep(50);
+    return done();
+}
+
+std::function<bool()> IsThere(const CString& path, bool there) {
+    return [path, there] { return (GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES) == there; };
 }
 
 // The host's path of the link's folder joined with its name: the link itself is not there yet.
@@ -124,13 +129,13 @@ std::string HostLinkPath(const CString& link) {
 bool MakeHostFolderLink(const CString& folder, const CString& link) {
     const std::string target = HostPath(folder), host = HostLinkPath(link);
     if (target.empty() || host.empty()) return false;
-    RunHostCommand("Z:\\bin\\ln -s \"" + target + "\" \"" + host + "\"", link, true);
+    RunHostCommand("Z:\\bin\\ln -s \"" + target + "\" \"" + host + "\"", IsThere(link, true));
     return true;
 }
 
 void RemoveHostLink(const CString& link) {
     const std::string host = HostLinkPath(link);
-    if (!host.empty()) RunHostCommand("Z:\\bin\\rm -f \"" + host + "\"", link, false);
+    if (!host.empty()) RunHostCommand("Z:\\bin\\rm -f \"" + host + "\"", IsThere(link, false));
 }
 
 bool IsFolderLink(const CString& path) {
@@ -141,24 +146,20 @@ bool IsFolderLink(const CString& path) {
 
 bool GiveToAnotherUnixUser(const CString& path) {
     const std::string host = HostPath(path);
-    HANDLE process = INVALID_HANDLE_VALUE;
-    if (host.empty() || !ProcessRunner::Start(("Z:\\bin\\chown 65534 \"" + host + "\"").c_str(), process)) return false;
-    CloseHandle(process);
     BYTE anonymous[SECURITY_MAX_SID_SIZE];
     DWORD size = sizeof(anonymous);
-    if (!CreateWellKnownSid(WinAnonymousSid, nullptr, anonymous, &size)) return false;
-    for (int i = 0; i < 100; ++i) {
+    if (host.empty() || !CreateWellKnownSid(WinAnonymousSid, nullptr, anonymous, &size)) return false;
+    auto given = [&path, &anonymous] {
         PSID owner = nullptr;
         PSECURITY_DESCRIPTOR descriptor = nullptr;
         if (GetNamedSecurityInfoA(path, SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION, &owner, nullptr, nullptr, nullptr,
-                                  &descriptor) == ERROR_SUCCESS) {
-            const bool given = owner && EqualSid(owner, anonymous);
-            LocalFree(descriptor);
-            if (given) return true;
-        }
-        Sleep(50);
-    }
-    return false;
+                                  &descriptor) != ERROR_SUCCESS)
+            return false;
+        const bool anonymousOwns = owner && EqualSid(owner, anonymous);
+        LocalFree(descriptor);
+        return anonymousOwns;
+    };
+    return RunHostCommand("Z:\\bin\\chown 65534 \"" + host + "\"", given);
 }
 
 std::string FileIdentity(HANDLE file) {
